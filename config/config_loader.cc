@@ -1,0 +1,147 @@
+#include "config/config_loader.h"
+
+#include <cstring>
+#include <new>
+
+#include "config/rule_store.h"
+#include "headers/address_list.h"
+#include "headers/header_block.h"
+#include "platform/platform.h"
+
+namespace sendwarden {
+
+namespace {
+
+// The rule lines of the section being read, until its end hands them over.
+struct WorkingLists {
+  PatternList all, to, cc, bcc;
+
+  bool Empty() const { return all.empty() && to.empty() && cc.empty() && bcc.empty(); }
+
+  PatternList* ForKey(const std::string& key) {
+    if (key == "ALL") return &all;
+    if (key == "TO") return &to;
+    if (key == "CC") return &cc;
+    if (key == "BCC") return &bcc;
+    return nullptr;
+  }
+
+  std::unique_ptr<RecipientRule> TakeRule() {
+    auto rule = std::make_unique<RecipientRule>();
+    rule->allPatterns = std::move(all);
+    rule->toPatterns = std::move(to);
+    rule->ccPatterns = std::move(cc);
+    rule->bccPatterns = std::move(bcc);
+    all.clear(), to.clear(), cc.clear(), bcc.clear();
+    return rule;
+  }
+};
+
+void EndSection(AllowConfig& config, WorkingLists& lists, size_t header_line,
+                const std::string& name, LoadObserver* observer) {
+  if (lists.Empty()) {
+    if (observer != nullptr) observer->SectionEnded(header_line, name, false, false);
+    return;
+  }
+  bool stored = config.RegisterSection(name, lists.TakeRule());
+  if (observer != nullptr) observer->SectionEnded(header_line, name, true, stored);
+}
+
+void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lists,
+                  LoadObserver* observer) {
+  std::string key, value;
+  if (!SplitKeyValue(line, "=", key, value)) {
+    if (observer != nullptr) {
+      observer->LineDropped(line_number, line,
+                            line.find('=') == std::string::npos ? DropReason::kNoSeparator
+                                                                : DropReason::kEmptyKeyOrValue,
+                            "");
+    }
+    return;
+  }
+  ToUpperAscii(key);
+  try {
+    std::unique_ptr<Pattern> pattern = CompilePattern(value);
+    PatternList* list = lists.ForKey(key);
+    if (list == nullptr) {
+      if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kUnknownKey, key);
+      return;
+    }
+    list->push_back(std::move(pattern));
+    if (observer != nullptr) observer->PatternAdded(line_number, key, value);
+  } catch (const boost::regex_error& error) {
+    if (observer != nullptr) {
+      observer->LineDropped(line_number, line, DropReason::kBadPattern, error.what());
+    }
+  } catch (const std::bad_alloc&) {
+    if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kOutOfMemory, "");
+  }
+}
+
+}  // namespace
+
+bool SplitKeyValue(const std::string& line, const std::string& separator,
+                   std::string& key, std::string& value) {
+  key.clear();
+  value.clear();
+  size_t at = line.find(separator);
+  if (at == std::string::npos) return false;
+  if (at + separator.size() == line.size()) return false;
+  key = line.substr(0, at);
+  value = line.substr(at + separator.size());
+  TrimBlanks(key);
+  TrimBlanks(value);
+  return !key.empty() && !value.empty();
+}
+
+bool LoadAllowConfig(const std::string& path, LoadObserver* observer) {
+  AllowConfig& config = GetAllowConfig();
+  config.ClearRules();
+  config.configPath = path;
+  // Until this load has read the file, the store does not describe it.
+  config.lastWriteTime.reset();
+
+  // The time is taken before the bytes: a write in between then shows as a
+  // change at the next check instead of being missed.
+  FileTime time;
+  bool found = ReadLastWriteTime(path, &time);
+  std::string bytes;
+  if (!ReadFileBytes(path, &bytes)) return false;
+
+  size_t stop = bytes.find('\x1A');
+  if (stop != std::string::npos) bytes.resize(stop);
+
+  WorkingLists lists;
+  std::string section_name;
+  size_t section_line = 0;
+  size_t line_number = 0;
+  size_t cursor = 0;
+  std::string line;
+  while (cursor < bytes.size()) {
+    size_t line_end = bytes.find('\n', cursor);
+    size_t next = line_end == std::string::npos ? bytes.size() : line_end + 1;
+    if (line_end == std::string::npos) {
+      line_end = bytes.size();
+    } else if (line_end > cursor && bytes[line_end - 1] == '\r') {
+      --line_end;
+    }
+    line.assign(bytes, cursor, line_end - cursor);
+    cursor = next;
+    ++line_number;
+
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '[' && line.back() == ']' && line.size() != 2) {
+      EndSection(config, lists, section_line, section_name, observer);
+      section_name = line.substr(1, line.size() - 2);
+      section_line = line_number;
+      continue;
+    }
+    ReadRuleLine(line, line_number, lists, observer);
+  }
+  EndSection(config, lists, section_line, section_name, observer);
+
+  if (found) config.lastWriteTime = time;
+  return true;
+}
+
+}  // namespace sendwarden

@@ -1,0 +1,35 @@
+#include "config/rule_store.h"
+
+#include <new>
+
+namespace sendwarden {
+
+void AllowConfig::ClearRules() {
+  sections.clear();
+  defaultRule.reset();
+}
+
+bool AllowConfig::RegisterSection(const std::string& name,
+                                  std::unique_ptr<RecipientRule> rule) {
+  if (name.empty()) {
+    defaultRule = std::move(rule);
+    return true;
+  }
+  try {
+    SenderSection section;
+    section.senderPattern = CompilePattern(name);
+    section.rule = std::move(rule);
+    sections.push_back(std::move(section));
+    return true;
+  } catch (const boost::regex_error&) {
+  } catch (const std::bad_alloc&) {
+  }
+  return false;
+}
+
+AllowConfig& GetAllowConfig() {
+  static AllowConfig* config = new AllowConfig;
+  return *config;
+}
+
+}  // namespace sendwarden

@@ -1,0 +1,61 @@
+// The rule store: the allow list in compiled form, kept between sends.
+//
+// One store exists per process. The loader empties and refills it, the
+// recipient check only reads it. Callbacks never overlap, so nothing here
+// takes a lock.
+#ifndef SENDWARDEN_CONFIG_RULE_STORE_H_
+#define SENDWARDEN_CONFIG_RULE_STORE_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/pattern.h"
+#include "platform/platform.h"
+
+namespace sendwarden {
+
+// Patterns in file order; the same text may appear twice, each its own object.
+using PatternList = std::vector<std::unique_ptr<const Pattern>>;
+
+// What one section of the file allows. A rule in the store always has at
+// least one non-empty list.
+struct RecipientRule {
+  PatternList allPatterns;  // ALL: every recipient
+  PatternList toPatterns;   // TO
+  PatternList ccPatterns;   // CC
+  PatternList bccPatterns;  // BCC
+};
+
+// A bracketed section: applies when `senderPattern` is found in the sender.
+struct SenderSection {
+  std::unique_ptr<const Pattern> senderPattern;
+  std::unique_ptr<const RecipientRule> rule;
+};
+
+struct AllowConfig {
+  std::string configPath;  // the path last given to LoadAllowConfig
+  // The time of the file the latest load actually read; absent when the
+  // latest load could not read it, so that the next check tries again.
+  std::optional<FileTime> lastWriteTime;
+  std::unique_ptr<const RecipientRule> defaultRule;  // lines before the first header
+  std::vector<SenderSection> sections;               // in file order
+
+  // Releases every rule and sender pattern. Leaves configPath and
+  // lastWriteTime alone.
+  void ClearRules();
+
+  // Takes ownership of `rule`. An empty `name` makes it the default rule.
+  // Otherwise compiles `name` as the sender pattern and appends a section;
+  // when the name does not compile (or memory runs out) the rule is released,
+  // nothing is stored and the result is false.
+  bool RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule);
+};
+
+// The process-wide store, created empty on first use and never destroyed.
+AllowConfig& GetAllowConfig();
+
+}  // namespace sendwarden
+
+#endif  // SENDWARDEN_CONFIG_RULE_STORE_H_

@@ -1,0 +1,64 @@
+#include "headers/header_block.h"
+
+#include <cstring>
+
+#include "config/pattern.h"
+
+namespace sendwarden {
+
+namespace {
+
+// Compiled on first use and kept for the life of the module; callbacks never
+// overlap, so no lock is needed.
+const Pattern& HeaderLinePattern() {
+  static const Pattern* pattern = new Pattern("^(\\S+):[ \\t]+(.*)");
+  return *pattern;
+}
+
+const Pattern& ContinuationLinePattern() {
+  static const Pattern* pattern = new Pattern("^[ \\t].*");
+  return *pattern;
+}
+
+}  // namespace
+
+void ToUpperAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+  }
+}
+
+void ParseHeaderBlock(const char* message, HeaderMap& headers) {
+  const Pattern& header_line = HeaderLinePattern();
+  const Pattern& continuation_line = ContinuationLinePattern();
+  boost::cmatch groups;  // reused for every line
+  std::string current_field;
+
+  const char* cursor = message;
+  const char* const end = message + std::strlen(message);
+  while (cursor != end) {
+    const char* line_end = static_cast<const char*>(std::memchr(cursor, '\n', end - cursor));
+    const char* next = line_end == nullptr ? end : line_end + 1;
+    if (line_end == nullptr) line_end = end;
+    const char* line = cursor;
+    cursor = next;
+
+    if (line_end == line) break;
+    if (line_end[-1] == '\r') --line_end;
+    if (line_end == line) break;
+
+    if (boost::regex_match(line, line_end, continuation_line)) {
+      auto entry = headers.find(current_field);
+      if (entry != headers.end()) entry->second.append(line, line_end);
+      continue;
+    }
+    if (boost::regex_match(line, line_end, groups, header_line)) {
+      if (groups[1].length() == 0 || groups[2].length() == 0) continue;
+      current_field = groups[1].str();
+      ToUpperAscii(current_field);
+      headers[current_field].append(groups[2].first, groups[2].second);
+    }
+  }
+}
+
+}  // namespace sendwarden
