@@ -1,0 +1,103 @@
+#include "tests/test_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+
+namespace sendwarden {
+namespace testing {
+
+namespace {
+std::vector<RecordedBox>* g_boxes = nullptr;
+
+void Record(WindowHandle owner, const char* text, const char* caption, unsigned style) {
+  if (g_boxes != nullptr) g_boxes->push_back({owner, text, caption, style});
+}
+
+void DumpList(std::string& out, const char* name, const PatternList& list) {
+  if (list.empty()) return;
+  out += "  ";
+  out += name;
+  for (const auto& pattern : list) out += " [" + pattern->str() + "]";
+  out += "\n";
+}
+
+void DumpRule(std::string& out, const RecipientRule& rule) {
+  DumpList(out, "ALL", rule.allPatterns);
+  DumpList(out, "TO", rule.toPatterns);
+  DumpList(out, "CC", rule.ccPatterns);
+  DumpList(out, "BCC", rule.bccPatterns);
+}
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  static std::atomic<int> counter{0};
+  std::random_device random;
+  path_ = std::filesystem::temp_directory_path() /
+          ("sendwarden-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::File(const std::string& name) const { return (path_ / name).string(); }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ShiftFileTime(const std::string& path, int seconds) {
+  auto time = std::filesystem::last_write_time(path);
+  std::filesystem::last_write_time(path, time + std::chrono::seconds(seconds));
+}
+
+std::string DumpStore(const AllowConfig& config) {
+  std::string out;
+  if (config.defaultRule != nullptr) {
+    out += "default\n";
+    DumpRule(out, *config.defaultRule);
+  }
+  for (const SenderSection& section : config.sections) {
+    out += "[" + section.senderPattern->str() + "]\n";
+    DumpRule(out, *section.rule);
+  }
+  return out;
+}
+
+void ResetStore() {
+  AllowConfig& config = GetAllowConfig();
+  config.ClearRules();
+  config.configPath.clear();
+  config.lastWriteTime.reset();
+}
+
+BoxRecorder::BoxRecorder() {
+  g_boxes = new std::vector<RecordedBox>;
+  SetMessageBoxHook(&Record);
+}
+
+BoxRecorder::~BoxRecorder() {
+  SetMessageBoxHook(nullptr);
+  delete g_boxes;
+  g_boxes = nullptr;
+}
+
+const std::vector<RecordedBox>& BoxRecorder::boxes() const { return *g_boxes; }
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+}  // namespace testing
+}  // namespace sendwarden
