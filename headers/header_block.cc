@@ -34,14 +34,14 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
   boost::cmatch groups;  // reused for every line
   std::string current_field;
 
+  // The text is walked line by line without measuring it first: the body
+  // after the header block is never touched.
   const char* cursor = message;
-  const char* const end = message + std::strlen(message);
-  while (cursor != end) {
-    const char* line_end = static_cast<const char*>(std::memchr(cursor, '\n', end - cursor));
-    const char* next = line_end == nullptr ? end : line_end + 1;
-    if (line_end == nullptr) line_end = end;
+  while (*cursor != '\0') {
     const char* line = cursor;
-    cursor = next;
+    const char* line_end = line;
+    while (*line_end != '\0' && *line_end != '\n') ++line_end;
+    cursor = *line_end == '\n' ? line_end + 1 : line_end;
 
     if (line_end == line) break;
     if (line_end[-1] == '\r') --line_end;
