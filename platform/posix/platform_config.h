@@ -5,4 +5,8 @@
 #define SENDWARDEN_WINAPI
 #define SENDWARDEN_EXPORT __attribute__((visibility("default")))
 
+// Substitute hosts export their BKA_ functions from the executable itself
+// (linked with --export-dynamic).
+#define SENDWARDEN_HOST_EXPORT __attribute__((visibility("default")))
+
 #endif  // SENDWARDEN_PLATFORM_POSIX_PLATFORM_CONFIG_H_

@@ -6,4 +6,7 @@
 // Exports are named by the .def file, which strips the @N decoration.
 #define SENDWARDEN_EXPORT
 
+// Substitute hosts export their BKA_ functions from the executable itself.
+#define SENDWARDEN_HOST_EXPORT __declspec(dllexport)
+
 #endif  // SENDWARDEN_PLATFORM_WIN32_PLATFORM_CONFIG_H_
