@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the plug-in module through the substitute host.
+
+Only the module's binary interface is used: the host loads it, offers the
+host functions and calls the callbacks, exactly as the mail client would.
+Run once per preset: --platform linux (Sendwarden.so, native) or win32
+(Sendwarden.dll, the host run under Wine).
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+GENERAL = ("なんか駄目です。。。\r\n送信先を見直すか、設定(Sendwarden.conf)を見直してください。")
+HEAD = "許可されていないアドレス("
+MIDDLE = ")があります。。。\r\n"
+TAIL = "送信先を見直すか、設定(Sendwarden.conf)を見直してください。"
+LOAD_FAILURE = ("プラグイン「Sendwarden」でエラーが発生しました。\r\n"
+                "Becky!! とプラグインのバージョンを確認してください")
+LOAD_CAPTION = "プラグインエラー"
+HOST_FUNCTIONS = ["BKA_GetWindowHandles", "BKA_RegisterCommand", "BKA_MIMEHeader", "BKA_Free"]
+
+
+def hexof(text):
+    return text.encode("cp932").hex()
+
+
+def notice(*addresses):
+    return HEAD + "".join(a + "\n" for a in addresses) + MIDDLE + TAIL
+
+
+class Runner:
+    def __init__(self, build, platform, examples, scripts):
+        self.build = build
+        self.platform = platform
+        self.examples = examples
+        self.scripts = scripts
+        self.module_name = "Sendwarden.dll" if platform == "win32" else "Sendwarden.so"
+        self.passed = 0
+        self.failed = 0
+        self.scratch = tempfile.mkdtemp(prefix="sendwarden-e2e-")
+
+    def host(self, *args, variant=""):
+        exe = "sendwarden-host" + ("-without-" + variant if variant else "")
+        if self.platform == "win32":
+            command = [os.path.join(self.scripts, "wine-run"),
+                       os.path.join(self.build, exe + ".exe")]
+        else:
+            command = [os.path.join(self.build, exe)]
+        done = subprocess.run(command + list(args), capture_output=True, timeout=120)
+        # Windows programs write text-mode line ends.
+        text = [stream.decode("utf-8", "replace").replace("\r\n", "\n")
+                for stream in (done.stdout, done.stderr)]
+        return done.returncode, text[0], text[1]
+
+    def write(self, name, text, encoding="cp932"):
+        path = os.path.join(self.scratch, name)
+        with open(path, "wb") as out:
+            out.write(text.replace("\n", "\r\n").encode(encoding))
+        return path
+
+    def check(self, name, condition, detail=""):
+        if condition:
+            self.passed += 1
+            print("ok   " + name)
+        else:
+            self.failed += 1
+            print("FAIL " + name + (": " + detail if detail else ""))
+
+
+def boxes(output):
+    """(owner, style, caption hex, text hex) of every recorded box."""
+    return re.findall(r"^box owner=(\S+) style=(0x[0-9a-f]+) caption=([0-9a-f]*) text=([0-9a-f]*)$",
+                      output, re.M)
+
+
+def null_owner(owner):
+    return owner in ("(nil)", "00000000", "0x0", "0")
+
+
+def no_leak(output):
+    return "host texts outstanding 0, unknown frees 0" in output
+
+
+def run(r):
+    conf = r.write("rules.conf", "ALL=@example\\.co\\.jp>?$\n[(^|<)sales@example\\.co\\.jp>?$]\n"
+                                 "TO=@partner\\.example\\.com>?$\n")
+    allowed = r.write("allowed.eml", "From: sales@example.co.jp\nTo: a@example.co.jp, "
+                                     "b@partner.example.com\n\nbody\n")
+    refused = r.write("refused.eml", "From: sales@example.co.jp\nTo: a@example.co.jp, "
+                                     "x@rival.example.org\n\n")
+    escape = r.write("escape.eml", "From: sales@example.co.jp\nTo: a@example.co.jp, bad\\q\n\n")
+
+    # Loading with every host function: no box.
+    code, out, _ = r.host("--record", "--info")
+    r.check("load with all four host functions shows no box", code == 0 and not boxes(out), out)
+
+    # Plug-in information at its fixed offsets.
+    fields = dict(re.findall(r"^info (\d+) ([0-9a-f]*)\s", out, re.M))
+    r.check("plug-in info fields at 0/80/160/240",
+            fields.get("0") == hexof("Sendwarden") and fields.get("160") == hexof("0.001")
+            and fields.get("240") == hexof("設定した宛先へのみ送信を許可する")
+            and fields.get("80", "") != "" and "not terminated" not in out, out)
+
+    # A host that lacks any one function: one load-failure box, load refused.
+    for missing in HOST_FUNCTIONS:
+        code, out, _ = r.host("--record", "--conf", conf, allowed, variant=missing)
+        found = boxes(out)
+        r.check("host without %s: one load-failure box, load refused" % missing,
+                code == 3 and len(found) == 1 and null_owner(found[0][0])
+                and found[0][1] == "0x10" and found[0][2] == hexof(LOAD_CAPTION)
+                and found[0][3] == hexof(LOAD_FAILURE) and "start" not in out
+                and (r.platform != "win32" or "error 1114" in out), out)
+
+    # Allow and refuse under a real configuration, with the notice's bytes and owner.
+    code, out, _ = r.host("--record", "--conf", conf, allowed, refused)
+    found = boxes(out)
+    r.check("allowed then refused: verdicts and exit status",
+            code == 1 and re.search(r"allowed\.eml: send \(0\)", out)
+            and re.search(r"refused\.eml: refused \(-1\)", out), out)
+    r.check("the notice names the refused address with the exact bytes and an owner",
+            len(found) == 1 and found[0][3] == hexof(notice("x@rival.example.org"))
+            and found[0][2] == hexof("Sendwarden") and found[0][1] == "0x0"
+            and not null_owner(found[0][0]), out)
+    r.check("every host text freed exactly once", no_leak(out), out)
+
+    # A configuration saved between two sends judges the second one.
+    wider = r.write("wider.conf", "ALL=.\n")
+    code, out, _ = r.host("--record", "--conf", conf, "--then-conf", wider, refused, refused)
+    r.check("configuration rewritten between two sends",
+            len(re.findall(r"refused\.eml: refused", out)) == 1
+            and len(re.findall(r"refused\.eml: send", out)) == 1, out)
+
+    # A malformed escape refuses with one general box and leaks nothing.
+    code, out, _ = r.host("--record", "--conf", conf, escape)
+    found = boxes(out)
+    r.check("malformed address escape: refused, one general box, no leaked text",
+            code == 1 and len(found) == 1 and found[0][3] == hexof(GENERAL) and no_leak(out), out)
+
+    # No configuration beside the module: every send refused with the general text.
+    lonely = os.path.join(r.scratch, "lonely")
+    os.makedirs(lonely)
+    shutil.copy(os.path.join(r.build, r.module_name), lonely)
+    code, out, _ = r.host("--record", "--module", os.path.join(lonely, r.module_name), allowed)
+    found = boxes(out)
+    r.check("missing configuration refuses every send",
+            code == 1 and len(found) == 1 and found[0][3] == hexof(GENERAL), out)
+
+    # Sendwarden.x.dll reads Sendwarden.x.conf, not Sendwarden.conf.
+    dotted = os.path.join(r.scratch, "dotted.folder")
+    os.makedirs(dotted)
+    stem = "Sendwarden.x"
+    extension = os.path.splitext(r.module_name)[1]
+    shutil.copy(os.path.join(r.build, r.module_name), os.path.join(dotted, stem + extension))
+    with open(os.path.join(dotted, stem + ".conf"), "wb") as f:
+        f.write(b"ALL=.\r\n")
+    with open(os.path.join(dotted, "Sendwarden.conf"), "wb") as f:
+        f.write(b"ALL=^nothing$\r\n")
+    code, out, _ = r.host("--record", "--module", os.path.join(dotted, stem + extension), refused)
+    r.check("a module named Sendwarden.x reads Sendwarden.x.conf", code == 0 and not boxes(out), out)
+
+    # An extension-less module in a folder with a dot keeps its configuration
+    # in its own folder (Linux only: Windows modules always have an extension).
+    if r.platform == "linux":
+        bare = os.path.join(dotted, "Sendwarden")
+        shutil.copy(os.path.join(r.build, r.module_name), bare)
+        with open(bare + ".conf", "wb") as f:
+            f.write(b"ALL=.\r\n")
+        code, out, _ = r.host("--record", "--module", bare, refused)
+        r.check("module without extension reads <name>.conf beside it",
+                code == 0 and not boxes(out), out)
+
+        # A module path far longer than 1,024 bytes still finds its file.
+        deep = os.path.join(r.scratch, *(["d" * 200] * 6))
+        os.makedirs(deep)
+        shutil.copy(os.path.join(r.build, r.module_name), deep)
+        with open(os.path.join(deep, "Sendwarden.conf"), "wb") as f:
+            f.write(b"ALL=.\r\n")
+        code, out, _ = r.host("--record", "--module", os.path.join(deep, r.module_name), refused)
+        r.check("module path over 1,024 bytes", code == 0 and not boxes(out), out)
+
+        # Encoded words are decoded by the host before the check.
+        code, out, _ = r.host("--record", "--conf", os.path.join(r.examples, "Sendwarden.conf"),
+                              os.path.join(r.examples, "japanese-names.eml"))
+        found = boxes(out)
+        r.check("Japanese display names decoded into the notice",
+                code == 1 and len(found) == 1
+                and found[0][3] == hexof(notice("佐藤 三郎 <sato@unknown.example.org>")), out)
+
+    # Usage errors and unreadable message files send nothing.
+    code, out, err = r.host("--conf", conf, allowed, os.path.join(r.scratch, "absent.eml"))
+    r.check("unreadable message file: exit 2, named, nothing sent",
+            code == 2 and "absent.eml" in err and "start" not in out, out + err)
+    code, out, err = r.host("--bogus")
+    r.check("unknown option: exit 2", code == 2 and "usage" in err, err)
+
+    # The example messages, as make demo shows them.
+    examples = [os.path.join(r.examples, n) for n in
+                ("allowed.eml", "refused-by-section.eml", "refused-general.eml")]
+    code, out, _ = r.host("--record", "--conf", os.path.join(r.examples, "Sendwarden.conf"),
+                          *examples)
+    found = boxes(out)
+    r.check("example messages: one sent, two refused with the expected notices",
+            code == 1 and len(found) == 2
+            and found[0][3] == hexof(notice("rival@competitor.example.org"))
+            and found[1][3] == hexof(GENERAL) and no_leak(out), out)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--platform", choices=["linux", "win32"], required=True)
+    parser.add_argument("--examples", required=True)
+    parser.add_argument("--scripts", required=True)
+    args = parser.parse_args()
+    runner = Runner(args.build, args.platform, args.examples, args.scripts)
+    try:
+        run(runner)
+    finally:
+        shutil.rmtree(runner.scratch, ignore_errors=True)
+    print("%d passed, %d failed" % (runner.passed, runner.failed))
+    return 1 if runner.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

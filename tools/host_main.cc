@@ -1,0 +1,209 @@
+// sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP]
+//                 [--module PATH] [--record] [--info] MESSAGE...
+//
+// Starts the plug-in, sends each message file through it and prints a verdict
+// line per message and every message box. --then-conf replaces the staged
+// configuration after the first message, as a user saving the file between
+// two sends would. --record adds each box's exact bytes (and, on Windows,
+// intercepts the boxes instead of showing them). Exit status: 0 every message would
+// be sent, 1 one or more were refused, 2 usage error or unreadable message
+// file (nothing is sent), 3 the plug-in did not load.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+#include "tools/host.h"
+
+namespace sendwarden_host {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool g_record = false;
+
+const char kUsage[] =
+    "usage: sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP] [--module PATH]\n"
+    "                       [--record] [--info] MESSAGE...\n";
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+bool ReadWhole(const std::string& path, std::string* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in || fs::is_directory(path)) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// The plug-in reads its configuration only from beside its own module, so a
+// configuration given on the command line is staged with a copy of the module.
+bool Stage(const std::string& module, const std::string& conf, std::string* staged,
+           fs::path* folder) {
+  std::random_device random;
+  *folder = fs::temp_directory_path() / ("sendwarden-host-" + std::to_string(random()));
+  std::error_code error;
+  fs::create_directories(*folder, error);
+  if (error) return false;
+  fs::path module_copy = *folder / fs::path(module).filename();
+  fs::path conf_copy = *folder / fs::path(module).filename();
+  conf_copy.replace_extension(".conf");
+  fs::copy_file(module, module_copy, error);
+  if (error) return false;
+  fs::copy_file(conf, conf_copy, error);
+  if (error) return false;
+  *staged = module_copy.string();
+  return true;
+}
+
+void PrintInfo(Plugin* plugin) {
+  unsigned char record[496];
+  for (unsigned char& byte : record) byte = 0xCC;
+  int result = CallOnPlugInInfo(plugin, record);
+  std::printf("info result %d\n", result);
+  const size_t offsets[] = {0, 80, 160, 240};
+  const size_t widths[] = {80, 80, 80, 256};
+  for (int i = 0; i < 4; ++i) {
+    const char* field = reinterpret_cast<const char*>(record + offsets[i]);
+    size_t length = 0;
+    while (length < widths[i] && field[length] != '\0') ++length;
+    std::string text(field, length);
+    std::printf("info %zu %s%s %s\n", offsets[i], Hex(text).c_str(),
+                length < widths[i] ? "" : " (not terminated)", ToTerminal(text).c_str());
+  }
+}
+
+}  // namespace
+
+void PrintBox(void* owner, const char* text, const char* caption, unsigned style) {
+  std::printf("---- message box \"%s\" (style 0x%x, owner %p) ----\n%s\n----\n",
+              ToTerminal(caption).c_str(), style, owner, ToTerminal(text).c_str());
+  if (g_record) {
+    std::printf("box owner=%p style=0x%x caption=%s text=%s\n", owner, style,
+                Hex(caption).c_str(), Hex(text).c_str());
+  }
+  std::fflush(stdout);
+}
+
+int Main(int argc, char** argv) {
+  std::string conf, then_conf, module, codepage = "CP932";
+  bool info = false;
+  std::vector<std::string> messages;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--conf") {
+      ok = value(&conf);
+    } else if (arg == "--then-conf") {
+      ok = value(&then_conf);
+    } else if (arg == "--module") {
+      ok = value(&module);
+    } else if (arg == "--codepage") {
+      ok = value(&codepage);
+    } else if (arg == "--record") {
+      g_record = true;
+    } else if (arg == "--info") {
+      info = true;
+    } else if (arg.rfind("--", 0) == 0) {
+      ok = false;
+    } else {
+      messages.push_back(arg);
+    }
+    if (!ok) {
+      std::fprintf(stderr, "sendwarden-host: bad option %s\n%s", arg.c_str(), kUsage);
+      return 2;
+    }
+  }
+  if ((messages.empty() && !info) || (!then_conf.empty() && conf.empty())) {
+    std::fprintf(stderr, "%s", kUsage);
+    return 2;
+  }
+
+  std::vector<std::string> texts;
+  for (const std::string& path : messages) {
+    std::string bytes;
+    if (!ReadWhole(path, &bytes)) {
+      std::fprintf(stderr, "sendwarden-host: cannot read message file %s; nothing was sent\n",
+                   path.c_str());
+      return 2;
+    }
+    texts.push_back(bytes);
+  }
+
+  std::string error;
+  if (!PreparePlatform(codepage, g_record, &error)) {
+    std::fprintf(stderr, "sendwarden-host: %s\n", error.c_str());
+    return 2;
+  }
+  if (module.empty()) module = DefaultModulePath();
+  fs::path staged_folder;
+  if (!conf.empty()) {
+    if (!fs::is_regular_file(conf)) {
+      std::fprintf(stderr, "sendwarden-host: cannot read configuration %s\n", conf.c_str());
+      return 2;
+    }
+    if (!Stage(module, conf, &module, &staged_folder)) {
+      std::fprintf(stderr, "sendwarden-host: cannot stage %s beside the module\n", conf.c_str());
+      return 2;
+    }
+  }
+
+  int status = 0;
+  Plugin* plugin = LoadPlugin(module, &error);
+  if (plugin == nullptr) {
+    std::printf("load refused: %s\n", error.c_str());
+    status = 3;
+  } else {
+    if (info) PrintInfo(plugin);
+    if (!messages.empty()) {
+      std::printf("start %d\n", CallOnStart(plugin));
+      for (size_t i = 0; i < texts.size(); ++i) {
+        std::printf("== %s\n", messages[i].c_str());
+        std::fflush(stdout);
+        int result = CallOnSend(plugin, texts[i].c_str());
+        std::printf("%s: %s (%d)\n", messages[i].c_str(),
+                    result == 0 ? "send" : result == -1 ? "refused" : "unexpected answer", result);
+        std::fflush(stdout);
+        if (result != 0) status = 1;
+        if (i == 0 && !then_conf.empty()) {
+          fs::path staged_conf = fs::path(module).replace_extension(".conf");
+          std::error_code error;
+          fs::copy_file(then_conf, staged_conf, fs::copy_options::overwrite_existing, error);
+          // Seconds apart, so the change shows at any file-time resolution.
+          fs::last_write_time(staged_conf, fs::last_write_time(staged_conf, error) +
+                                               std::chrono::seconds(2), error);
+        }
+      }
+      CallOnExit(plugin);
+    }
+    UnloadPlugin(plugin);
+  }
+  if (g_record) {
+    std::printf("host texts outstanding %ld, unknown frees %ld\n", OutstandingTexts(),
+                UnknownFrees());
+  }
+  if (!staged_folder.empty()) {
+    std::error_code ignored;
+    fs::remove_all(staged_folder, ignored);
+  }
+  return status;
+}
+
+}  // namespace sendwarden_host
+
+int main(int argc, char** argv) { return sendwarden_host::Main(argc, argv); }

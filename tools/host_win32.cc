@@ -1,0 +1,178 @@
+// Windows side of the substitute host: LoadLibraryA by full path, header
+// texts handed back undecoded, and, in record mode, USER32!MessageBoxA
+// redirected for the whole process to a printer, so that every box (the
+// load-failure box inside the entry point too) is seen without a display.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "tools/host.h"
+
+namespace sendwarden_host {
+
+struct Plugin {
+  HMODULE module;
+  int(WINAPI* on_start)();
+  int(WINAPI* on_exit)();
+  int(WINAPI* on_send)(const char*);
+  int(WINAPI* on_info)(void*);
+};
+
+namespace {
+
+std::map<void*, int> g_outstanding;
+long g_unknown_frees = 0;
+UINT g_codepage = 932;
+
+int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+  PrintBox(owner, text == nullptr ? "" : text, caption == nullptr ? "" : caption, style);
+  return IDOK;
+}
+
+// Overwrites the start of MessageBoxA with a jump to the recorder.
+bool RedirectMessageBox() {
+  HMODULE user32 = LoadLibraryA("user32.dll");
+  if (user32 == nullptr) return false;
+  auto* target = reinterpret_cast<unsigned char*>(GetProcAddress(user32, "MessageBoxA"));
+  if (target == nullptr) return false;
+  DWORD old_protection;
+  if (!VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old_protection)) return false;
+  int32_t offset = static_cast<int32_t>(reinterpret_cast<intptr_t>(&RecordMessageBox) -
+                                        reinterpret_cast<intptr_t>(target + 5));
+  target[0] = 0xE9;  // jmp rel32
+  std::memcpy(target + 1, &offset, sizeof offset);
+  VirtualProtect(target, 5, old_protection, &old_protection);
+  FlushInstructionCache(GetCurrentProcess(), target, 5);
+  return true;
+}
+
+}  // namespace
+
+bool PreparePlatform(const std::string& codepage, bool record, std::string* error) {
+  if (codepage != "CP932") g_codepage = static_cast<UINT>(std::atoi(codepage.c_str() + 2));
+  if (record && !RedirectMessageBox()) {
+    *error = "cannot redirect MessageBoxA";
+    return false;
+  }
+  return true;
+}
+
+std::string DefaultModulePath() {
+  char self[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string path(self, length);
+  return path.substr(0, path.find_last_of("\\/") + 1) + "Sendwarden.dll";
+}
+
+std::string ToTerminal(const std::string& text) {
+  if (text.empty()) return text;
+  int wide_length = MultiByteToWideChar(g_codepage, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0);
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(g_codepage, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                      wide_length);
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr,
+                                   nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, &out[0], length, nullptr, nullptr);
+  return out;
+}
+
+Plugin* LoadPlugin(const std::string& path, std::string* error) {
+  // By full path: Windows would otherwise prefer a same-named DLL beside the
+  // host executable.
+  static char full[32768];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) {
+    *error = "bad module path";
+    return nullptr;
+  }
+  HMODULE module = LoadLibraryA(full);
+  if (module == nullptr) {
+    *error = "LoadLibraryA failed with error " + std::to_string(GetLastError());
+    return nullptr;
+  }
+  auto find = [module](const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+  };
+  auto* plugin = new Plugin{module,
+                            reinterpret_cast<int(WINAPI*)()>(find("BKC_OnStart")),
+                            reinterpret_cast<int(WINAPI*)()>(find("BKC_OnExit")),
+                            reinterpret_cast<int(WINAPI*)(const char*)>(find("BKC_OnSend")),
+                            reinterpret_cast<int(WINAPI*)(void*)>(find("BKC_OnPlugInInfo"))};
+  if (!plugin->on_start || !plugin->on_exit || !plugin->on_send || !plugin->on_info) {
+    *error = "a BKC_ callback is missing";
+    UnloadPlugin(plugin);
+    return nullptr;
+  }
+  return plugin;
+}
+
+void UnloadPlugin(Plugin* plugin) {
+  FreeLibrary(plugin->module);
+  delete plugin;
+}
+
+int CallOnStart(Plugin* plugin) { return plugin->on_start(); }
+int CallOnSend(Plugin* plugin, const char* message) { return plugin->on_send(message); }
+int CallOnExit(Plugin* plugin) { return plugin->on_exit(); }
+int CallOnPlugInInfo(Plugin* plugin, void* record) { return plugin->on_info(record); }
+
+long OutstandingTexts() {
+  long count = 0;
+  for (const auto& entry : g_outstanding) count += entry.second;
+  return count;
+}
+
+long UnknownFrees() { return g_unknown_frees; }
+
+}  // namespace sendwarden_host
+
+using namespace sendwarden_host;
+
+// The host functions, exported from this executable under undecorated names
+// (--kill-at). A test build leaves one out.
+extern "C" {
+
+#ifndef SENDWARDEN_HOST_WITHOUT_BKA_GetWindowHandles
+__declspec(dllexport) BOOL WINAPI BKA_GetWindowHandles(HWND* main, HWND* tree, HWND* list,
+                                                       HWND* view) {
+  if (main) *main = reinterpret_cast<HWND>(0x00C0FFEE);  // a dummy main window
+  if (tree) *tree = nullptr;
+  if (list) *list = nullptr;
+  if (view) *view = nullptr;
+  return TRUE;
+}
+#endif
+
+#ifndef SENDWARDEN_HOST_WITHOUT_BKA_RegisterCommand
+__declspec(dllexport) int WINAPI BKA_RegisterCommand(LPCSTR, int, void*) { return 0; }
+#endif
+
+#ifndef SENDWARDEN_HOST_WITHOUT_BKA_MIMEHeader
+// Hands the text back undecoded: this host does not decode encoded words.
+__declspec(dllexport) LPSTR WINAPI BKA_MIMEHeader(LPCSTR text, LPSTR, int, BOOL) {
+  size_t size = std::strlen(text) + 1;
+  char* copy = static_cast<char*>(std::malloc(size));
+  std::memcpy(copy, text, size);
+  ++g_outstanding[copy];
+  return copy;
+}
+#endif
+
+#ifndef SENDWARDEN_HOST_WITHOUT_BKA_Free
+__declspec(dllexport) void WINAPI BKA_Free(LPVOID text) {
+  auto entry = g_outstanding.find(text);
+  if (entry == g_outstanding.end() || entry->second == 0) {
+    ++g_unknown_frees;
+    return;
+  }
+  --entry->second;
+  std::free(text);
+}
+#endif
+
+}  // extern "C"
