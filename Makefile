@@ -1,7 +1,7 @@
 # A thin driver over the CMake presets. `make demo` and `make test` each
 # start by installing whatever is missing.
 
-.PHONY: all deps linux win32 test test-linux test-win32 demo bench clean
+.PHONY: all deps linux win32 test test-linux test-win32 demo dist bench clean
 
 all: linux win32
 
@@ -26,6 +26,9 @@ test: test-linux test-win32
 
 demo: linux win32
 	@scripts/demo
+
+dist: win32
+	@scripts/package
 
 bench: deps
 	@cmake --preset bench >/dev/null

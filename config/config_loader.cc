@@ -68,7 +68,7 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
       return;
     }
     list->push_back(std::move(pattern));
-    if (observer != nullptr) observer->PatternAdded(line_number, key, value);
+    if (observer != nullptr) observer->PatternAdded(line_number, line, key, value);
   } catch (const boost::regex_error& error) {
     if (observer != nullptr) {
       observer->LineDropped(line_number, line, DropReason::kBadPattern, error.what());

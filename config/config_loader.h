@@ -34,8 +34,8 @@ class LoadObserver {
   virtual ~LoadObserver() = default;
   virtual void LineDropped(size_t /*lineNumber*/, const std::string& /*line*/,
                            DropReason /*reason*/, const std::string& /*detail*/) {}
-  virtual void PatternAdded(size_t /*lineNumber*/, const std::string& /*key*/,
-                            const std::string& /*pattern*/) {}
+  virtual void PatternAdded(size_t /*lineNumber*/, const std::string& /*line*/,
+                            const std::string& /*key*/, const std::string& /*pattern*/) {}
   // A section ended. `headerLine` is 0 for the default section. `hadRules`
   // is false when no usable rule line was in it (nothing is stored);
   // otherwise `stored` says whether its name compiled.

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Tests sendwarden-check as a user runs it: lint output on the configuration
+files of tests/configs (each NAME.conf next to its expected NAME.lint), test
+verdicts and explanations, languages and exit codes."""
+import argparse
+import glob
+import os
+import subprocess
+import sys
+
+
+class Runner:
+    def __init__(self, build, platform, scripts):
+        self.build, self.platform, self.scripts = build, platform, scripts
+        self.passed = self.failed = 0
+
+    def tool(self, *args, cwd=None, env=None):
+        if self.platform == "win32":
+            command = [os.path.join(self.scripts, "wine-run"),
+                       os.path.join(self.build, "sendwarden-check.exe")]
+        else:
+            command = [os.path.join(self.build, "sendwarden-check")]
+        done = subprocess.run(command + list(args), capture_output=True, cwd=cwd, env=env,
+                              timeout=120)
+        return done.returncode, self.text(done.stdout), self.text(done.stderr)
+
+    def text(self, data):
+        # A Japanese Windows writes code page 932 with text-mode line ends.
+        encoding = "cp932" if self.platform == "win32" else "utf-8"
+        return data.decode(encoding, "replace").replace("\r\n", "\n")
+
+    def check(self, name, condition, detail=""):
+        if condition:
+            self.passed += 1
+            print("ok   " + name)
+        else:
+            self.failed += 1
+            print("FAIL " + name + ("\n" + detail if detail else ""))
+
+
+def run(r, source):
+    configs = os.path.join(source, "tests", "configs")
+    examples = os.path.join(source, "examples")
+    example_conf = os.path.join(examples, "Sendwarden.conf")
+
+    for conf in sorted(glob.glob(os.path.join(configs, "*.conf"))):
+        name = os.path.basename(conf)
+        expected = open(conf[:-5] + ".lint", encoding="utf-8").read()
+        code, out, err = r.tool("lint", "--lang", "en", name, cwd=configs)
+        got = out + "exit: %d\n" % code
+        r.check("lint " + name, got == expected, "expected:\n%s\ngot:\n%s%s" % (expected, got, err))
+
+    code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
+                            "--from", "Sales <sales@example.co.jp>", "--to", "a@example.co.jp",
+                            "--to", "x@rival.example.org", "--cc", "b@partner.example.com")
+    r.check("test: refused, each recipient explained, notice shown",
+            code == 1 and "verdict: refused" in out
+            and "TO  a@example.co.jp\n      default rule: ALL (line 10) @example\\.co\\.jp>?$" in out
+            and "TO  x@rival.example.org\n      allowed by no rule" in out
+            and "(line 17): CC (line 19) @partner\\.example\\.com>?$" in out
+            and "許可されていないアドレス(x@rival.example.org\n)があります" in out, out + err)
+
+    code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
+                            os.path.join(examples, "allowed.eml"))
+    r.check("test with a message file: allowed", code == 0 and "verdict: send" in out, out + err)
+
+    code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
+                            os.path.join(examples, "refused-general.eml"))
+    r.check("test with a message file: refused with the general text",
+            code == 1 and "なんか駄目です" in out and "no section applies" in out, out + err)
+
+    code, out, err = r.tool("test", "--lang", "en", "--conf",
+                            os.path.join(configs, "absent.conf"), "--from", "a", "--to", "b")
+    r.check("test without a configuration refuses, as the plug-in would",
+            code == 1 and "cannot read" in err and "verdict: refused" in out, out + err)
+
+    for args in (["test", "--to", "a"], ["lint", "a", "b"], ["frobnicate"], [],
+                 ["test", "--from", "a", os.path.join(examples, "allowed.eml")]):
+        code, out, err = r.tool("--lang", "en", *args)
+        r.check("usage error %s: exit 2" % args, code == 2 and "usage" in err, out + err)
+
+    code, out, err = r.tool("lint", "--lang", "en", os.path.join(configs, "absent.conf"))
+    r.check("lint of a missing file: exit 2, named", code == 2 and "absent.conf" in err, err)
+
+    code, out, err = r.tool("lint", "--lang", "ja", "dropped-lines.conf", cwd=configs)
+    r.check("Japanese messages on request",
+            code == 1 and "「=」がありません" in out and "無効な行 5" in out, out + err)
+
+    # Without --lang the system decides: Wine runs with code page 932 here,
+    # the Linux build follows the locale.
+    env = dict(os.environ)
+    if r.platform == "linux":
+        env["LC_ALL"] = "ja_JP.UTF-8"
+    code, out, err = r.tool("lint", "dropped-lines.conf", cwd=configs, env=env)
+    r.check("Japanese by default on a Japanese system", "無効な行 5" in out, out + err)
+    if r.platform == "linux":
+        env["LC_ALL"] = "C.UTF-8"
+        code, out, err = r.tool("lint", "dropped-lines.conf", cwd=configs, env=env)
+        r.check("English on other systems", "lines without effect: 5" in out, out + err)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--platform", choices=["linux", "win32"], required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--scripts", required=True)
+    args = parser.parse_args()
+    runner = Runner(args.build, args.platform, args.scripts)
+    run(runner, args.source)
+    print("%d passed, %d failed" % (runner.passed, runner.failed))
+    return 1 if runner.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
