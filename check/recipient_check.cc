@@ -6,9 +6,21 @@ namespace sendwarden {
 
 namespace {
 
-bool AnyPatternFound(const PatternList& list, const std::string& line) {
-  for (const auto& pattern : list) {
-    if (PatternFound(*pattern, line)) return true;
+// True when some pattern of `list` is found in `line`. Patterns the
+// prefilter rules out cannot match and are not run; the rest are tried in
+// list order, as they would be without it.
+bool AnyPatternFound(const PatternList& list, const std::string& line,
+                     std::vector<uint32_t>& candidates) {
+  const LiteralPrefilter* prefilter = list.prefilter();
+  if (prefilter == nullptr) {
+    for (const auto& pattern : list) {
+      if (PatternFound(*pattern, line)) return true;
+    }
+    return false;
+  }
+  prefilter->Candidates(line, &candidates);
+  for (uint32_t index : candidates) {
+    if (PatternFound(*list[index], line)) return true;
   }
   return false;
 }
@@ -23,6 +35,7 @@ bool CheckList(const PatternList& list, std::string& text, CheckMode mode) {
   std::string remainder;
   bool left = false;
   std::string line;
+  std::vector<uint32_t> candidates;  // reused for every line
   size_t cursor = 0;
   while (cursor < text.size()) {
     size_t line_end = text.find('\n', cursor);
@@ -32,7 +45,7 @@ bool CheckList(const PatternList& list, std::string& text, CheckMode mode) {
 
     if (line.empty()) continue;
     if (line.back() == '\r') line.pop_back();
-    if (AnyPatternFound(list, line)) continue;
+    if (AnyPatternFound(list, line, candidates)) continue;
 
     if (!collect) {
       RejectionLog() += line;

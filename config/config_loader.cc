@@ -33,6 +33,10 @@ struct WorkingLists {
     rule->ccPatterns = std::move(cc);
     rule->bccPatterns = std::move(bcc);
     all.clear(), to.clear(), cc.clear(), bcc.clear();
+    for (PatternList* list : {&rule->allPatterns, &rule->toPatterns, &rule->ccPatterns,
+                              &rule->bccPatterns}) {
+      list->BuildPrefilter();
+    }
     return rule;
   }
 };

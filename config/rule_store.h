@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "config/pattern.h"
+#include "config/pattern_list.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
 
-// Patterns in file order; the same text may appear twice, each its own object.
-using PatternList = std::vector<std::unique_ptr<const Pattern>>;
-
-// What one section of the file allows. A rule in the store always has at
+// What one section of the file allows. Each list holds its patterns in file
+// order; the same text may appear twice, each its own object. A rule in the store always has at
 // least one non-empty list.
 struct RecipientRule {
   PatternList allPatterns;  // ALL: every recipient

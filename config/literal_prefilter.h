@@ -1,0 +1,60 @@
+// Finds, in one pass over a text, which patterns of a list can possibly be
+// found in it, so the check runs the pattern engine only on those.
+//
+// At load, each pattern gives a literal that every match must contain, when
+// one can be proven from its text (RequiredLiteral). At check time an
+// Aho-Corasick automaton over all literals of the list reports which occur in
+// the text; a pattern whose literal is absent cannot match and is skipped.
+// Patterns without a literal are always candidates. Skipping never changes
+// which pattern matches first.
+#ifndef SENDWARDEN_CONFIG_LITERAL_PREFILTER_H_
+#define SENDWARDEN_CONFIG_LITERAL_PREFILTER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sendwarden {
+
+// A byte string that every match of the Perl-syntax, case-sensitive pattern
+// `pattern` must contain, or "" when none can be proven. Conservative: gives
+// up on top-level alternation, inline flags, \Q..\E and every escape it does
+// not model; groups, classes, "." and anchors only cut a literal short, and a
+// quantified character is left out.
+std::string RequiredLiteral(const std::string& pattern);
+
+class LiteralPrefilter {
+ public:
+  // `literals[i]` belongs to pattern i; "" means the pattern has none.
+  explicit LiteralPrefilter(const std::vector<std::string>& literals);
+
+  // Indexes (ascending, each once) of every pattern that can be found in
+  // `text`: those whose literal occurs in it and those without a literal.
+  void Candidates(const std::string& text, std::vector<uint32_t>* out) const;
+
+ private:
+  struct Node {
+    int32_t fail = 0;
+    int32_t output = -1;      // nearest node on the fail chain (or self) that ends a literal
+    int32_t literal = -1;     // literal id ending here
+    uint32_t firstEdge = 0;   // into edges_, sorted by byte
+    uint32_t edgeCount = 0;
+  };
+  struct Edge {
+    unsigned char byte;
+    int32_t target;
+  };
+
+  int32_t Next(int32_t state, unsigned char byte) const;
+
+  std::vector<Node> nodes_;
+  std::vector<Edge> edges_;
+  int32_t rootNext_[256];
+  std::vector<std::vector<uint32_t>> literalPatterns_;  // literal id -> pattern indexes
+  std::vector<uint32_t> always_;                        // patterns without a literal
+};
+
+}  // namespace sendwarden
+
+#endif  // SENDWARDEN_CONFIG_LITERAL_PREFILTER_H_

@@ -1,0 +1,18 @@
+#include "config/pattern_list.h"
+
+namespace sendwarden {
+
+void PatternList::BuildPrefilter() {
+  prefilter_.reset();
+  std::vector<std::string> literals;
+  literals.reserve(patterns_.size());
+  bool any = false;
+  for (const auto& pattern : patterns_) {
+    literals.push_back(RequiredLiteral(pattern->str()));
+    any = any || !literals.back().empty();
+  }
+  // A list in which no pattern has a literal gains nothing from an index.
+  if (any) prefilter_ = std::make_unique<const LiteralPrefilter>(literals);
+}
+
+}  // namespace sendwarden
