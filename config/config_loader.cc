@@ -41,18 +41,20 @@ struct WorkingLists {
   }
 };
 
+// Sets `out_of_memory` when memory ran out while the section was stored.
 void EndSection(AllowConfig& config, WorkingLists& lists, size_t header_line,
-                const std::string& name, LoadObserver* observer) {
+                const std::string& name, LoadObserver* observer, bool& out_of_memory) {
   if (lists.Empty()) {
     if (observer != nullptr) observer->SectionEnded(header_line, name, false, false);
     return;
   }
-  bool stored = config.RegisterSection(name, lists.TakeRule());
+  bool stored = config.RegisterSection(name, lists.TakeRule(), &out_of_memory);
   if (observer != nullptr) observer->SectionEnded(header_line, name, true, stored);
 }
 
+// Sets `out_of_memory` when memory ran out while the line was stored.
 void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lists,
-                  LoadObserver* observer) {
+                  LoadObserver* observer, bool& out_of_memory) {
   std::string key, value;
   if (!SplitKeyValue(line, "=", key, value)) {
     if (observer != nullptr) {
@@ -78,6 +80,7 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
       observer->LineDropped(line_number, line, DropReason::kBadPattern, error.what());
     }
   } catch (const std::bad_alloc&) {
+    out_of_memory = true;
     if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kOutOfMemory, "");
   }
 }
@@ -116,6 +119,7 @@ bool LoadAllowConfig(const std::string& path, LoadObserver* observer) {
   if (stop != std::string::npos) bytes.resize(stop);
 
   WorkingLists lists;
+  bool out_of_memory = false;
   std::string section_name;
   size_t section_line = 0;
   size_t line_number = 0;
@@ -135,16 +139,18 @@ bool LoadAllowConfig(const std::string& path, LoadObserver* observer) {
 
     if (line.empty() || line[0] == '#') continue;
     if (line[0] == '[' && line.back() == ']' && line.size() != 2) {
-      EndSection(config, lists, section_line, section_name, observer);
+      EndSection(config, lists, section_line, section_name, observer, out_of_memory);
       section_name = line.substr(1, line.size() - 2);
       section_line = line_number;
       continue;
     }
-    ReadRuleLine(line, line_number, lists, observer);
+    ReadRuleLine(line, line_number, lists, observer, out_of_memory);
   }
-  EndSection(config, lists, section_line, section_name, observer);
+  EndSection(config, lists, section_line, section_name, observer, out_of_memory);
 
-  if (found) config.lastWriteTime = time;
+  // A store that lost lines to memory running out does not describe the file:
+  // leave the time unset so that the next check reads it again.
+  if (found && !out_of_memory) config.lastWriteTime = time;
   return true;
 }
 

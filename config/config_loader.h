@@ -46,7 +46,10 @@ class LoadObserver {
 // Empties the rule store, records `path` as its configPath, and fills it from
 // the file. Returns false when the file cannot be read (the store stays empty
 // and lastWriteTime is cleared, so the next ReloadIfChanged tries again);
-// true otherwise. lastWriteTime is set to the time of the file that was read.
+// true otherwise. lastWriteTime is set to the time of the file that was read,
+// unless memory ran out on the way and lines were lost. Lines that memory ran
+// out for are dropped like any unusable line; an allocation failure anywhere
+// else leaves the function with std::bad_alloc and the store partly filled.
 bool LoadAllowConfig(const std::string& path, LoadObserver* observer = nullptr);
 
 // Splits `line` at the first `separator` and trims both halves. True when both

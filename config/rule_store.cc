@@ -9,8 +9,8 @@ void AllowConfig::ClearRules() {
   defaultRule.reset();
 }
 
-bool AllowConfig::RegisterSection(const std::string& name,
-                                  std::unique_ptr<RecipientRule> rule) {
+bool AllowConfig::RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule,
+                                  bool* outOfMemory) {
   if (name.empty()) {
     defaultRule = std::move(rule);
     return true;
@@ -23,6 +23,7 @@ bool AllowConfig::RegisterSection(const std::string& name,
     return true;
   } catch (const boost::regex_error&) {
   } catch (const std::bad_alloc&) {
+    if (outOfMemory != nullptr) *outOfMemory = true;
   }
   return false;
 }

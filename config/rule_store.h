@@ -48,8 +48,10 @@ struct AllowConfig {
   // Takes ownership of `rule`. An empty `name` makes it the default rule.
   // Otherwise compiles `name` as the sender pattern and appends a section;
   // when the name does not compile (or memory runs out) the rule is released,
-  // nothing is stored and the result is false.
-  bool RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule);
+  // nothing is stored and the result is false; `outOfMemory`, when given, is
+  // set when memory was the reason.
+  bool RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule,
+                       bool* outOfMemory = nullptr);
 };
 
 // The process-wide store, created empty on first use and never destroyed.

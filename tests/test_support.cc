@@ -8,10 +8,21 @@
 namespace sendwarden {
 namespace testing {
 
+long* g_allocationCountdown = nullptr;
+
+InjectionPause::InjectionPause() : saved_(g_allocationCountdown ? *g_allocationCountdown : -1) {
+  if (g_allocationCountdown) *g_allocationCountdown = -1;
+}
+
+InjectionPause::~InjectionPause() {
+  if (g_allocationCountdown) *g_allocationCountdown = saved_;
+}
+
 namespace {
 std::vector<RecordedBox>* g_boxes = nullptr;
 
 void Record(WindowHandle owner, const char* text, const char* caption, unsigned style) {
+  InjectionPause pause;
   if (g_boxes != nullptr) g_boxes->push_back({owner, text, caption, style});
 }
 
@@ -76,18 +87,15 @@ void ResetStore() {
   config.lastWriteTime.reset();
 }
 
-BoxRecorder::BoxRecorder() {
-  g_boxes = new std::vector<RecordedBox>;
+BoxRecorder::BoxRecorder() : previous_(g_boxes) {
+  g_boxes = &boxes_;
   SetMessageBoxHook(&Record);
 }
 
 BoxRecorder::~BoxRecorder() {
-  SetMessageBoxHook(nullptr);
-  delete g_boxes;
-  g_boxes = nullptr;
+  g_boxes = previous_;
+  if (previous_ == nullptr) SetMessageBoxHook(nullptr);
 }
-
-const std::vector<RecordedBox>& BoxRecorder::boxes() const { return *g_boxes; }
 
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789abcdef";

@@ -42,12 +42,31 @@ struct RecordedBox {
   unsigned style;
 };
 
-// Records every box shown while it lives, instead of showing it.
+// Records every box shown while it lives, instead of showing it. Recorders
+// nest: the innermost one records.
 class BoxRecorder {
  public:
   BoxRecorder();
   ~BoxRecorder();
-  const std::vector<RecordedBox>& boxes() const;
+  const std::vector<RecordedBox>& boxes() const { return boxes_; }
+
+ private:
+  std::vector<RecordedBox> boxes_;
+  std::vector<RecordedBox>* previous_;
+};
+
+// Allocation-failure tests point this at their countdown. The host and its
+// message boxes are not the plug-in's code and never fail, so what they
+// allocate for the tests' bookkeeping is kept out of the countdown.
+extern long* g_allocationCountdown;
+
+class InjectionPause {
+ public:
+  InjectionPause();
+  ~InjectionPause();
+
+ private:
+  long saved_;
 };
 
 // Bytes as lower-case hex, two digits each, no separators.

@@ -1,0 +1,36 @@
+// A fake mail client for tests and fuzzing: decodes a header text by putting
+// it in angle brackets (so a check that saw the raw text is caught), records
+// every call, and tracks each text it hands out until it is freed.
+#ifndef SENDWARDEN_TESTS_FAKE_HOST_H_
+#define SENDWARDEN_TESTS_FAKE_HOST_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sendwarden {
+namespace testing {
+
+struct FakeHost {
+  std::string calls;                 // "M" (BKA_MIMEHeader) and "F" (BKA_Free) in call order
+  std::vector<std::string> texts;    // what BKA_MIMEHeader was given
+  std::map<void*, int> outstanding;  // texts handed out, and how often each is still owed
+  int unknownFrees = 0;              // frees of texts not handed out or already freed
+  int badArguments = 0;              // BKA_MIMEHeader calls not of the form (text, null, 0, 0)
+  int nullAtCall = -1;               // this BKA_MIMEHeader call (0-based) returns null
+
+  // True when every text handed out was freed exactly once.
+  bool AllFreedOnce() const;
+
+  // Makes this the host the plug-in calls (BKA_MIMEHeader, BKA_Free, and a
+  // BKA_GetWindowHandles that gives `mainWindow`). Uninstall empties HostApi.
+  void Install();
+  static void Uninstall();
+
+  void* mainWindow = reinterpret_cast<void*>(0x5150);
+};
+
+}  // namespace testing
+}  // namespace sendwarden
+
+#endif  // SENDWARDEN_TESTS_FAKE_HOST_H_
