@@ -1,0 +1,122 @@
+// Hostile patterns and hostile sizes, each run in a child process of its own
+// so that its time and peak memory can be told apart. Prints, per case, the
+// send's answer, the boxes shown, the time, and the child's peak resident set.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "check/rejection_notice.h"
+#include "config/config_loader.h"
+#include "host/host_api.h"
+#include "tests/fake_host.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using namespace sendwarden;
+
+std::string ConfigPath() {
+  return (std::filesystem::temp_directory_path() / "sendwarden-stress.conf").string();
+}
+
+// Loads `config`, sends `message` through the callback and reports.
+void Send(const std::string& config, const std::string& message) {
+  testing::WriteFile(ConfigPath(), config);
+  auto start = std::chrono::steady_clock::now();
+  LoadAllowConfig(ConfigPath());
+  double load_ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  testing::FakeHost host;
+  host.Install();
+  testing::BoxRecorder boxes;
+  start = std::chrono::steady_clock::now();
+  int result = BKC_OnSend(message.c_str());
+  double send_ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const char* box = boxes.boxes().empty() ? "no box"
+                    : boxes.boxes()[0].text == kNoticeGeneralText ? "general" : "named";
+  std::printf("answer %2d  %-7s boxes %zu  texts freed %s  load %7.1f ms  send %7.1f ms", result,
+              box, boxes.boxes().size(), host.AllFreedOnce() ? "yes" : "NO ", load_ms, send_ms);
+}
+
+void RunCase(const char* name, const std::function<void()>& body) {
+  std::printf("%-48s ", name);
+  std::fflush(stdout);
+  pid_t child = fork();
+  if (child == 0) {
+    body();
+    std::fflush(stdout);
+    _exit(0);
+  }
+  int status = 0;
+  struct rusage usage;
+  wait4(child, &status, 0, &usage);
+  std::printf("  peak %7.1f MB%s\n", usage.ru_maxrss / 1024.0,
+              WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "  (CHILD FAILED)");
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main() {
+  std::printf("== hostile patterns against long addresses (the engine must give up)\n");
+  // Where a pattern has a literal, the address holds it, so that the
+  // prefilter lets the pattern run and only the engine's limit stops it.
+  // (.*)*x and (a|a)*c match whenever their literal is there, so they are
+  // shown without it: the prefilter skips them and the engine never starts.
+  struct Hostile {
+    const char* pattern;
+    const char* prefix;
+  } hostile[] = {{"(a+)+$", ""},      {"(.*)*x", ""},  {"((a|aa)+)+b", "b"},
+                 {"(a|a)*c", ""},    {"^(([a-z])+.)+[A-Z]([a-z])+$", ""},
+                 {"(x+x+)+y", "y"}};
+  for (const Hostile& h : hostile) {
+    for (size_t length : {1000u, 10000u, 100000u}) {
+      std::string label = std::string(h.pattern) + "  address of " + std::to_string(length);
+      RunCase(label.c_str(), [&] {
+        Send(std::string("[.]\nTO=^never$\nTO=") + h.pattern + "\n",
+             "From: me\nTo: " + std::string(h.prefix) +
+                 std::string(length, h.pattern[1] == 'x' ? 'x' : 'a') + "!\n\n");
+      });
+    }
+  }
+
+  std::printf("== sizes\n");
+  const std::string allow_all = "ALL=@example\\.co\\.jp>?$\n";
+  RunCase("100 MB message (body)", [&] {
+    Send(allow_all, "To: a@example.co.jp\n\n" + std::string(100u << 20, 'x'));
+  });
+  RunCase("header block of 100,000 recipients", [&] {
+    std::string to = "To: ";
+    for (int i = 0; i < 100000; ++i) to += "user" + std::to_string(i) + "@example.co.jp, ";
+    to += "last@example.co.jp\n\n";
+    Send(allow_all, to);
+  });
+  RunCase("one 10 MB header line (Subject)", [&] {
+    Send(allow_all, "To: a@example.co.jp\nSubject: " + std::string(10u << 20, 's') + "\n\n");
+  });
+  RunCase("one 10 MB address", [&] {
+    Send(allow_all, "To: " + std::string(10u << 20, 'a') + "@example.co.jp\n\n");
+  });
+  RunCase("10 MB configuration file", [&] {
+    std::string config;
+    for (int i = 0; config.size() < (10u << 20); ++i) {
+      config += "ALL=^(.*<)?user" + std::to_string(i) + "@partner\\.example\\.com>?$\n";
+    }
+    config += allow_all;
+    Send(config, "To: a@example.co.jp, user77@partner.example.com\n\n");
+  });
+  RunCase("1 MB pattern", [&] {
+    std::string pattern = "^";
+    while (pattern.size() < (1u << 20)) pattern += "(x|y)";
+    Send("ALL=" + pattern + "$\n" + allow_all, "To: a@example.co.jp\n\n");
+  });
+  std::filesystem::remove(ConfigPath());
+  return 0;
+}
