@@ -1,7 +1,7 @@
 # A thin driver over the CMake presets. `make demo` and `make test` each
 # start by installing whatever is missing.
 
-.PHONY: all deps linux win32 test test-linux test-win32 demo dist bench clean
+.PHONY: all deps linux win32 fuzz test test-linux test-win32 test-fuzz demo dist bench clean
 
 all: linux win32
 
@@ -19,10 +19,18 @@ win32: deps
 test-linux: linux
 	ctest --preset linux
 
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+
 test-win32: win32
 	scripts/wine-session ctest --preset win32
 
-test: test-linux test-win32
+# Each fuzz target for a short, fixed time; scripts/fuzz runs a campaign.
+test-fuzz: fuzz
+	ctest --preset fuzz -j2
+
+test: test-linux test-win32 test-fuzz
 
 demo: linux win32
 	@scripts/demo
