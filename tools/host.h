@@ -1,28 +1,38 @@
 // The substitute mail client: loads the plug-in module, offers the host
 // functions, and sends messages through it so the real module can run
-// without the mail client. The command line and the printing are shared;
-// loading, decoding and box interception are per platform (host_posix.cc,
-// host_win32.cc).
+// without the mail client. The command line, the printing and the host texts'
+// bookkeeping are shared (host_main.cc); loading, decoding and box
+// interception are per platform (host_posix.cc, host_win32.cc).
 #ifndef SENDWARDEN_TOOLS_HOST_H_
 #define SENDWARDEN_TOOLS_HOST_H_
 
 #include <string>
 
+#include "platform_config.h"  // SENDWARDEN_WINAPI
+
 namespace sendwarden_host {
 
 // The module's exported callbacks, as the mail client sees them.
-struct Plugin;
+struct Plugin {
+  void* module;
+  int(SENDWARDEN_WINAPI* onStart)();
+  int(SENDWARDEN_WINAPI* onExit)();
+  int(SENDWARDEN_WINAPI* onSend)(const char*);
+  int(SENDWARDEN_WINAPI* onPlugInInfo)(void*);
+};
 
-// Loads the module at `path`, giving it its attach notification. Returns null
-// and sets `error` when the module does not load or refuses to.
+// Loads the module at `path` and its callbacks. Null, with `error` set, when
+// the module does not load, refuses to, or lacks a callback.
 Plugin* LoadPlugin(const std::string& path, std::string* error);
 void UnloadPlugin(Plugin* plugin);
-int CallOnStart(Plugin* plugin);
-int CallOnSend(Plugin* plugin, const char* message);
-int CallOnExit(Plugin* plugin);
-int CallOnPlugInInfo(Plugin* plugin, void* record);
 
-// Platform set-up before anything is loaded: the text code page for decoding
+// Per platform: loads a module, giving it its attach notification (null and
+// `error` when it fails or refuses), finds one of its exports, unloads it.
+void* OpenModule(const std::string& path, std::string* error);
+void* FindExport(void* module, const char* name);
+void CloseModule(void* module);
+
+// Per platform, before anything is loaded: the text code page for decoding
 // and printing, and whether boxes are recorded instead of shown.
 bool PreparePlatform(const std::string& codepage, bool record, std::string* error);
 
@@ -35,7 +45,10 @@ std::string ToTerminal(const std::string& text);
 // Called for every box the plug-in shows (or would show).
 void PrintBox(void* owner, const char* text, const char* caption, unsigned style);
 
-// Host texts handed out and not yet freed, and frees of unknown pointers.
+// Host texts: a new copy of `text` for the plug-in, and its release. The
+// counts tell whether every text came back exactly once.
+char* HandOutText(const std::string& text);
+void TakeBackText(void* text);
 long OutstandingTexts();
 long UnknownFrees();
 

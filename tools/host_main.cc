@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -24,6 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 
 bool g_record = false;
+std::map<void*, int> g_outstanding;
+long g_unknown_frees = 0;
 
 const char kUsage[] =
     "usage: sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP] [--module PATH]\n"
@@ -69,7 +74,7 @@ bool Stage(const std::string& module, const std::string& conf, std::string* stag
 void PrintInfo(Plugin* plugin) {
   unsigned char record[496];
   for (unsigned char& byte : record) byte = 0xCC;
-  int result = CallOnPlugInInfo(plugin, record);
+  int result = plugin->onPlugInInfo(record);
   std::printf("info result %d\n", result);
   const size_t offsets[] = {0, 80, 160, 240};
   const size_t widths[] = {80, 80, 80, 256};
@@ -84,6 +89,54 @@ void PrintInfo(Plugin* plugin) {
 }
 
 }  // namespace
+
+Plugin* LoadPlugin(const std::string& path, std::string* error) {
+  void* module = OpenModule(path, error);
+  if (module == nullptr) return nullptr;
+  auto find = [module](const char* name) { return FindExport(module, name); };
+  auto* plugin = new Plugin{module,
+                            reinterpret_cast<decltype(Plugin::onStart)>(find("BKC_OnStart")),
+                            reinterpret_cast<decltype(Plugin::onExit)>(find("BKC_OnExit")),
+                            reinterpret_cast<decltype(Plugin::onSend)>(find("BKC_OnSend")),
+                            reinterpret_cast<decltype(Plugin::onPlugInInfo)>(
+                                find("BKC_OnPlugInInfo"))};
+  if (!plugin->onStart || !plugin->onExit || !plugin->onSend || !plugin->onPlugInInfo) {
+    *error = "a BKC_ callback is missing";
+    UnloadPlugin(plugin);
+    return nullptr;
+  }
+  return plugin;
+}
+
+void UnloadPlugin(Plugin* plugin) {
+  CloseModule(plugin->module);
+  delete plugin;
+}
+
+char* HandOutText(const std::string& text) {
+  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+  std::memcpy(copy, text.c_str(), text.size() + 1);
+  ++g_outstanding[copy];
+  return copy;
+}
+
+void TakeBackText(void* text) {
+  auto entry = g_outstanding.find(text);
+  if (entry == g_outstanding.end() || entry->second == 0) {
+    ++g_unknown_frees;
+    return;
+  }
+  --entry->second;
+  std::free(text);
+}
+
+long OutstandingTexts() {
+  long count = 0;
+  for (const auto& entry : g_outstanding) count += entry.second;
+  return count;
+}
+
+long UnknownFrees() { return g_unknown_frees; }
 
 void PrintBox(void* owner, const char* text, const char* caption, unsigned style) {
   std::printf("---- message box \"%s\" (style 0x%x, owner %p) ----\n%s\n----\n",
@@ -171,11 +224,11 @@ int Main(int argc, char** argv) {
   } else {
     if (info) PrintInfo(plugin);
     if (!messages.empty()) {
-      std::printf("start %d\n", CallOnStart(plugin));
+      std::printf("start %d\n", plugin->onStart());
       for (size_t i = 0; i < texts.size(); ++i) {
         std::printf("== %s\n", messages[i].c_str());
         std::fflush(stdout);
-        int result = CallOnSend(plugin, texts[i].c_str());
+        int result = plugin->onSend(texts[i].c_str());
         std::printf("%s: %s (%d)\n", messages[i].c_str(),
                     result == 0 ? "send" : result == -1 ? "refused" : "unexpected answer", result);
         std::fflush(stdout);
@@ -189,7 +242,7 @@ int Main(int argc, char** argv) {
                                                std::chrono::seconds(2), error);
         }
       }
-      CallOnExit(plugin);
+      plugin->onExit();
     }
     UnloadPlugin(plugin);
   }

@@ -7,24 +7,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 #include "tools/host.h"
 
 namespace sendwarden_host {
 
-struct Plugin {
-  HMODULE module;
-  int(WINAPI* on_start)();
-  int(WINAPI* on_exit)();
-  int(WINAPI* on_send)(const char*);
-  int(WINAPI* on_info)(void*);
-};
-
 namespace {
 
-std::map<void*, int> g_outstanding;
-long g_unknown_frees = 0;
 UINT g_codepage = 932;
 
 int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
@@ -81,7 +70,7 @@ std::string ToTerminal(const std::string& text) {
   return out;
 }
 
-Plugin* LoadPlugin(const std::string& path, std::string* error) {
+void* OpenModule(const std::string& path, std::string* error) {
   // By full path: Windows would otherwise prefer a same-named DLL beside the
   // host executable.
   static char full[32768];
@@ -93,41 +82,15 @@ Plugin* LoadPlugin(const std::string& path, std::string* error) {
   HMODULE module = LoadLibraryA(full);
   if (module == nullptr) {
     *error = "LoadLibraryA failed with error " + std::to_string(GetLastError());
-    return nullptr;
   }
-  auto find = [module](const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(module, name));
-  };
-  auto* plugin = new Plugin{module,
-                            reinterpret_cast<int(WINAPI*)()>(find("BKC_OnStart")),
-                            reinterpret_cast<int(WINAPI*)()>(find("BKC_OnExit")),
-                            reinterpret_cast<int(WINAPI*)(const char*)>(find("BKC_OnSend")),
-                            reinterpret_cast<int(WINAPI*)(void*)>(find("BKC_OnPlugInInfo"))};
-  if (!plugin->on_start || !plugin->on_exit || !plugin->on_send || !plugin->on_info) {
-    *error = "a BKC_ callback is missing";
-    UnloadPlugin(plugin);
-    return nullptr;
-  }
-  return plugin;
+  return module;
 }
 
-void UnloadPlugin(Plugin* plugin) {
-  FreeLibrary(plugin->module);
-  delete plugin;
+void* FindExport(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
-int CallOnStart(Plugin* plugin) { return plugin->on_start(); }
-int CallOnSend(Plugin* plugin, const char* message) { return plugin->on_send(message); }
-int CallOnExit(Plugin* plugin) { return plugin->on_exit(); }
-int CallOnPlugInInfo(Plugin* plugin, void* record) { return plugin->on_info(record); }
-
-long OutstandingTexts() {
-  long count = 0;
-  for (const auto& entry : g_outstanding) count += entry.second;
-  return count;
-}
-
-long UnknownFrees() { return g_unknown_frees; }
+void CloseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
 }  // namespace sendwarden_host
 
@@ -155,24 +118,12 @@ __declspec(dllexport) int WINAPI BKA_RegisterCommand(LPCSTR, int, void*) { retur
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_MIMEHeader
 // Hands the text back undecoded: this host does not decode encoded words.
 __declspec(dllexport) LPSTR WINAPI BKA_MIMEHeader(LPCSTR text, LPSTR, int, BOOL) {
-  size_t size = std::strlen(text) + 1;
-  char* copy = static_cast<char*>(std::malloc(size));
-  std::memcpy(copy, text, size);
-  ++g_outstanding[copy];
-  return copy;
+  return HandOutText(text);
 }
 #endif
 
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_Free
-__declspec(dllexport) void WINAPI BKA_Free(LPVOID text) {
-  auto entry = g_outstanding.find(text);
-  if (entry == g_outstanding.end() || entry->second == 0) {
-    ++g_unknown_frees;
-    return;
-  }
-  --entry->second;
-  std::free(text);
-}
+__declspec(dllexport) void WINAPI BKA_Free(LPVOID text) { TakeBackText(text); }
 #endif
 
 }  // extern "C"

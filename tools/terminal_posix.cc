@@ -1,11 +1,10 @@
-#include <iconv.h>
 #include <langinfo.h>
 
-#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/iconv_text.h"
 #include "tools/terminal.h"
 
 namespace sendwarden_check {
@@ -23,28 +22,6 @@ const char* Codeset() {
   return std::strcmp(codeset, "ANSI_X3.4-1968") == 0 ? "UTF-8" : codeset;
 }
 
-std::string Convert(const std::string& text, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string out;
-  char buffer[4096];
-  char* in = const_cast<char*>(text.data());
-  size_t in_left = text.size();
-  while (in_left > 0) {
-    char* out_ptr = buffer;
-    size_t out_left = sizeof buffer;
-    size_t done = iconv(cd, &in, &in_left, &out_ptr, &out_left);
-    out.append(buffer, static_cast<size_t>(out_ptr - buffer));
-    if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-      out += '?';
-      ++in;
-      --in_left;
-    }
-  }
-  iconv_close(cd);
-  return out;
-}
-
 }  // namespace
 
 bool SystemIsJapanese() {
@@ -57,10 +34,12 @@ bool SystemIsJapanese() {
   return false;
 }
 
-std::string ToTerminal(const std::string& text) { return Convert(text, Codeset(), "CP932"); }
+std::string ToTerminal(const std::string& text) {
+  return sendwarden_tools::ConvertText(text, Codeset(), "CP932");
+}
 
 std::string FromCommandLine(const std::string& argument) {
-  return Convert(argument, "CP932", Codeset());
+  return sendwarden_tools::ConvertText(argument, "CP932", Codeset());
 }
 
 }  // namespace sendwarden_check

@@ -5,37 +5,16 @@ verdicts and explanations, languages and exit codes."""
 import argparse
 import glob
 import os
-import subprocess
 import sys
 
+from harness import Harness
 
-class Runner:
-    def __init__(self, build, platform, scripts):
-        self.build, self.platform, self.scripts = build, platform, scripts
-        self.passed = self.failed = 0
 
+class Runner(Harness):
     def tool(self, *args, cwd=None, env=None):
-        if self.platform == "win32":
-            command = [os.path.join(self.scripts, "wine-run"),
-                       os.path.join(self.build, "sendwarden-check.exe")]
-        else:
-            command = [os.path.join(self.build, "sendwarden-check")]
-        done = subprocess.run(command + list(args), capture_output=True, cwd=cwd, env=env,
-                              timeout=120)
-        return done.returncode, self.text(done.stdout), self.text(done.stderr)
-
-    def text(self, data):
-        # A Japanese Windows writes code page 932 with text-mode line ends.
+        # A Japanese Windows writes code page 932.
         encoding = "cp932" if self.platform == "win32" else "utf-8"
-        return data.decode(encoding, "replace").replace("\r\n", "\n")
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print("ok   " + name)
-        else:
-            self.failed += 1
-            print("FAIL " + name + ("\n" + detail if detail else ""))
+        return self.run("sendwarden-check", args, encoding, cwd, env)
 
 
 def run(r, source):
@@ -108,8 +87,7 @@ def main():
     args = parser.parse_args()
     runner = Runner(args.build, args.platform, args.scripts)
     run(runner, args.source)
-    print("%d passed, %d failed" % (runner.passed, runner.failed))
-    return 1 if runner.failed else 0
+    return runner.summary()
 
 
 if __name__ == "__main__":

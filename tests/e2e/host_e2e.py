@@ -10,9 +10,10 @@ import argparse
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
+
+from harness import Harness
 
 GENERAL = ("なんか駄目です。。。\r\n送信先を見直すか、設定(Sendwarden.conf)を見直してください。")
 HEAD = "許可されていないアドレス("
@@ -32,43 +33,21 @@ def notice(*addresses):
     return HEAD + "".join(a + "\n" for a in addresses) + MIDDLE + TAIL
 
 
-class Runner:
+class Runner(Harness):
     def __init__(self, build, platform, examples, scripts):
-        self.build = build
-        self.platform = platform
+        super().__init__(build, platform, scripts)
         self.examples = examples
-        self.scripts = scripts
         self.module_name = "Sendwarden.dll" if platform == "win32" else "Sendwarden.so"
-        self.passed = 0
-        self.failed = 0
         self.scratch = tempfile.mkdtemp(prefix="sendwarden-e2e-")
 
     def host(self, *args, variant=""):
-        exe = "sendwarden-host" + ("-without-" + variant if variant else "")
-        if self.platform == "win32":
-            command = [os.path.join(self.scripts, "wine-run"),
-                       os.path.join(self.build, exe + ".exe")]
-        else:
-            command = [os.path.join(self.build, exe)]
-        done = subprocess.run(command + list(args), capture_output=True, timeout=120)
-        # Windows programs write text-mode line ends.
-        text = [stream.decode("utf-8", "replace").replace("\r\n", "\n")
-                for stream in (done.stdout, done.stderr)]
-        return done.returncode, text[0], text[1]
+        return self.run("sendwarden-host" + ("-without-" + variant if variant else ""), args)
 
     def write(self, name, text, encoding="cp932"):
         path = os.path.join(self.scratch, name)
         with open(path, "wb") as out:
             out.write(text.replace("\n", "\r\n").encode(encoding))
         return path
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print("ok   " + name)
-        else:
-            self.failed += 1
-            print("FAIL " + name + (": " + detail if detail else ""))
 
 
 def boxes(output):
@@ -221,8 +200,7 @@ def main():
         run(runner)
     finally:
         shutil.rmtree(runner.scratch, ignore_errors=True)
-    print("%d passed, %d failed" % (runner.passed, runner.failed))
-    return 1 if runner.failed else 0
+    return runner.summary()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,36 @@
+"""What the end-to-end scripts share: running a built program of either
+preset (the win32 ones under Wine) and counting checks."""
+import os
+import subprocess
+
+
+class Harness:
+    def __init__(self, build, platform, scripts):
+        self.build, self.platform, self.scripts = build, platform, scripts
+        self.passed = self.failed = 0
+
+    def run(self, program, args, output_encoding="utf-8", cwd=None, env=None):
+        """(exit code, stdout, stderr) of a built program, line ends made LF."""
+        if self.platform == "win32":
+            command = [os.path.join(self.scripts, "wine-run"),
+                       os.path.join(self.build, program + ".exe")]
+        else:
+            command = [os.path.join(self.build, program)]
+        done = subprocess.run(command + list(args), capture_output=True, cwd=cwd, env=env,
+                              timeout=120)
+        # Windows programs write text-mode line ends.
+        text = [stream.decode(output_encoding, "replace").replace("\r\n", "\n")
+                for stream in (done.stdout, done.stderr)]
+        return done.returncode, text[0], text[1]
+
+    def check(self, name, condition, detail=""):
+        if condition:
+            self.passed += 1
+            print("ok   " + name)
+        else:
+            self.failed += 1
+            print("FAIL " + name + ("\n" + detail if detail else ""))
+
+    def summary(self):
+        print("%d passed, %d failed" % (self.passed, self.failed))
+        return 1 if self.failed else 0
