@@ -15,6 +15,7 @@ namespace sendwarden_host {
 namespace {
 
 UINT g_codepage = 932;
+HWND g_main_window = nullptr;
 
 int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   PrintBox(owner, text == nullptr ? "" : text, caption == nullptr ? "" : caption, style);
@@ -42,6 +43,13 @@ bool RedirectMessageBox() {
 
 bool PreparePlatform(const std::string& codepage, bool record, std::string* error) {
   if (codepage != "CP932") g_codepage = static_cast<UINT>(std::atoi(codepage.c_str() + 2));
+  if (!record) {
+    // Real boxes need a real owner: a small stand-in for the mail client's
+    // main window (none when there is no display; the box then has no owner).
+    g_main_window = CreateWindowExA(0, "STATIC", "Becky! (sendwarden-host)",
+                                    WS_OVERLAPPEDWINDOW, 0, 0, 320, 120, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  }
   if (record && !RedirectMessageBox()) {
     *error = "cannot redirect MessageBoxA";
     return false;
@@ -103,7 +111,8 @@ extern "C" {
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_GetWindowHandles
 __declspec(dllexport) BOOL WINAPI BKA_GetWindowHandles(HWND* main, HWND* tree, HWND* list,
                                                        HWND* view) {
-  if (main) *main = reinterpret_cast<HWND>(0x00C0FFEE);  // a dummy main window
+  // Recorded boxes are never shown, so a dummy owner will do.
+  if (main) *main = g_main_window != nullptr ? g_main_window : reinterpret_cast<HWND>(0x00C0FFEE);
   if (tree) *tree = nullptr;
   if (list) *list = nullptr;
   if (view) *view = nullptr;
