@@ -1,7 +1,14 @@
 # A thin driver over the CMake presets. `make demo` and `make test` each
 # start by installing whatever is missing.
+#
+# The Windows half runs on one of two legs: win32 (the shipped i686 build
+# under 32-bit Wine) where this machine runs 32-bit code, win64 (the same
+# code built for x86-64, under 64-bit Wine) where it cannot.
+# scripts/windows-leg decides by trying, and says which and why.
+# `make test-win32` or `make test-win64` forces a leg.
 
-.PHONY: all deps linux win32 fuzz test test-linux test-win32 test-fuzz demo dist bench clean
+.PHONY: all deps linux win32 win64 product fuzz test test-linux test-win32 test-win64 \
+	test-windows test-fuzz demo dist bench clean
 
 all: linux win32
 
@@ -16,26 +23,46 @@ win32: deps
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32
 
+win64: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64
+
+# What users install, whatever leg runs the tests: the i686 DLL and tester.
+product: deps
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32 --target Sendwarden sendwarden-check
+
 test-linux: linux
 	ctest --preset linux
+
+# The win32 preset's own tests include the PE check of the DLL.
+test-win32: win32
+	scripts/wine-session win32 ctest --preset win32
+
+# The 64-bit build's tests, then the shipped i686 DLL's PE shape, which
+# needs no Wine.
+test-win64: win64 product
+	scripts/wine-session win64 ctest --preset win64
+	python3 tests/e2e/check_dll.py --machine i386 build/win32/Sendwarden.dll
+
+test-windows: deps
+	@leg=$$(scripts/windows-leg) && $(MAKE) --no-print-directory test-$$leg
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
 
-test-win32: win32
-	scripts/wine-session ctest --preset win32
-
 # Each fuzz target for a short, fixed time; scripts/fuzz runs a campaign.
 test-fuzz: fuzz
 	ctest --preset fuzz -j2
 
-test: test-linux test-win32 test-fuzz
+test: test-linux test-windows test-fuzz
+	@scripts/windows-leg >/dev/null
 
-demo: linux win32
-	@scripts/demo
+demo: linux product
+	@leg=$$(scripts/windows-leg) && $(MAKE) --no-print-directory $$leg && scripts/demo $$leg
 
-dist: win32
+dist: product
 	@scripts/package
 
 bench: deps

@@ -28,14 +28,25 @@ bool RedirectMessageBox() {
   if (user32 == nullptr) return false;
   auto* target = reinterpret_cast<unsigned char*>(GetProcAddress(user32, "MessageBoxA"));
   if (target == nullptr) return false;
-  DWORD old_protection;
-  if (!VirtualProtect(target, 5, PAGE_EXECUTE_READWRITE, &old_protection)) return false;
+#if defined(_WIN64)
+  // jmp [rip+0] with the address after it: on x86-64 user32 may lie more
+  // than 2 GB away from this executable, out of reach of a relative jump.
+  unsigned char patch[14] = {0xFF, 0x25, 0x00, 0x00, 0x00, 0x00};
+  uint64_t address = reinterpret_cast<uintptr_t>(&RecordMessageBox);
+  std::memcpy(patch + 6, &address, sizeof address);
+#else
+  unsigned char patch[5] = {0xE9};  // jmp rel32
   int32_t offset = static_cast<int32_t>(reinterpret_cast<intptr_t>(&RecordMessageBox) -
                                         reinterpret_cast<intptr_t>(target + 5));
-  target[0] = 0xE9;  // jmp rel32
-  std::memcpy(target + 1, &offset, sizeof offset);
-  VirtualProtect(target, 5, old_protection, &old_protection);
-  FlushInstructionCache(GetCurrentProcess(), target, 5);
+  std::memcpy(patch + 1, &offset, sizeof offset);
+#endif
+  DWORD old_protection;
+  if (!VirtualProtect(target, sizeof patch, PAGE_EXECUTE_READWRITE, &old_protection)) {
+    return false;
+  }
+  std::memcpy(target, patch, sizeof patch);
+  VirtualProtect(target, sizeof patch, old_protection, &old_protection);
+  FlushInstructionCache(GetCurrentProcess(), target, sizeof patch);
   return true;
 }
 

@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
 """Reads the built Sendwarden.dll and fails on any deviation from what the
 mail client and its users rely on: a 32-bit DLL, the four undecorated
-callbacks, system imports only, the icon group and the version block."""
+callbacks, system imports only, the icon group and the version block.
+
+  check_dll.py [--machine i386|amd64] DLL
+
+The shipped DLL is i386 (the default). The 64-bit test build is checked for
+the same shape with --machine amd64."""
+import argparse
 import struct
 import sys
 
@@ -34,7 +40,8 @@ class Pe:
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
-        directories = optional + 96
+        # The data directories follow the fields whose width the format sets.
+        directories = optional + (112 if self.magic == 0x20B else 96)
         self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         self.sections = []
         table = optional + optional_size
@@ -123,7 +130,11 @@ def version_node(data, at):
     return key, value, children, end
 
 
-def check(path):
+MACHINES = {"i386": (0x14C, 0x10B, "32-bit PE for i386"),
+            "amd64": (0x8664, 0x20B, "64-bit PE for x86-64")}
+
+
+def check(path, machine="i386"):
     problems = []
 
     def expect(condition, what):
@@ -132,7 +143,8 @@ def check(path):
             problems.append(what)
 
     pe = Pe(open(path, "rb").read())
-    expect(pe.machine == 0x14C and pe.magic == 0x10B, "32-bit PE for i386")
+    machine_type, magic, what = MACHINES[machine]
+    expect(pe.machine == machine_type and pe.magic == magic, what)
     expect(pe.characteristics & 0x2000, "DLL flag set")
     exports = pe.exports()
     expect(set(exports) == EXPORTS and len(exports) == 4,
@@ -179,7 +191,11 @@ def check(path):
 
 
 def main():
-    problems = check(sys.argv[1])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--machine", choices=sorted(MACHINES), default="i386")
+    parser.add_argument("dll")
+    args = parser.parse_args()
+    problems = check(args.dll, args.machine)
     print("dll check: %d problems" % len(problems))
     return 1 if problems else 0
 

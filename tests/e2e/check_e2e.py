@@ -13,7 +13,7 @@ from harness import Harness
 class Runner(Harness):
     def tool(self, *args, cwd=None, env=None):
         # A Japanese Windows writes code page 932.
-        encoding = "cp932" if self.platform == "win32" else "utf-8"
+        encoding = "cp932" if self.windows else "utf-8"
         return self.run("sendwarden-check", args, encoding, cwd, env)
 
 
@@ -81,7 +81,7 @@ def run(r, source):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32"], required=True)
+    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--scripts", required=True)
     args = parser.parse_args()

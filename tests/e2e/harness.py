@@ -1,5 +1,6 @@
-"""What the end-to-end scripts share: running a built program of either
-preset (the win32 ones under Wine) and counting checks."""
+"""What the end-to-end scripts share: running a built program of any preset
+(the Windows ones, win32 and win64, under their leg's Wine) and counting
+checks."""
 import os
 import subprocess
 
@@ -8,11 +9,12 @@ class Harness:
     def __init__(self, build, platform, scripts):
         self.build, self.platform, self.scripts = build, platform, scripts
         self.passed = self.failed = 0
+        self.windows = platform in ("win32", "win64")
 
     def run(self, program, args, output_encoding="utf-8", cwd=None, env=None):
         """(exit code, stdout, stderr) of a built program, line ends made LF."""
-        if self.platform == "win32":
-            command = [os.path.join(self.scripts, "wine-run"),
+        if self.windows:
+            command = [os.path.join(self.scripts, "wine-run"), self.platform,
                        os.path.join(self.build, program + ".exe")]
         else:
             command = [os.path.join(self.build, program)]

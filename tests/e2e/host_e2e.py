@@ -3,8 +3,8 @@
 
 Only the module's binary interface is used: the host loads it, offers the
 host functions and calls the callbacks, exactly as the mail client would.
-Run once per preset: --platform linux (Sendwarden.so, native) or win32
-(Sendwarden.dll, the host run under Wine).
+Run once per preset: --platform linux (Sendwarden.so, native), win32 or
+win64 (Sendwarden.dll, the host run under that leg's Wine).
 """
 import argparse
 import os
@@ -37,7 +37,7 @@ class Runner(Harness):
     def __init__(self, build, platform, examples, scripts):
         super().__init__(build, platform, scripts)
         self.examples = examples
-        self.module_name = "Sendwarden.dll" if platform == "win32" else "Sendwarden.so"
+        self.module_name = "Sendwarden.dll" if self.windows else "Sendwarden.so"
         self.scratch = tempfile.mkdtemp(prefix="sendwarden-e2e-")
 
     def host(self, *args, variant=""):
@@ -57,7 +57,8 @@ def boxes(output):
 
 
 def null_owner(owner):
-    return owner in ("(nil)", "00000000", "0x0", "0")
+    """A printed null pointer: "(nil)" on Linux, zeros of either width on Windows."""
+    return owner == "(nil)" or int(owner, 16) == 0
 
 
 def no_leak(output):
@@ -92,7 +93,7 @@ def run(r):
                 code == 3 and len(found) == 1 and null_owner(found[0][0])
                 and found[0][1] == "0x10" and found[0][2] == hexof(LOAD_CAPTION)
                 and found[0][3] == hexof(LOAD_FAILURE) and "start" not in out
-                and (r.platform != "win32" or "error 1114" in out), out)
+                and (not r.windows or "error 1114" in out), out)
 
     # Allow and refuse under a real configuration, with the notice's bytes and owner.
     code, out, _ = r.host("--record", "--conf", conf, allowed, refused)
@@ -191,7 +192,7 @@ def run(r):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32"], required=True)
+    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
     parser.add_argument("--examples", required=True)
     parser.add_argument("--scripts", required=True)
     args = parser.parse_args()
