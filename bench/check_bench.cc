@@ -19,11 +19,13 @@ void CheckWorstCase(benchmark::State& state) {
     for (int i = 0; i < patterns - 1; ++i) out << "ALL=^contact" << i << "@vendor\\.example\\.jp$\n";
     out << "ALL=@example\\.co\\.jp$\n";
   }
-  sendwarden::LoadAllowConfig(path);
+  sendwarden::AllowConfig config;
+  sendwarden::LoadAllowConfig(path, config);
   std::string to;
   for (int i = 0; i < recipients; ++i) to += "person" + std::to_string(i) + "@example.co.jp\n";
   for (auto _ : state) {
-    benchmark::DoNotOptimize(sendwarden::CheckRecipients("me@example.co.jp", to, "", ""));
+    benchmark::DoNotOptimize(
+        sendwarden::CheckRecipients(config, sendwarden::Recipients{"me@example.co.jp", to, "", ""}));
   }
   std::filesystem::remove(path);
 }

@@ -31,7 +31,8 @@ void WriteLargeConfig(const std::string& path) {
 void LoadTenThousandPatterns(benchmark::State& state) {
   std::string path = ConfigPath();
   WriteLargeConfig(path);
-  for (auto _ : state) benchmark::DoNotOptimize(sendwarden::LoadAllowConfig(path));
+  sendwarden::AllowConfig config;
+  for (auto _ : state) benchmark::DoNotOptimize(sendwarden::LoadAllowConfig(path, config));
   state.SetLabel(std::to_string(std::filesystem::file_size(path)) + " bytes");
 }
 BENCHMARK(LoadTenThousandPatterns)->Unit(benchmark::kMillisecond);
@@ -39,8 +40,9 @@ BENCHMARK(LoadTenThousandPatterns)->Unit(benchmark::kMillisecond);
 void ReloadUnchanged(benchmark::State& state) {
   std::string path = ConfigPath();
   WriteLargeConfig(path);
-  sendwarden::LoadAllowConfig(path);
-  for (auto _ : state) benchmark::DoNotOptimize(sendwarden::ReloadIfChanged());
+  sendwarden::AllowConfig config;
+  sendwarden::LoadAllowConfig(path, config);
+  for (auto _ : state) benchmark::DoNotOptimize(sendwarden::ReloadIfChanged(config));
 }
 BENCHMARK(ReloadUnchanged);
 

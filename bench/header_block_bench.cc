@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "bench/bench_support.h"
-#include "headers/header_block.h"
+#include "message/header_block.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 
 #include "check/rejection_notice.h"
 #include "config/config_loader.h"
-#include "host/host_api.h"
+#include "host/plugin_state.h"
+#include "host/send_hook.h"
 #include "tests/fake_host.h"
 #include "tests/test_support.h"
 
@@ -29,14 +30,15 @@ std::string ConfigPath() {
 void Send(const std::string& config, const std::string& message) {
   testing::WriteFile(ConfigPath(), config);
   auto start = std::chrono::steady_clock::now();
-  LoadAllowConfig(ConfigPath());
+  PluginState state;
+  LoadAllowConfig(ConfigPath(), state.config);
   double load_ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   testing::FakeHost host;
-  host.Install();
+  host.Install(state.hostApi);
   testing::BoxRecorder boxes;
   start = std::chrono::steady_clock::now();
-  int result = BKC_OnSend(message.c_str());
+  int result = CheckSend(state, message.c_str());
   double send_ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   const char* box = boxes.boxes().empty() ? "no box"

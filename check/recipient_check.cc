@@ -1,105 +1,246 @@
 #include "check/recipient_check.h"
 
-#include "check/rejection_notice.h"
+#include <cstdint>
 
 namespace sendwarden {
 
 namespace {
 
-// True when some pattern of `list` is found in `line`. Patterns the
-// prefilter rules out cannot match and are not run; the rest are tried in
-// list order, as they would be without it.
-bool AnyPatternFound(const PatternList& list, const std::string& line,
-                     std::vector<uint32_t>& candidates) {
-  const LiteralPrefilter* prefilter = list.prefilter();
-  if (prefilter == nullptr) {
-    for (const auto& pattern : list) {
-      if (PatternFound(*pattern, line)) return true;
+// One walk over the rules of a store. With `prefiltered`, a list that has a
+// prefilter runs the engine only on its candidates: the patterns whose
+// required literal occurs in the entry (and those without a literal), in list
+// order. A skipped pattern cannot match the entry, so the first pattern found
+// is the one the exact walk finds, or one the exact walk finds earlier.
+class Walk {
+ public:
+  Walk(bool prefiltered, RejectionLog& log) : prefiltered_(prefiltered), log_(log) {}
+
+  // The first pattern of `list` found in `entry`, or null.
+  const PatternList::Entry* FirstFound(const PatternList& list, const std::string& entry) {
+    const LiteralPrefilter* prefilter = prefiltered_ ? list.prefilter() : nullptr;
+    if (prefilter == nullptr) {
+      for (const PatternList::Entry& candidate : list) {
+        if (Found(candidate, entry)) return &candidate;
+      }
+      return nullptr;
     }
-    return false;
+    prefilter->Candidates(entry, &candidates_);
+    for (uint32_t index : candidates_) {
+      if (Found(list.entry(index), entry)) return &list.entry(index);
+    }
+    return nullptr;
   }
-  prefilter->Candidates(line, &candidates);
-  for (uint32_t index : candidates) {
-    if (PatternFound(*list[index], line)) return true;
+
+  // The pattern test. When the engine gives up on a search, a pattern whose
+  // required literal is absent from the entry still counts as not found: it
+  // cannot match, and it is exactly the pattern the prefiltered walk skips,
+  // so both walks give the same answer and break on the same searches.
+  static bool Found(const PatternList::Entry& candidate, const std::string& entry) {
+    try {
+      return PatternFound(*candidate.pattern, entry);
+    } catch (const boost::regex_error&) {
+      std::string literal = RequiredLiteral(candidate.pattern->str());
+      if (!literal.empty() && entry.find(literal) == std::string::npos) return false;
+      throw;
+    }
   }
-  return false;
+
+  // CheckList; `decisions`, when given, gets every entry tested, in order.
+  bool List(const PatternList& list, std::string& text, CheckMode mode, Field field,
+            std::vector<EntryTrace>* decisions) {
+    if (text.empty()) return true;
+    if (list.empty()) return false;
+
+    const bool collect = mode != CheckMode::kStrict;
+    std::string remainder;
+    bool left = false;
+    size_t cursor = 0;
+    while (cursor < text.size()) {
+      size_t line_end = text.find('\n', cursor);
+      if (line_end == std::string::npos) line_end = text.size();
+      line_.assign(text, cursor, line_end - cursor);
+      cursor = line_end + 1;
+
+      if (line_.empty()) continue;
+      if (line_.back() == '\r') line_.pop_back();
+      const PatternList::Entry* found = FirstFound(list, line_);
+      if (decisions != nullptr) decisions->push_back({field, line_, found});
+      if (found != nullptr) continue;
+
+      if (!collect) {
+        log_.push_back(line_);
+        return false;
+      }
+      remainder += line_;
+      remainder += '\n';
+      left = true;
+    }
+    if (!collect) return true;
+    text.swap(remainder);
+    return !left;
+  }
+
+  bool Rule(const RecipientRule& rule, Recipients& texts, CheckMode mode, RuleTrace* trace) {
+    bool all_ok = true;
+    for (Field field : kAddressFields) {
+      const PatternList& own = OwnList(rule, field);
+      std::string copy;
+      std::string& text = mode == CheckMode::kStrict ? (copy = texts.Lines(field)) : texts.Lines(field);
+      size_t logged = log_.size();
+      std::vector<EntryTrace> by_all, by_own;
+      bool ok = List(rule.allPatterns, text, CheckMode::kCollect, field, trace ? &by_all : nullptr);
+      if (!ok) ok = List(own, text, mode, field, trace ? &by_own : nullptr);
+      if (trace != nullptr) {
+        Merge(by_all, by_own, rule.allPatterns.empty(), text, field, mode, ok, trace);
+        trace->named = log_.size() > logged;
+      }
+      if (!ok) {
+        all_ok = false;
+        if (mode == CheckMode::kStrict) return false;
+      }
+    }
+    return all_ok;
+  }
+
+ private:
+  static const PatternList& OwnList(const RecipientRule& rule, Field field) {
+    switch (field) {
+      case Field::kTo: return rule.toPatterns;
+      case Field::kCc: return rule.ccPatterns;
+      case Field::kBcc: return rule.bccPatterns;
+    }
+    return rule.toPatterns;
+  }
+
+  // One entry per tested entry of the field: what ALL allowed, and for the
+  // rest what the field's own list allowed, matched up in order (the own
+  // list saw ALL's remainder, in which an entry that is empty is skipped).
+  // A section that failed on this field ends at the entry it stopped at.
+  static void Merge(const std::vector<EntryTrace>& by_all, const std::vector<EntryTrace>& by_own,
+                    bool all_empty, const std::string& untested, Field field, CheckMode mode,
+                    bool ok, RuleTrace* trace) {
+    std::vector<EntryTrace> merged;
+    if (all_empty) {
+      merged = by_own;
+    } else {
+      size_t next = 0;
+      for (const EntryTrace& entry : by_all) {
+        merged.push_back(entry);
+        merged.back().byAll = entry.allowedBy != nullptr;
+        if (entry.allowedBy == nullptr && !entry.entry.empty() && next < by_own.size()) {
+          merged.back() = by_own[next++];
+        }
+      }
+    }
+    // An empty own list tests nothing: what it was given stays unallowed.
+    if (merged.empty() && !ok) {
+      size_t cursor = 0;
+      while (cursor < untested.size()) {
+        size_t end = untested.find('\n', cursor);
+        if (end == std::string::npos) end = untested.size();
+        std::string entry = untested.substr(cursor, end - cursor);
+        cursor = end + 1;
+        if (entry.empty()) continue;
+        if (entry.back() == '\r') entry.pop_back();
+        merged.push_back({field, entry, nullptr});
+      }
+    }
+    for (EntryTrace& entry : merged) {
+      trace->entries.push_back(std::move(entry));
+      if (mode == CheckMode::kStrict && !ok && trace->entries.back().allowedBy == nullptr) break;
+    }
+  }
+
+  const bool prefiltered_;
+  RejectionLog& log_;
+  std::string line_;                 // reused for every entry
+  std::vector<uint32_t> candidates_;  // reused for every prefiltered search
+};
+
+Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool prefiltered,
+                  CheckTrace* trace) {
+  Verdict verdict;
+  Walk walk(prefiltered, verdict.rejectionLog);
+  Recipients texts = recipients;
+  if (config.defaultRule != nullptr) {
+    RuleTrace* rule_trace = nullptr;
+    if (trace != nullptr) {
+      trace->rules.emplace_back();
+      rule_trace = &trace->rules.back();
+      rule_trace->isDefault = true;
+    }
+    if (walk.Rule(*config.defaultRule, texts, CheckMode::kCollect, rule_trace)) {
+      if (rule_trace != nullptr) rule_trace->allowed = true;
+      verdict.allowed = true;
+      verdict.allowedBy = Decider::kDefaultRule;
+      return verdict;
+    }
+  }
+  for (size_t index = 0; index < config.sections.size(); ++index) {
+    const SenderSection& section = config.sections[index];
+    RuleTrace* rule_trace = nullptr;
+    if (trace != nullptr) {
+      trace->rules.emplace_back();
+      rule_trace = &trace->rules.back();
+      rule_trace->section = index;
+    }
+    if (!PatternFound(*section.senderPattern, recipients.sender)) {
+      if (rule_trace != nullptr) rule_trace->applies = false;
+      continue;
+    }
+    if (walk.Rule(*section.rule, texts, CheckMode::kStrict, rule_trace)) {
+      if (rule_trace != nullptr) rule_trace->allowed = true;
+      verdict.rejectionLog.clear();
+      verdict.allowed = true;
+      verdict.allowedBy = Decider::kSection;
+      verdict.section = index;
+      return verdict;
+    }
+  }
+  return verdict;
 }
 
 }  // namespace
 
-bool CheckList(const PatternList& list, std::string& text, CheckMode mode) {
-  if (text.empty()) return true;
-  if (list.empty()) return false;
-
-  const bool collect = mode != Strict;
-  std::string remainder;
-  bool left = false;
-  std::string line;
-  std::vector<uint32_t> candidates;  // reused for every line
-  size_t cursor = 0;
-  while (cursor < text.size()) {
-    size_t line_end = text.find('\n', cursor);
-    if (line_end == std::string::npos) line_end = text.size();
-    line.assign(text, cursor, line_end - cursor);
-    cursor = line_end + 1;
-
-    if (line.empty()) continue;
-    if (line.back() == '\r') line.pop_back();
-    if (AnyPatternFound(list, line, candidates)) continue;
-
-    if (!collect) {
-      RejectionLog() += line;
-      RejectionLog() += '\n';
-      return false;
-    }
-    remainder += line;
-    remainder += '\n';
-    left = true;
+// Why the prefilter cannot change an answer.
+//
+// 1. A prefiltered search finds a pattern only by running the engine on it,
+//    so "found with the prefilter" implies "found by the exact walk"; the
+//    prefilter can only lose matches, never add one.
+// 2. The decision is monotone in the matches: with more matches the default
+//    rule allows a superset of entries, leaves a subset for the sections,
+//    and each section then allows a superset of what it allowed before. So
+//    losing matches can only turn an allow into a refusal, never a refusal
+//    into an allow: if the prefiltered walk allows, the exact walk allows.
+// 3. An allow is therefore final, and a refusal is walked again exactly, and
+//    its rejection log (the notice) comes from that exact walk.
+// Errors agree too: a search the engine gives up on breaks both walks, unless
+// the pattern's literal is absent, when both count it as not found (Found).
+Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
+                        CheckTrace* trace, Search search) {
+  if (trace != nullptr || search == Search::kExact) {
+    return WalkRules(config, recipients, false, trace);
   }
-  if (!collect) return true;
-  text.swap(remainder);
-  return !left;
+  Verdict fast = WalkRules(config, recipients, true, nullptr);
+  if (fast.allowed || search == Search::kPrefilterOnly) return fast;
+  return WalkRules(config, recipients, false, nullptr);
 }
 
-bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc,
-               std::string& bcc, CheckMode mode) {
-  struct Field {
-    std::string& text;
-    const PatternList& own;
-  } fields[] = {{to, rule.toPatterns}, {cc, rule.ccPatterns}, {bcc, rule.bccPatterns}};
-
-  if (mode != Strict) {
-    bool all_ok = true;
-    for (Field& field : fields) {
-      bool ok = CheckList(rule.allPatterns, field.text, Collect);
-      if (!ok) ok = CheckList(field.own, field.text, Collect);
-      if (!ok) all_ok = false;
-    }
-    return all_ok;
-  }
-  for (Field& field : fields) {
-    std::string copy = field.text;
-    bool ok = CheckList(rule.allPatterns, copy, Collect);
-    if (!ok) ok = CheckList(field.own, copy, Strict);
-    if (!ok) return false;
-  }
-  return true;
+bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log) {
+  return Walk(false, log).List(list, text, mode, Field::kTo, nullptr);
 }
 
-bool CheckRecipients(std::string sender, std::string to, std::string cc, std::string bcc) {
-  const AllowConfig& config = GetAllowConfig();
-  if (config.defaultRule != nullptr && CheckRule(*config.defaultRule, to, cc, bcc, Collect)) {
-    return true;
-  }
-  for (const SenderSection& section : config.sections) {
-    if (!PatternFound(*section.senderPattern, sender)) continue;
-    if (CheckRule(*section.rule, to, cc, bcc, Strict)) {
-      RejectionLog().clear();
-      return true;
-    }
-  }
-  ShowRejectionNotice();
-  return false;
+bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std::string& bcc,
+               CheckMode mode, RejectionLog& log) {
+  Recipients texts;
+  texts.to.swap(to);
+  texts.cc.swap(cc);
+  texts.bcc.swap(bcc);
+  bool ok = Walk(false, log).Rule(rule, texts, mode, nullptr);
+  to.swap(texts.to);
+  cc.swap(texts.cc);
+  bcc.swap(texts.bcc);
+  return ok;
 }
 
 }  // namespace sendwarden

@@ -1,43 +1,94 @@
 // Decides whether every recipient of one message is allowed for its sender.
+// Pure: rules and recipients in, a verdict value out; nothing is shown and
+// nothing process-wide is touched.
 //
 // A rule only ever allows. The default rule is tried first and consumes what
 // it allows; then every sender section whose pattern is found in the sender
-// text is tried on what is left, in file order. When none allows it all, the
-// rejection notice is shown and the answer is refuse.
+// text is tried on what is left, in file order, each on its own copy. The
+// send is allowed when the default rule allows every entry, or when one
+// section allows every entry the default rule left.
 //
-// Texts are AddressLines: one address per line, each ended by "\n"; a line's
-// final "\r" is not part of the address.
+// Texts are AddressLines: one entry per line, each ended by "\n"; empty lines
+// are skipped and a line's final "\r" is not part of the entry.
 #ifndef SENDWARDEN_CHECK_RECIPIENT_CHECK_H_
 #define SENDWARDEN_CHECK_RECIPIENT_CHECK_H_
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "config/rule_store.h"
+#include "message/recipients.h"
 
 namespace sendwarden {
 
-enum CheckMode : unsigned char {
-  Strict = 0,   // stop at the first line no pattern allows; log it
-  Collect = 1,  // test every line; keep only those no pattern allowed
+enum class CheckMode : unsigned char {
+  kStrict = 0,   // stop at the first entry no pattern allows; log it
+  kCollect = 1,  // test every entry; keep only those no pattern allowed
 };
 
-// True when `text` has no line that `list` leaves unallowed. An empty text
-// passes any list, even an empty one; a non-empty text fails an empty list
-// (and logs nothing). In Collect mode any nonzero mode counts, `text` is
-// rewritten to the lines no pattern allowed. In Strict mode the first such
-// line is appended to RejectionLog and the rest are not looked at.
-// May throw boost::regex_error from the pattern engine.
-bool CheckList(const PatternList& list, std::string& text, CheckMode mode);
+// The entries the sender sections refused during one check, in the order
+// they were refused; the notice names them. One section adds at most one.
+using RejectionLog = std::vector<std::string>;
 
-// Collect (the default rule): every field is tested and reduced to what
-// neither allPatterns nor its own list allowed. Strict (a section): each field
-// is tested on a copy, and the first failing field ends the test.
-bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc,
-               std::string& bcc, CheckMode mode);
+enum class Decider { kNone, kDefaultRule, kSection };
 
-// The whole decision under the process-wide rule store. Shows the notice
-// before answering false. Empties RejectionLog when a section allows.
-bool CheckRecipients(std::string sender, std::string to, std::string cc, std::string bcc);
+struct Verdict {
+  bool allowed = false;
+  Decider allowedBy = Decider::kNone;
+  size_t section = 0;         // with kSection: the index in AllowConfig::sections
+  RejectionLog rejectionLog;  // empty when allowed
+};
+
+// What one rule did, for tools that explain a verdict.
+struct EntryTrace {
+  Field field;
+  std::string entry;                           // as tested: without its final "\r"
+  const PatternList::Entry* allowedBy = nullptr;  // null: no pattern of the rule allowed it
+  bool byAll = false;  // allowedBy is one of the ALL patterns, not of the field's own
+};
+struct RuleTrace {
+  bool isDefault = false;
+  size_t section = 0;    // with !isDefault: the index in AllowConfig::sections
+  bool applies = true;   // a section's sender pattern was found in the sender
+  bool allowed = false;
+  // Every entry the rule tested, field by field in input order. A section
+  // stops at the first entry it does not allow; `named` tells whether that
+  // entry went to the rejection log (it does not when the field's own list
+  // is empty).
+  std::vector<EntryTrace> entries;
+  bool named = false;
+};
+struct CheckTrace {
+  std::vector<RuleTrace> rules;  // the default rule (if any), then every section in order
+};
+
+// How lists are searched. kExact tests every pattern in list order. The
+// prefilter skips patterns whose required literal is absent from the entry;
+// kPrefilterConfirmed (the default) then checks every refusal again with
+// kExact, so that its answer is always the exact one (see the .cc).
+// kPrefilterOnly exists to test that argument.
+enum class Search { kExact, kPrefilterOnly, kPrefilterConfirmed };
+
+// The whole decision under `config`. A `trace`, when given, is filled by an
+// exact walk. May throw the pattern engine's error (a search too complex for
+// it) and std::bad_alloc; the caller refuses the send then.
+Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
+                        CheckTrace* trace = nullptr,
+                        Search search = Search::kPrefilterConfirmed);
+
+// The two steps it is made of, with an exact search. In kCollect mode
+// `text` is rewritten to the entries no pattern allowed (the remainder); in
+// kStrict mode the first such entry is appended to `log` and the answer is
+// false. An empty text passes; an empty list fails anything else, logging
+// nothing.
+bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log);
+
+// Applies `rule` to the three fields: in kCollect mode each field is reduced
+// to what the rule did not allow and every field is tested; in kStrict mode
+// the fields are left alone and the first field that fails ends the test.
+bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std::string& bcc,
+               CheckMode mode, RejectionLog& log);
 
 }  // namespace sendwarden
 

@@ -12,37 +12,16 @@ const char kNoticeHead[] = "許可されていないアドレス(";
 const char kNoticeMiddle[] = ")があります。。。\r\n";
 const char kNoticeTail[] = "送信先を見直すか、設定(Sendwarden.conf)を見直してください。";
 
-namespace {
-constexpr unsigned kMbOk = 0;
-unsigned long g_notices_shown = 0;
-}  // namespace
-
-std::string& RejectionLog() {
-  static std::string* log = new std::string;
-  return *log;
-}
-
-WindowHandle& MainWindow() {
-  static WindowHandle window = nullptr;
-  return window;
-}
-
-unsigned long NoticesShown() { return g_notices_shown; }
-
-void ShowRejectionNotice() {
-  std::string& log = RejectionLog();
-  if (log.empty()) {
-    ++g_notices_shown;
-    ShowMessageBox(MainWindow(), kNoticeGeneralText, kNoticeCaption, kMbOk);
-    return;
-  }
+std::string NoticeText(const RejectionLog& log) {
+  if (log.empty()) return kNoticeGeneralText;
   std::string text = kNoticeHead;
-  text += log;
+  for (const std::string& address : log) {
+    text += address;
+    text += '\n';
+  }
   text += kNoticeMiddle;
   text += kNoticeTail;
-  ++g_notices_shown;
-  ShowMessageBox(MainWindow(), text.c_str(), kNoticeCaption, kMbOk);
-  log.clear();
+  return text;
 }
 
 }  // namespace sendwarden

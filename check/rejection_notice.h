@@ -1,15 +1,11 @@
-// Tells the user, in Japanese, why a send was refused.
-//
-// RejectionLog collects the addresses the sender sections refused during one
-// check, each followed by "\n". The notice names them, or shows a general text
-// when none was recorded, and then empties the log, so a notice never names an
-// address of an earlier check.
+// What the user is told, in Japanese, when a send is refused. Pure: builds
+// the text; the host shows it.
 #ifndef SENDWARDEN_CHECK_REJECTION_NOTICE_H_
 #define SENDWARDEN_CHECK_REJECTION_NOTICE_H_
 
 #include <string>
 
-#include "platform/platform.h"
+#include "check/recipient_check.h"
 
 namespace sendwarden {
 
@@ -20,21 +16,13 @@ extern const char kNoticeHead[];         // before the addresses
 extern const char kNoticeMiddle[];       // after the addresses
 extern const char kNoticeTail[];         // last
 
-// Process-wide, empty at load and whenever a check begins.
-std::string& RejectionLog();
+// The notice's box has one OK button and no icon.
+constexpr unsigned kMbOk = 0;
 
-// Owner of the notice's box: null until BKC_OnStart fetches the host's main
-// window, and then the box has no owner.
-WindowHandle& MainWindow();
-
-// Shows the notice (MB_OK, caption "Sendwarden", owner MainWindow) and
-// empties RejectionLog. With an empty log it shows the general text and
-// allocates nothing, so it still works when memory has run out.
-void ShowRejectionNotice();
-
-// How many notices have been put on screen in this process; lets a caller
-// tell whether one was already shown for the current send.
-unsigned long NoticesShown();
+// The text for a refusal: with an empty log the general text; otherwise the
+// head, each logged address followed by "\n", the middle and the tail, so
+// the closing parenthesis starts the line after the last address.
+std::string NoticeText(const RejectionLog& log);
 
 }  // namespace sendwarden
 

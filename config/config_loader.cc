@@ -3,9 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "config/rule_store.h"
-#include "headers/address_list.h"
-#include "headers/header_block.h"
+#include "base/ascii.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
@@ -48,7 +46,7 @@ void EndSection(AllowConfig& config, WorkingLists& lists, size_t header_line,
     if (observer != nullptr) observer->SectionEnded(header_line, name, false, false);
     return;
   }
-  bool stored = config.RegisterSection(name, lists.TakeRule(), &out_of_memory);
+  bool stored = config.RegisterSection(name, lists.TakeRule(), header_line, &out_of_memory);
   if (observer != nullptr) observer->SectionEnded(header_line, name, true, stored);
 }
 
@@ -73,7 +71,7 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
       if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kUnknownKey, key);
       return;
     }
-    list->push_back(std::move(pattern));
+    list->push_back(std::move(pattern), line_number);
     if (observer != nullptr) observer->PatternAdded(line_number, line, key, value);
   } catch (const boost::regex_error& error) {
     if (observer != nullptr) {
@@ -101,8 +99,7 @@ bool SplitKeyValue(const std::string& line, const std::string& separator,
   return !key.empty() && !value.empty();
 }
 
-bool LoadAllowConfig(const std::string& path, LoadObserver* observer) {
-  AllowConfig& config = GetAllowConfig();
+bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver* observer) {
   config.ClearRules();
   config.configPath = path;
   // Until this load has read the file, the store does not describe it.

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <string>
 
+#include "config/rule_store.h"
+
 namespace sendwarden {
 
 enum class DropReason {
@@ -43,14 +45,15 @@ class LoadObserver {
                             bool /*hadRules*/, bool /*stored*/) {}
 };
 
-// Empties the rule store, records `path` as its configPath, and fills it from
-// the file. Returns false when the file cannot be read (the store stays empty
+// Empties `config`, records `path` as its configPath, and fills it from the
+// file. Returns false when the file cannot be read (the store stays empty
 // and lastWriteTime is cleared, so the next ReloadIfChanged tries again);
 // true otherwise. lastWriteTime is set to the time of the file that was read,
 // unless memory ran out on the way and lines were lost. Lines that memory ran
 // out for are dropped like any unusable line; an allocation failure anywhere
 // else leaves the function with std::bad_alloc and the store partly filled.
-bool LoadAllowConfig(const std::string& path, LoadObserver* observer = nullptr);
+bool LoadAllowConfig(const std::string& path, AllowConfig& config,
+                     LoadObserver* observer = nullptr);
 
 // Splits `line` at the first `separator` and trims both halves. True when both
 // are non-empty. `key` and `value` are overwritten (empty when there is no

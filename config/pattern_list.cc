@@ -5,10 +5,10 @@ namespace sendwarden {
 void PatternList::BuildPrefilter() {
   prefilter_.reset();
   std::vector<std::string> literals;
-  literals.reserve(patterns_.size());
+  literals.reserve(entries_.size());
   bool any = false;
-  for (const auto& pattern : patterns_) {
-    literals.push_back(RequiredLiteral(pattern->str()));
+  for (const Entry& entry : entries_) {
+    literals.push_back(RequiredLiteral(entry.pattern->str()));
     any = any || !literals.back().empty();
   }
   // A list in which no pattern has a literal gains nothing from an index.

@@ -1,15 +1,17 @@
-// Keeps the rule store in step with the configuration file.
+// Keeps a rule store in step with its configuration file.
 #ifndef SENDWARDEN_CONFIG_RELOAD_H_
 #define SENDWARDEN_CONFIG_RELOAD_H_
 
+#include "config/rule_store.h"
+
 namespace sendwarden {
 
-// Rereads the store's configPath when the file's last-write time is not the
+// Rereads `config`'s configPath when the file's last-write time is not the
 // one the last successful load read (any difference, earlier too), when the
 // file is gone, or when the last load could not read it. Costs one look-up of
 // the file's time when nothing changed. Returns true when unchanged, else the
 // result of LoadAllowConfig.
-bool ReloadIfChanged();
+bool ReloadIfChanged(AllowConfig& config);
 
 }  // namespace sendwarden
 

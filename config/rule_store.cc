@@ -10,7 +10,7 @@ void AllowConfig::ClearRules() {
 }
 
 bool AllowConfig::RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule,
-                                  bool* outOfMemory) {
+                                  size_t headerLine, bool* outOfMemory) {
   if (name.empty()) {
     defaultRule = std::move(rule);
     return true;
@@ -19,6 +19,7 @@ bool AllowConfig::RegisterSection(const std::string& name, std::unique_ptr<Recip
     SenderSection section;
     section.senderPattern = CompilePattern(name);
     section.rule = std::move(rule);
+    section.headerLine = headerLine;
     sections.push_back(std::move(section));
     return true;
   } catch (const boost::regex_error&) {
@@ -26,11 +27,6 @@ bool AllowConfig::RegisterSection(const std::string& name, std::unique_ptr<Recip
     if (outOfMemory != nullptr) *outOfMemory = true;
   }
   return false;
-}
-
-AllowConfig& GetAllowConfig() {
-  static AllowConfig* config = new AllowConfig;
-  return *config;
 }
 
 }  // namespace sendwarden

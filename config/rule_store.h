@@ -1,25 +1,25 @@
 // The rule store: the allow list in compiled form, kept between sends.
 //
-// One store exists per process. The loader empties and refills it, the
-// recipient check only reads it. Callbacks never overlap, so nothing here
-// takes a lock.
+// A plain value. The plug-in keeps one in its state; the tools build their
+// own. The loader empties and refills it, the recipient check only reads it.
 #ifndef SENDWARDEN_CONFIG_RULE_STORE_H_
 #define SENDWARDEN_CONFIG_RULE_STORE_H_
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "config/pattern.h"
+#include "base/pattern.h"
 #include "config/pattern_list.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
 
 // What one section of the file allows. Each list holds its patterns in file
-// order; the same text may appear twice, each its own object. A rule in the store always has at
-// least one non-empty list.
+// order; the same text may appear twice, each its own object. A rule in the
+// store always has at least one non-empty list.
 struct RecipientRule {
   PatternList allPatterns;  // ALL: every recipient
   PatternList toPatterns;   // TO
@@ -31,6 +31,7 @@ struct RecipientRule {
 struct SenderSection {
   std::unique_ptr<const Pattern> senderPattern;
   std::unique_ptr<const RecipientRule> rule;
+  size_t headerLine = 0;  // 1-based line of the "[...]" header
 };
 
 struct AllowConfig {
@@ -46,16 +47,15 @@ struct AllowConfig {
   void ClearRules();
 
   // Takes ownership of `rule`. An empty `name` makes it the default rule.
-  // Otherwise compiles `name` as the sender pattern and appends a section;
-  // when the name does not compile (or memory runs out) the rule is released,
-  // nothing is stored and the result is false; `outOfMemory`, when given, is
-  // set when memory was the reason.
+  // Otherwise compiles `name` as the sender pattern and appends a section
+  // whose header stood in `headerLine`; when the name does not compile (or
+  // memory runs out) the rule is released, nothing is stored and the result
+  // is false; `outOfMemory`, when given, is set when memory was the reason.
   bool RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule,
-                       bool* outOfMemory = nullptr);
-};
+                       size_t headerLine = 0, bool* outOfMemory = nullptr);
 
-// The process-wide store, created empty on first use and never destroyed.
-AllowConfig& GetAllowConfig();
+  bool Empty() const { return defaultRule == nullptr && sections.empty(); }
+};
 
 }  // namespace sendwarden
 

@@ -5,7 +5,7 @@
 
 #include <boost/token_functions.hpp>
 
-#include "headers/address_list.h"
+#include "message/address_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string value(reinterpret_cast<const char*>(data), size);

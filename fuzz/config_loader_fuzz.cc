@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                    ("sendwarden-fuzz-" + std::to_string(getpid()) + ".conf"))
                                       .string();
   sendwarden::testing::WriteFile(path, std::string(reinterpret_cast<const char*>(data), size));
-  if (!sendwarden::LoadAllowConfig(path)) __builtin_trap();
-  const sendwarden::AllowConfig& config = sendwarden::GetAllowConfig();
+  sendwarden::AllowConfig config;
+  if (!sendwarden::LoadAllowConfig(path, config)) __builtin_trap();
   if (config.defaultRule != nullptr && !RuleIsUsable(*config.defaultRule)) __builtin_trap();
   for (const auto& section : config.sections) {
     if (section.senderPattern == nullptr || section.rule == nullptr) __builtin_trap();
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The same file loads to the same store.
   std::string first = sendwarden::testing::DumpStore(config);
-  sendwarden::LoadAllowConfig(path);
+  sendwarden::LoadAllowConfig(path, config);
   if (sendwarden::testing::DumpStore(config) != first) __builtin_trap();
   return 0;
 }

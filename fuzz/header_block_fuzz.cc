@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "headers/header_block.h"
+#include "message/header_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string message(reinterpret_cast<const char*>(data), size);

@@ -2,13 +2,7 @@
 
 namespace sendwarden {
 
-HostApi& GetHostApi() {
-  static HostApi api;
-  return api;
-}
-
-bool BindHostApi() {
-  HostApi& api = GetHostApi();
+bool BindHostApi(HostApi& api) {
   if (api.hostModule != nullptr) return true;
   ModuleHandle host = HostModule();
   if (host == nullptr) return false;

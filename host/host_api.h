@@ -61,12 +61,10 @@ struct HostApi {
   MimeHeaderFunction BKA_MIMEHeader = nullptr;
 };
 
-// Process-wide.
-HostApi& GetHostApi();
-
-// Binds the four host functions from the host executable. True at once when
-// already bound; false (hostModule null) when any one is missing.
-bool BindHostApi();
+// Binds the four host functions from the host executable into `api`. True
+// at once when already bound; false (hostModule null) when any one is
+// missing. Entry points found before the missing one keep their values.
+bool BindHostApi(HostApi& api);
 
 }  // namespace sendwarden
 

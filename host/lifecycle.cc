@@ -1,8 +1,6 @@
 #include "host/lifecycle.h"
 
-#include "check/rejection_notice.h"
 #include "config/config_loader.h"
-#include "host/host_api.h"
 
 namespace sendwarden {
 
@@ -19,26 +17,50 @@ const char kDescription[] = "設定した宛先へのみ送信を許可する";
 
 void ShowLoadFailureNotice() {
   PluginInfo info;
-  BKC_OnPlugInInfo(&info);
+  FillPluginInfo(&info);
   std::string text = FormatText(kLoadFailureFormat, info.PlugInName, 256);
   ShowMessageBox(nullptr, text.c_str(), kLoadFailureCaption, kMbIconError);
 }
 
 }  // namespace
 
-ModuleHandle& PluginModule() {
-  static ModuleHandle module = nullptr;
-  return module;
-}
-
-bool OnProcessAttach(ModuleHandle module) {
+bool OnProcessAttach(PluginState& state, ModuleHandle module) {
   try {
-    PluginModule() = module;
-    if (BindHostApi()) return true;
+    state.module = module;
+    if (BindHostApi(state.hostApi)) return true;
     ShowLoadFailureNotice();
   } catch (...) {
   }
   return false;
+}
+
+void LoadConfigBesideModule(PluginState& state) {
+  // Without the module's whole path there is no configuration to trust: the
+  // store stays empty and every send is refused until the path can be had.
+  state.configPathPending = true;
+  std::string module_path;
+  if (!ReadModulePath(state.module, &module_path)) return;
+  std::string path = ConfigPathFor(module_path);
+  state.config.ClearRules();
+  state.config.configPath = path;
+  state.configPathPending = false;
+  LoadAllowConfig(path, state.config);
+}
+
+void StartPlugin(PluginState& state) {
+  try {
+    LoadConfigBesideModule(state);
+  } catch (...) {
+  }
+  try {
+    GetWindowHandlesFunction get_handles = state.hostApi.BKA_GetWindowHandles;
+    if (get_handles != nullptr) {
+      WindowHandle main = nullptr, tree = nullptr, list = nullptr, view = nullptr;
+      get_handles(&main, &tree, &list, &view);
+      state.mainWindow = main;
+    }
+  } catch (...) {
+  }
 }
 
 std::string ConfigPathFor(const std::string& modulePath) {
@@ -49,39 +71,25 @@ std::string ConfigPathFor(const std::string& modulePath) {
   return modulePath.substr(0, dot) + ".conf";
 }
 
+void FillPluginInfo(PluginInfo* info) {
+  CopyText(info->PlugInName, kPlugInName);
+  CopyText(info->Vendor, kVendor);
+  CopyText(info->Version, kVersion);
+  CopyText(info->Description, kDescription);
+}
+
 }  // namespace sendwarden
 
-using namespace sendwarden;
+using sendwarden::Plugin;
 
 extern "C" int SENDWARDEN_WINAPI BKC_OnStart() {
-  try {
-    // Without the module's whole path there is no configuration to trust:
-    // an empty path loads nothing and every send is refused.
-    std::string module_path;
-    std::string config_path;
-    if (ReadModulePath(PluginModule(), &module_path)) config_path = ConfigPathFor(module_path);
-    LoadAllowConfig(config_path);
-  } catch (...) {
-  }
-  try {
-    GetWindowHandlesFunction get_handles = GetHostApi().BKA_GetWindowHandles;
-    if (get_handles != nullptr) {
-      WindowHandle main = nullptr, tree = nullptr, list = nullptr, view = nullptr;
-      get_handles(&main, &tree, &list, &view);
-      MainWindow() = main;
-    }
-  } catch (...) {
-  }
+  sendwarden::StartPlugin(Plugin());
   return 0;
 }
 
 extern "C" int SENDWARDEN_WINAPI BKC_OnExit() { return 0; }
 
 extern "C" int SENDWARDEN_WINAPI BKC_OnPlugInInfo(PluginInfo* info) {
-  if (info == nullptr) return 0;
-  CopyText(info->PlugInName, kPlugInName);
-  CopyText(info->Vendor, kVendor);
-  CopyText(info->Version, kVersion);
-  CopyText(info->Description, kDescription);
+  if (info != nullptr) sendwarden::FillPluginInfo(info);
   return 0;
 }

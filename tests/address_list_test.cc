@@ -1,4 +1,5 @@
-#include "headers/address_list.h"
+#include "message/address_list.h"
+#include "base/ascii.h"
 
 #include <gtest/gtest.h>
 

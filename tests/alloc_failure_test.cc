@@ -7,11 +7,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "check/rejection_notice.h"
 #include "config/config_loader.h"
-#include "config/rule_store.h"
-#include "host/host_api.h"
 #include "host/lifecycle.h"
+#include "host/plugin_state.h"
+#include "host/send_hook.h"
 #include "tests/fake_host.h"
 #include "tests/test_support.h"
 
@@ -44,15 +43,10 @@ const char kConfig[] =
 
 class AllocFailureTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::g_allocationCountdown = &g_countdown;
-    testing::ResetStore();
-    RejectionLog().clear();
-  }
+  void SetUp() override { testing::g_allocationCountdown = &g_countdown; }
   void TearDown() override {
     g_countdown = -1;
     testing::g_allocationCountdown = nullptr;
-    testing::FakeHost::Uninstall();
   }
 
   // Fails each allocation of `send` in turn, from the first until a run gets
@@ -62,19 +56,19 @@ class AllocFailureTest : public ::testing::Test {
   long FailEveryAllocation(const char* message, Prepare prepare) {
     prepare();
     testing::FakeHost reference;
-    reference.Install();
+    reference.Install(state_.hostApi);
     testing::BoxRecorder reference_boxes;
-    const int expected = BKC_OnSend(message);
+    const int expected = CheckSend(state_, message);
     EXPECT_EQ(reference_boxes.boxes().size(), expected == 0 ? 0u : 1u);
 
     for (long n = 0;; ++n) {
       SCOPED_TRACE(n);
       prepare();
       testing::FakeHost host;
-      host.Install();
+      host.Install(state_.hostApi);
       testing::BoxRecorder boxes;
       g_countdown = n;
-      int result = BKC_OnSend(message);
+      int result = CheckSend(state_, message);
       bool failed = g_countdown < 0;
       g_countdown = -1;
 
@@ -84,7 +78,6 @@ class AllocFailureTest : public ::testing::Test {
       }
       EXPECT_EQ(boxes.boxes().size(), result == 0 ? 0u : 1u);
       EXPECT_TRUE(host.AllFreedOnce());
-      EXPECT_EQ(RejectionLog(), "");
       if (!failed) {
         EXPECT_EQ(result, expected);
         return n;
@@ -94,9 +87,10 @@ class AllocFailureTest : public ::testing::Test {
 
   void LoadConfig(const std::string& text) {
     testing::WriteFile(path_, text);
-    ASSERT_TRUE(LoadAllowConfig(path_));
+    ASSERT_TRUE(LoadAllowConfig(path_, state_.config));
   }
 
+  PluginState state_;
   testing::ScratchDir dir_;
   std::string path_ = dir_.File("Sendwarden.conf");
 };
@@ -119,9 +113,9 @@ TEST_F(AllocFailureTest, RepresentativeSends) {
     EXPECT_GT(points, 10);
     LoadConfig(kConfig);
     testing::FakeHost host;
-    host.Install();
+    host.Install(state_.hostApi);
     testing::BoxRecorder boxes;
-    EXPECT_EQ(BKC_OnSend(c.message), c.expected);
+    EXPECT_EQ(CheckSend(state_, c.message), c.expected);
   }
 }
 
@@ -138,12 +132,12 @@ TEST_F(AllocFailureTest, ConfigurationReloadedDuringTheSend) {
 }
 
 // Start under memory failure leaves a store that may lack rules but never
-// allows more than the file does. Once the start got as far as recording the
-// file's path, the next send reads the file again in full; before that point
-// there is no file to trust and every send stays refused.
+// allows more than the file does. When memory ran out before the start could
+// work out the file's path, sends refuse until one can work it out: the next
+// send after memory is back reads the file in full.
 TEST_F(AllocFailureTest, StartUnderMemoryFailure) {
   std::string module_path;
-  ASSERT_TRUE(ReadModulePath(PluginModule(), &module_path));
+  ASSERT_TRUE(ReadModulePath(nullptr, &module_path));
   const std::string config_path = ConfigPathFor(module_path);
   testing::WriteFile(config_path, kConfig);
   const char* refused = "From: boss@home.test\nTo: r@rival.test\n\n";
@@ -151,25 +145,46 @@ TEST_F(AllocFailureTest, StartUnderMemoryFailure) {
 
   for (long n = 0;; ++n) {
     SCOPED_TRACE(n);
+    PluginState state;
     testing::FakeHost host;
-    host.Install();
-    testing::ResetStore();
+    host.Install(state.hostApi);
     g_countdown = n;
-    int result = BKC_OnStart();
+    StartPlugin(state);
     bool failed = g_countdown < 0;
     g_countdown = -1;
-    EXPECT_EQ(result, 0);
 
     testing::BoxRecorder boxes;
-    EXPECT_EQ(BKC_OnSend(refused), -1);
-    bool path_recorded = GetAllowConfig().configPath == config_path;
-    EXPECT_EQ(BKC_OnSend(allowed), path_recorded ? 0 : -1);
+    EXPECT_EQ(CheckSend(state, refused), -1);
+    EXPECT_EQ(CheckSend(state, allowed), 0);
+    EXPECT_EQ(state.config.configPath, config_path);
     EXPECT_TRUE(host.AllFreedOnce());
     if (!failed) {
       EXPECT_GT(n, 10);
       break;
     }
   }
+  std::remove(config_path.c_str());
+}
+
+// While the path cannot be had, every send refuses, and each looks again.
+TEST_F(AllocFailureTest, SendsRefuseWhileTheConfigurationPathIsPending) {
+  std::string module_path;
+  ASSERT_TRUE(ReadModulePath(nullptr, &module_path));
+  const std::string config_path = ConfigPathFor(module_path);
+  testing::WriteFile(config_path, "ALL=.\n");
+  PluginState state;
+  testing::FakeHost host;
+  host.Install(state.hostApi);
+  testing::BoxRecorder boxes;
+  state.configPathPending = true;
+  for (long n = 0; n < 3; ++n) {
+    g_countdown = n;  // memory runs out during the send
+    EXPECT_EQ(CheckSend(state, "To: a\n\n"), -1);
+    g_countdown = -1;
+  }
+  EXPECT_EQ(CheckSend(state, "To: a\n\n"), 0);
+  EXPECT_FALSE(state.configPathPending);
+  EXPECT_EQ(boxes.boxes().size(), 3u);
   std::remove(config_path.c_str());
 }
 

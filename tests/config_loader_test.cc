@@ -16,17 +16,16 @@ using testing::WriteFile;
 
 class ConfigLoaderTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::ResetStore(); }
-
   // Loads `bytes` as a configuration file and returns the store's dump.
   std::string Load(const std::string& bytes) {
     WriteFile(path_, bytes);
-    EXPECT_TRUE(LoadAllowConfig(path_));
-    return DumpStore(GetAllowConfig());
+    EXPECT_TRUE(LoadAllowConfig(path_, config_));
+    return DumpStore(config_);
   }
 
   ScratchDir dir_;
   std::string path_ = dir_.File("Sendwarden.conf");
+  AllowConfig config_;
 };
 
 TEST_F(ConfigLoaderTest, ExampleFileGivesTheDocumentedStore) {
@@ -80,7 +79,7 @@ TEST_F(ConfigLoaderTest, SectionsWithoutRulesOrWithBadNamesLeaveNothing) {
   EXPECT_EQ(Load("[a]\n[b]\nTO=x\n[(]\nTO=y\n[c]\nTO=z\n"), "[b]\n  TO [x]\n[c]\n  TO [z]\n");
   // Same name twice: two sections, in file order.
   EXPECT_EQ(Load("[s]\nTO=1\n[s]\nTO=2\n"), "[s]\n  TO [1]\n[s]\n  TO [2]\n");
-  EXPECT_EQ(GetAllowConfig().defaultRule, nullptr);
+  EXPECT_EQ(config_.defaultRule, nullptr);
 }
 
 TEST_F(ConfigLoaderTest, BadPatternIsDroppedAndItsNeighboursLoad) {
@@ -108,15 +107,15 @@ TEST_F(ConfigLoaderTest, EmptyAndCommentOnlyFilesGiveAnEmptyStore) {
 
 TEST_F(ConfigLoaderTest, UnreadableFileEmptiesTheStoreAndForgetsItsTime) {
   Load("TO=a\n");
-  ASSERT_TRUE(GetAllowConfig().lastWriteTime.has_value());
-  EXPECT_FALSE(LoadAllowConfig(dir_.File("missing.conf")));
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "");
-  EXPECT_EQ(GetAllowConfig().configPath, dir_.File("missing.conf"));
-  EXPECT_FALSE(GetAllowConfig().lastWriteTime.has_value());
+  ASSERT_TRUE(config_.lastWriteTime.has_value());
+  EXPECT_FALSE(LoadAllowConfig(dir_.File("missing.conf"), config_));
+  EXPECT_EQ(DumpStore(config_), "");
+  EXPECT_EQ(config_.configPath, dir_.File("missing.conf"));
+  EXPECT_FALSE(config_.lastWriteTime.has_value());
 
   std::filesystem::create_directory(dir_.File("folder.conf"));
-  EXPECT_FALSE(LoadAllowConfig(dir_.File("folder.conf")));
-  EXPECT_FALSE(GetAllowConfig().lastWriteTime.has_value());
+  EXPECT_FALSE(LoadAllowConfig(dir_.File("folder.conf"), config_));
+  EXPECT_FALSE(config_.lastWriteTime.has_value());
 }
 
 TEST_F(ConfigLoaderTest, HostileInputNeverStopsTheLoad) {
@@ -167,7 +166,7 @@ TEST_F(ConfigLoaderTest, ObserverHearsEveryDroppedLine) {
     }
   } observer;
   WriteFile(path_, "TO=a\nnothing\nTO=\nALL=(\nX=y\n[(]\nTO=b\n[ok]\n");
-  EXPECT_TRUE(LoadAllowConfig(path_, &observer));
+  EXPECT_TRUE(LoadAllowConfig(path_, config_, &observer));
   EXPECT_EQ(observer.log, "2:0 3:1 4:2+ 5:3+ S0rs S6r S8 ");
 }
 

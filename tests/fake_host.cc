@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/host_api.h"
 #include "tests/test_support.h"
 
 namespace sendwarden {
@@ -55,17 +54,11 @@ bool FakeHost::AllFreedOnce() const {
   return unknownFrees == 0;
 }
 
-void FakeHost::Install() {
+void FakeHost::Install(HostApi& api) {
   g_host = this;
-  HostApi& api = GetHostApi();
   api.BKA_MIMEHeader = &FakeMimeHeader;
   api.BKA_Free = &FakeFree;
   api.BKA_GetWindowHandles = &FakeWindowHandles;
-}
-
-void FakeHost::Uninstall() {
-  GetHostApi() = HostApi();
-  g_host = nullptr;
 }
 
 }  // namespace testing

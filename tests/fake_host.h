@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/host_api.h"
+
 namespace sendwarden {
 namespace testing {
 
@@ -22,10 +24,10 @@ struct FakeHost {
   // True when every text handed out was freed exactly once.
   bool AllFreedOnce() const;
 
-  // Makes this the host the plug-in calls (BKA_MIMEHeader, BKA_Free, and a
-  // BKA_GetWindowHandles that gives `mainWindow`). Uninstall empties HostApi.
-  void Install();
-  static void Uninstall();
+  // Makes this the host whose functions `api` holds (BKA_MIMEHeader,
+  // BKA_Free, and a BKA_GetWindowHandles that gives `mainWindow`). One fake
+  // host is current at a time: the last one installed.
+  void Install(HostApi& api);
 
   void* mainWindow = reinterpret_cast<void*>(0x5150);
 };

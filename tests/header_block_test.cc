@@ -1,6 +1,8 @@
-#include "headers/header_block.h"
+#include "message/header_block.h"
 
 #include <gtest/gtest.h>
+
+#include "base/ascii.h"
 
 namespace sendwarden {
 namespace {

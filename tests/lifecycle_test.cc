@@ -4,10 +4,9 @@
 
 #include <cstring>
 
-#include "check/rejection_notice.h"
-#include "config/rule_store.h"
 #include "host/host_api.h"
 #include "host/lifecycle.h"
+#include "host/plugin_state.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -19,7 +18,7 @@ extern "C" {
 SENDWARDEN_HOST_EXPORT int SENDWARDEN_WINAPI BKA_GetWindowHandles(void** main, void** tree,
                                                                   void** list, void** view) {
   ++g_window_calls;
-  g_config_loaded_before_window = !sendwarden::GetAllowConfig().configPath.empty();
+  g_config_loaded_before_window = !sendwarden::Plugin().config.configPath.empty();
   *main = reinterpret_cast<void*>(0x4321);
   *tree = *list = *view = reinterpret_cast<void*>(0x1);
   return 1;
@@ -66,37 +65,33 @@ TEST(PlugInInfo, FillsEachFieldAtItsOffset) {
 }
 
 TEST(BindHostApi, BindsOnceAndThenAnswersTrueWithoutBindingAgain) {
-  GetHostApi() = HostApi();
-  ASSERT_TRUE(BindHostApi());
-  HostApi& api = GetHostApi();
+  HostApi api;
+  ASSERT_TRUE(BindHostApi(api));
   EXPECT_NE(api.hostModule, nullptr);
   EXPECT_EQ(reinterpret_cast<void*>(api.BKA_Free), reinterpret_cast<void*>(&BKA_Free));
   EXPECT_EQ(reinterpret_cast<void*>(api.BKA_MIMEHeader), reinterpret_cast<void*>(&BKA_MIMEHeader));
   api.BKA_Free = nullptr;
-  EXPECT_TRUE(BindHostApi());
+  EXPECT_TRUE(BindHostApi(api));
   EXPECT_EQ(api.BKA_Free, nullptr);
-  GetHostApi() = HostApi();
 }
 
+// Through the exported callbacks, on the process-wide state.
 TEST(OnStart, LoadsTheFileBesideTheModuleThenFetchesTheMainWindow) {
-  GetHostApi() = HostApi();
-  ASSERT_TRUE(BindHostApi());
+  PluginState& state = Plugin();
+  ASSERT_TRUE(OnProcessAttach(state, nullptr));
   std::string module_path;
-  ASSERT_TRUE(ReadModulePath(PluginModule(), &module_path));
+  ASSERT_TRUE(ReadModulePath(state.module, &module_path));
   std::string config_path = ConfigPathFor(module_path);
   testing::WriteFile(config_path, "TO=^started$\n");
 
-  MainWindow() = nullptr;
   EXPECT_EQ(BKC_OnStart(), 0);
   std::remove(config_path.c_str());
-  EXPECT_EQ(GetAllowConfig().configPath, config_path);
-  EXPECT_EQ(testing::DumpStore(GetAllowConfig()), "default\n  TO [^started$]\n");
+  EXPECT_EQ(state.config.configPath, config_path);
+  EXPECT_EQ(testing::DumpStore(state.config), "default\n  TO [^started$]\n");
   EXPECT_EQ(g_window_calls, 1);
   EXPECT_TRUE(g_config_loaded_before_window);
-  EXPECT_EQ(MainWindow(), reinterpret_cast<WindowHandle>(0x4321));
+  EXPECT_EQ(state.mainWindow, reinterpret_cast<WindowHandle>(0x4321));
   EXPECT_EQ(BKC_OnExit(), 0);
-  MainWindow() = nullptr;
-  GetHostApi() = HostApi();
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <random>
 
 #include "check/recipient_check.h"
-#include "check/rejection_notice.h"
 #include "config/pattern_list.h"
 
 namespace sendwarden {
@@ -128,14 +127,13 @@ struct Outcome {
 Outcome RunCheckList(const PatternList& list, const std::string& text, CheckMode mode) {
   Outcome outcome;
   outcome.text = text;
-  RejectionLog().clear();
+  RejectionLog log;
   try {
-    outcome.result = CheckList(list, outcome.text, mode);
+    outcome.result = CheckList(list, outcome.text, mode, log);
   } catch (const std::runtime_error&) {
     outcome.threw = true;
   }
-  outcome.log = RejectionLog();
-  RejectionLog().clear();
+  for (const std::string& entry : log) outcome.log += entry + "\n";
   return outcome;
 }
 
@@ -155,7 +153,7 @@ TEST(LiteralPrefilter, CheckListAgreesWithThePlainWalk) {
       std::string text;
       int lines = generate.Below(5);
       for (int l = 0; l < lines; ++l) text += generate.Line() + (generate.Below(4) ? "\n" : "\r\n");
-      for (CheckMode mode : {Collect, Strict}) {
+      for (CheckMode mode : {CheckMode::kCollect, CheckMode::kStrict}) {
         list.BuildPrefilter();
         Outcome fast = RunCheckList(list, text, mode);
         list.DropPrefilter();

@@ -9,7 +9,6 @@
 namespace sendwarden {
 namespace {
 
-using testing::BoxRecorder;
 using testing::Hex;
 
 PatternList List(std::initializer_list<const char*> texts) {
@@ -18,189 +17,185 @@ PatternList List(std::initializer_list<const char*> texts) {
   return list;
 }
 
-class CheckListTest : public ::testing::Test {
- protected:
-  void SetUp() override { RejectionLog().clear(); }
-  void TearDown() override { RejectionLog().clear(); }
-};
+RejectionLog Log(std::initializer_list<const char*> entries) {
+  return RejectionLog(entries.begin(), entries.end());
+}
 
-TEST_F(CheckListTest, CollectKeepsEachUnallowedLineOnceInOrder) {
+TEST(CheckList, CollectKeepsEachUnallowedLineOnceInOrder) {
   PatternList list = List({"^p", "^q"});
+  RejectionLog log;
   std::string text = "q1\nx\np2\ny\r\n\n";
-  EXPECT_FALSE(CheckList(list, text, Collect));
+  EXPECT_FALSE(CheckList(list, text, CheckMode::kCollect, log));
   EXPECT_EQ(text, "x\ny\n");  // CR gone from the remainder
-  EXPECT_EQ(RejectionLog(), "");
+  EXPECT_TRUE(log.empty());
 
   text = "p\nq\r\n";
-  EXPECT_TRUE(CheckList(list, text, Collect));
+  EXPECT_TRUE(CheckList(list, text, CheckMode::kCollect, log));
   EXPECT_EQ(text, "");
   // Any nonzero mode collects.
   text = "z\n";
-  EXPECT_FALSE(CheckList(list, text, static_cast<CheckMode>(7)));
+  EXPECT_FALSE(CheckList(list, text, static_cast<CheckMode>(7), log));
   EXPECT_EQ(text, "z\n");
 }
 
-TEST_F(CheckListTest, StrictLogsOnlyTheFirstUnallowedLine) {
+TEST(CheckList, StrictLogsOnlyTheFirstUnallowedLine) {
   PatternList list = List({"^B"});
+  RejectionLog log;
   std::string text = "A\r\nB\nC\n";
-  EXPECT_FALSE(CheckList(list, text, Strict));
-  EXPECT_EQ(RejectionLog(), "A\n");
+  EXPECT_FALSE(CheckList(list, text, CheckMode::kStrict, log));
+  EXPECT_EQ(log, Log({"A"}));
   EXPECT_EQ(text, "A\r\nB\nC\n");  // strict never rewrites
   std::string allowed = "B1\nB2";
-  EXPECT_TRUE(CheckList(list, allowed, Strict));
+  EXPECT_TRUE(CheckList(list, allowed, CheckMode::kStrict, log));
 }
 
-TEST_F(CheckListTest, EmptyTextsAndEmptyLists) {
+TEST(CheckList, EmptyTextsAndEmptyLists) {
   PatternList empty;
   PatternList list = List({"x"});
+  RejectionLog log;
   std::string text;
-  EXPECT_TRUE(CheckList(empty, text, Strict));
+  EXPECT_TRUE(CheckList(empty, text, CheckMode::kStrict, log));
   text = "a\n";
-  EXPECT_FALSE(CheckList(empty, text, Strict));
-  EXPECT_EQ(RejectionLog(), "");  // an empty list logs nothing
+  EXPECT_FALSE(CheckList(empty, text, CheckMode::kStrict, log));
+  EXPECT_TRUE(log.empty());  // an empty list logs nothing
   text = "\n\n\n";
-  EXPECT_TRUE(CheckList(list, text, Collect));
+  EXPECT_TRUE(CheckList(list, text, CheckMode::kCollect, log));
   EXPECT_EQ(text, "");
   text = "\n\n";
-  EXPECT_FALSE(CheckList(empty, text, Strict));
-  EXPECT_EQ(RejectionLog(), "");
+  EXPECT_FALSE(CheckList(empty, text, CheckMode::kStrict, log));
+  EXPECT_TRUE(log.empty());
   // A lone CR is a line that becomes empty and is still tested.
   PatternList empty_match = List({"^$"});
   text = "\r\n";
-  EXPECT_TRUE(CheckList(empty_match, text, Strict));
+  EXPECT_TRUE(CheckList(empty_match, text, CheckMode::kStrict, log));
   text = "\r\n";
-  EXPECT_FALSE(CheckList(list, text, Strict));
-  EXPECT_EQ(RejectionLog(), "\n");
+  EXPECT_FALSE(CheckList(list, text, CheckMode::kStrict, log));
+  EXPECT_EQ(log, Log({""}));
 }
 
-TEST_F(CheckListTest, DefaultRuleReducesEveryFieldEvenAfterOneFails) {
+TEST(CheckRule, DefaultRuleReducesEveryFieldEvenAfterOneFails) {
   RecipientRule rule;
   rule.allPatterns = List({"@ok$"});
   rule.ccPatterns = List({"^cc-only$"});
+  RejectionLog log;
   std::string to = "a@ok\nx@bad\n", cc = "cc-only\nb@ok\n", bcc = "y@bad\n";
-  EXPECT_FALSE(CheckRule(rule, to, cc, bcc, Collect));
+  EXPECT_FALSE(CheckRule(rule, to, cc, bcc, CheckMode::kCollect, log));
   EXPECT_EQ(to, "x@bad\n");
   EXPECT_EQ(cc, "");
   EXPECT_EQ(bcc, "y@bad\n");
 }
 
-// Recipient decisions under a real configuration, with every box recorded.
+// Decisions under a real configuration.
 class CheckRecipientsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::ResetStore();
-    RejectionLog().clear();
-    MainWindow() = nullptr;
-  }
-  void TearDown() override { MainWindow() = nullptr; }
-
   void UseConfig(const std::string& text) {
     testing::WriteFile(path_, text);
-    ASSERT_TRUE(LoadAllowConfig(path_));
+    ASSERT_TRUE(LoadAllowConfig(path_, config_));
   }
 
-  // The one box the last refusal showed, as addresses between the parentheses
-  // ("" for the general text).
-  std::string NamedAddresses() {
-    EXPECT_EQ(boxes_.boxes().size(), 1u);
-    if (boxes_.boxes().empty()) return "?";
-    const std::string& text = boxes_.boxes().back().text;
-    if (text == kNoticeGeneralText) return "";
-    size_t open = text.find('(');
-    size_t close = text.find(")\x82\xaa");
-    return text.substr(open + 1, close - open - 1);
+  Verdict Check(const std::string& sender, const std::string& to, const std::string& cc = "",
+                const std::string& bcc = "") {
+    return CheckRecipients(config_, Recipients{sender, to, cc, bcc});
   }
 
   testing::ScratchDir dir_;
   std::string path_ = dir_.File("Sendwarden.conf");
-  BoxRecorder boxes_;
+  AllowConfig config_;
 };
 
 TEST_F(CheckRecipientsTest, EmptyFields) {
   UseConfig("[^ops]\nTO=never\n");
-  EXPECT_TRUE(CheckRecipients("ops@x", "", "", ""));  // a section applies
-  EXPECT_FALSE(CheckRecipients("dev@x", "", "", ""));  // none applies
-  EXPECT_EQ(NamedAddresses(), "");
+  EXPECT_TRUE(Check("ops@x", "").allowed);  // a section applies
+  Verdict refused = Check("dev@x", "");      // none applies
+  EXPECT_FALSE(refused.allowed);
+  EXPECT_TRUE(refused.rejectionLog.empty());
 
   UseConfig("TO=never\n");
-  EXPECT_TRUE(CheckRecipients("anyone", "", "", ""));
+  EXPECT_TRUE(Check("anyone", "").allowed);
+  EXPECT_EQ(Check("anyone", "").allowedBy, Decider::kDefaultRule);
 }
 
 TEST_F(CheckRecipientsTest, SectionSeesOnlyWhatTheDefaultRuleLeft) {
   UseConfig("ALL=^A$\n[^me$]\nTO=^B$\n");
-  EXPECT_TRUE(CheckRecipients("me", "A\nB\n", "", ""));
-  EXPECT_TRUE(boxes_.boxes().empty());
-  EXPECT_EQ(RejectionLog(), "");
-
-  EXPECT_FALSE(CheckRecipients("me", "A\nC\n", "", ""));
-  EXPECT_EQ(NamedAddresses(), "C\n");
-  EXPECT_EQ(RejectionLog(), "");  // emptied by the notice
+  Verdict allowed = Check("me", "A\nB\n");
+  EXPECT_TRUE(allowed.allowed);
+  EXPECT_EQ(allowed.allowedBy, Decider::kSection);
+  EXPECT_TRUE(allowed.rejectionLog.empty());
+  EXPECT_EQ(Check("me", "A\nC\n").rejectionLog, Log({"C"}));
 }
 
-TEST_F(CheckRecipientsTest, NoticeBytesOwnerCaptionAndStyle) {
+TEST_F(CheckRecipientsTest, SectionsAreTriedInFileOrder) {
+  UseConfig("[^s]\nTO=^B$\n[^s]\nTO=^A$\n[^s-all]\nTO=.\n");
+  Verdict allowed = Check("s-all", "A\nB\n");
+  EXPECT_TRUE(allowed.allowed);
+  EXPECT_EQ(allowed.section, 2u);
+  EXPECT_TRUE(allowed.rejectionLog.empty());  // entries of failed sections are dropped on allow
+  EXPECT_EQ(Check("s", "A\nB\n").rejectionLog, Log({"A", "B"}));
+}
+
+TEST_F(CheckRecipientsTest, ASectionStopsAtItsFirstFailingField) {
+  UseConfig("[^me$]\nTO=^t$\nCC=^c$\nBCC=^b$\n");
+  EXPECT_EQ(Check("me", "bad-to\n", "bad-cc\n", "bad-bcc\n").rejectionLog, Log({"bad-to"}));
+}
+
+TEST_F(CheckRecipientsTest, EmptyOwnListFailsWithoutNamingAnyone) {
+  UseConfig("[^me$]\nALL=@ok$\nTO=^x$\n");
+  Verdict verdict = Check("me", "a@ok\n", "c@other\n");
+  EXPECT_FALSE(verdict.allowed);
+  EXPECT_TRUE(verdict.rejectionLog.empty());
+}
+
+TEST_F(CheckRecipientsTest, TwoSectionsFailingOnTheSameAddressNameItTwice) {
   UseConfig("[^me$]\nTO=^ok$\n[me]\nTO=^ok$\n");
-  MainWindow() = reinterpret_cast<WindowHandle>(0x1234);
-  EXPECT_FALSE(CheckRecipients("me", "ok\nb@x.test\r\n", "", ""));
-  ASSERT_EQ(boxes_.boxes().size(), 1u);
-  const testing::RecordedBox& box = boxes_.boxes()[0];
-  EXPECT_EQ(box.owner, reinterpret_cast<WindowHandle>(0x1234));
-  EXPECT_EQ(box.caption, "Sendwarden");
-  EXPECT_EQ(box.style, 0u);
-  // Two sections failed on the same address: it is named twice.
-  EXPECT_EQ(Hex(box.text),
+  EXPECT_EQ(Check("me", "ok\nb@x.test\r\n").rejectionLog, Log({"b@x.test", "b@x.test"}));
+}
+
+TEST_F(CheckRecipientsTest, PatternsAreSearchedNotMatchedWhole) {
+  UseConfig("[x]\nALL=ok\n[^$]\nALL=.\n");
+  EXPECT_TRUE(Check("a x b", "not ok really\n").allowed);
+  EXPECT_FALSE(Check("abc", "z\n").allowed);
+  EXPECT_TRUE(Check("", "z\n").allowed);  // only ^$ applies to ""
+}
+
+// The trace says, for each rule, what allowed each entry and where a section
+// stopped; a section allows all or nothing, so two sections that each allow
+// one of two entries refuse.
+TEST_F(CheckRecipientsTest, TraceFollowsEachRule) {
+  UseConfig("ALL=^home$\n[^me$]\nTO=^a$\n[^me$]\nTO=^b$\n[^other$]\nTO=.\n");
+  CheckTrace trace;
+  Verdict verdict = CheckRecipients(config_, Recipients{"me", "home\na\nb\n", "", ""}, &trace);
+  EXPECT_FALSE(verdict.allowed);
+  ASSERT_EQ(trace.rules.size(), 4u);
+  const RuleTrace& rule = trace.rules[0];
+  EXPECT_TRUE(rule.isDefault);
+  ASSERT_EQ(rule.entries.size(), 3u);
+  EXPECT_EQ(rule.entries[0].allowedBy->line, 1u);
+  EXPECT_TRUE(rule.entries[0].byAll);
+  EXPECT_EQ(rule.entries[1].allowedBy, nullptr);
+  const RuleTrace& first = trace.rules[1];
+  ASSERT_EQ(first.entries.size(), 2u);  // allowed a, stopped at b
+  EXPECT_EQ(first.entries[0].allowedBy->line, 3u);
+  EXPECT_EQ(first.entries[1].entry, "b");
+  EXPECT_EQ(first.entries[1].allowedBy, nullptr);
+  EXPECT_TRUE(first.named);
+  EXPECT_EQ(trace.rules[2].entries[0].entry, "a");  // stopped at once
+  EXPECT_FALSE(trace.rules[3].applies);
+  EXPECT_EQ(verdict.rejectionLog, Log({"b", "a"}));
+}
+
+TEST(NoticeText, BytesOfBothTexts) {
+  EXPECT_EQ(Hex(NoticeText(Log({"b@x.test", "b@x.test"}))),
             "8b9689c282b382ea82c482a282c882a283418368838c8358"  // head
             "28"
             "6240782e746573740a6240782e746573740a"  // b@x.test twice
             "2982aa82a082e882dc82b78142814281420d0a"  // middle
             "9197904d90e682f08ca992bc82b782a9814190dd92e82853656e6477617264656e2e636f6e66"
             "2982f08ca992bc82b582c482ad82be82b382a28142");  // tail
-}
-
-TEST_F(CheckRecipientsTest, GeneralTextBytesAndNoOwnerBeforeStart) {
-  EXPECT_FALSE(CheckRecipients("me", "a\n", "", ""));  // empty store
-  ASSERT_EQ(boxes_.boxes().size(), 1u);
-  EXPECT_EQ(boxes_.boxes()[0].owner, nullptr);
-  EXPECT_EQ(Hex(boxes_.boxes()[0].text),
+  EXPECT_EQ(Hex(NoticeText({})),
             "82c882f182a991ca96da82c582b78142814281420d0a9197904d90e682f08ca992bc82b782a981"
             "4190dd92e82853656e6477617264656e2e636f6e662982f08ca992bc82b582c482ad82be82b382"
             "a28142");
-}
-
-TEST_F(CheckRecipientsTest, SectionsAreTriedInFileOrder) {
-  UseConfig("[^s]\nTO=^B$\n[^s]\nTO=^A$\n[^s-all]\nTO=.\n");
-  EXPECT_TRUE(CheckRecipients("s-all", "A\nB\n", "", ""));
-  EXPECT_EQ(RejectionLog(), "");  // entries of failed sections are dropped on allow
-  EXPECT_FALSE(CheckRecipients("s", "A\nB\n", "", ""));
-  EXPECT_EQ(NamedAddresses(), "A\nB\n");
-}
-
-TEST_F(CheckRecipientsTest, ASectionStopsAtItsFirstFailingField) {
-  UseConfig("[^me$]\nTO=^t$\nCC=^c$\nBCC=^b$\n");
-  EXPECT_FALSE(CheckRecipients("me", "bad-to\n", "bad-cc\n", "bad-bcc\n"));
-  EXPECT_EQ(NamedAddresses(), "bad-to\n");
-}
-
-TEST_F(CheckRecipientsTest, EmptyOwnListFailsWithoutNamingAnyone) {
-  UseConfig("[^me$]\nALL=@ok$\nTO=^x$\n");
-  EXPECT_FALSE(CheckRecipients("me", "a@ok\n", "c@other\n", ""));
-  EXPECT_EQ(NamedAddresses(), "");
-}
-
-TEST_F(CheckRecipientsTest, EachNoticeNamesOnlyItsOwnCheck) {
-  UseConfig("ALL=^ok$\n[^me$]\nTO=^ok2$\n");
-  EXPECT_FALSE(CheckRecipients("me", "A\n", "", ""));
-  EXPECT_TRUE(CheckRecipients("me", "ok\n", "", ""));
-  EXPECT_FALSE(CheckRecipients("me", "B\n", "", ""));
-  ASSERT_EQ(boxes_.boxes().size(), 2u);
-  EXPECT_NE(boxes_.boxes()[1].text.find("(B\n)"), std::string::npos);
-  EXPECT_EQ(boxes_.boxes()[1].text.find("A\n"), std::string::npos);
-}
-
-TEST_F(CheckRecipientsTest, PatternsAreSearchedNotMatchedWhole) {
-  UseConfig("[x]\nALL=ok\n[^$]\nALL=.\n");
-  EXPECT_TRUE(CheckRecipients("a x b", "not ok really\n", "", ""));
-  EXPECT_FALSE(CheckRecipients("abc", "z\n", "", ""));
-  EXPECT_TRUE(CheckRecipients("", "z\n", "", ""));  // only ^$ applies to ""
+  EXPECT_EQ(std::string(kNoticeCaption), "Sendwarden");
 }
 
 }  // namespace

@@ -18,58 +18,58 @@ using testing::WriteFile;
 class ReloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::ResetStore();
     WriteFile(path_, "TO=first\n");
-    ASSERT_TRUE(LoadAllowConfig(path_));
+    ASSERT_TRUE(LoadAllowConfig(path_, config_));
   }
 
   const Pattern* FirstPattern() {
-    const auto& rule = GetAllowConfig().defaultRule;
-    return rule == nullptr ? nullptr : rule->toPatterns.front().get();
+    const auto& rule = config_.defaultRule;
+    return rule == nullptr ? nullptr : rule->toPatterns.entry(0).pattern.get();
   }
 
   testing::ScratchDir dir_;
+  AllowConfig config_;
   std::string path_ = dir_.File("Sendwarden.conf");
 };
 
 TEST_F(ReloadTest, UnchangedFileKeepsTheSamePatternObjects) {
   const Pattern* before = FirstPattern();
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_TRUE(ReloadIfChanged());
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_TRUE(ReloadIfChanged(config_));
   EXPECT_EQ(FirstPattern(), before);
 }
 
 TEST_F(ReloadTest, AnyChangeOfTheTimeRereadsTheFile) {
   WriteFile(path_, "TO=second\n");
   ShiftFileTime(path_, 5);
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [second]\n");
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [second]\n");
 
   // An older copy put back counts as a change too.
   WriteFile(path_, "TO=older\n");
   ShiftFileTime(path_, -3600);
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [older]\n");
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [older]\n");
 
   // Same content, new time: read again (only a load records the new time).
   ShiftFileTime(path_, 10);
   FileTime now;
   ASSERT_TRUE(ReadLastWriteTime(path_, &now));
-  ASSERT_FALSE(SameFileTime(*GetAllowConfig().lastWriteTime, now));
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_TRUE(SameFileTime(*GetAllowConfig().lastWriteTime, now));
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [older]\n");
+  ASSERT_FALSE(SameFileTime(*config_.lastWriteTime, now));
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_TRUE(SameFileTime(*config_.lastWriteTime, now));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [older]\n");
 }
 
 TEST_F(ReloadTest, DeletedFileEmptiesTheStoreAndIsLookedForAtEveryCheck) {
   std::filesystem::remove(path_);
-  EXPECT_FALSE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "");
-  EXPECT_FALSE(ReloadIfChanged());
+  EXPECT_FALSE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "");
+  EXPECT_FALSE(ReloadIfChanged(config_));
 
   WriteFile(path_, "TO=back\n");
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [back]\n");
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [back]\n");
 }
 
 // A file restored with the very time the last load read (a backup that keeps
@@ -77,11 +77,11 @@ TEST_F(ReloadTest, DeletedFileEmptiesTheStoreAndIsLookedForAtEveryCheck) {
 TEST_F(ReloadTest, FileRestoredWithItsOldTimeIsReadAgain) {
   auto time = std::filesystem::last_write_time(path_);
   std::filesystem::rename(path_, path_ + ".bak");
-  EXPECT_FALSE(ReloadIfChanged());
+  EXPECT_FALSE(ReloadIfChanged(config_));
   std::filesystem::rename(path_ + ".bak", path_);
   ASSERT_EQ(std::filesystem::last_write_time(path_), time);
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [first]\n");
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [first]\n");
 }
 
 // Found but not readable (here a folder in its place): nothing is stored, and
@@ -90,22 +90,22 @@ TEST_F(ReloadTest, UnreadableFileIsTriedAgainAtTheNextCheck) {
   std::filesystem::remove(path_);
   std::filesystem::create_directory(path_);
   auto time = std::filesystem::last_write_time(path_);
-  EXPECT_FALSE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "");
+  EXPECT_FALSE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "");
 
   std::filesystem::remove(path_);
   WriteFile(path_, "TO=readable\n");
   std::filesystem::last_write_time(path_, time);
-  EXPECT_TRUE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "default\n  TO [readable]\n");
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [readable]\n");
 }
 
 TEST(ReloadBeforeStart, EmptyPathFindsNothingAndKeepsTheStoreEmpty) {
-  testing::ResetStore();
-  EXPECT_FALSE(ReloadIfChanged());
-  EXPECT_FALSE(ReloadIfChanged());
-  EXPECT_EQ(DumpStore(GetAllowConfig()), "");
-  EXPECT_EQ(GetAllowConfig().configPath, "");
+  AllowConfig config_;
+  EXPECT_FALSE(ReloadIfChanged(config_));
+  EXPECT_FALSE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "");
+  EXPECT_EQ(config_.configPath, "");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
-// BKC_OnSend against a fake host: the order of host calls, the release of
-// every host text exactly once, the verdicts, and failing closed.
+// The send check against a fake host: the order of host calls, the release
+// of every host text exactly once, the verdicts, and failing closed.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "host/send_hook.h"
 
 #include "check/rejection_notice.h"
 #include "config/config_loader.h"
@@ -16,17 +18,14 @@ namespace {
 
 class SendHookTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host_.Install();
-    testing::ResetStore();
-    RejectionLog().clear();
-  }
-  void TearDown() override { testing::FakeHost::Uninstall(); }
+  void SetUp() override { host_.Install(state_.hostApi); }
 
   void UseConfig(const std::string& text) {
     testing::WriteFile(path_, text);
-    ASSERT_TRUE(LoadAllowConfig(path_));
+    ASSERT_TRUE(LoadAllowConfig(path_, state_.config));
   }
+
+  int Send(const char* message) { return CheckSend(state_, message); }
 
   // Every text the host handed out has been freed exactly once, and every
   // call had the documented arguments.
@@ -35,6 +34,7 @@ class SendHookTest : public ::testing::Test {
     EXPECT_EQ(host_.badArguments, 0);
   }
 
+  PluginState state_;
   testing::FakeHost host_;
   testing::BoxRecorder boxes_;
   testing::ScratchDir dir_;
@@ -43,14 +43,14 @@ class SendHookTest : public ::testing::Test {
 
 TEST_F(SendHookTest, HostCallsComeInTheDocumentedOrder) {
   UseConfig("ALL=.\n");
-  EXPECT_EQ(BKC_OnSend("To: a, b\r\nCc: c\r\nFrom: me\r\n\r\nbody\r\n"), 0);
+  EXPECT_EQ(Send("To: a, b\r\nCc: c\r\nFrom: me\r\n\r\nbody\r\n"), 0);
   EXPECT_EQ(host_.calls, "MFMFMFMF");
   EXPECT_EQ(host_.texts, std::vector<std::string>({"a", "b", "c", "me"}));
   ExpectAllFreedOnce();
 }
 
 TEST_F(SendHookTest, NoRecipientsStillDecodesTheSenderAndChecks) {
-  EXPECT_EQ(BKC_OnSend("Subject: x\r\n\r\n"), -1);  // empty store refuses
+  EXPECT_EQ(Send("Subject: x\r\n\r\n"), -1);  // empty store refuses
   EXPECT_EQ(host_.calls, "MF");
   EXPECT_EQ(host_.texts, std::vector<std::string>({""}));
   EXPECT_EQ(boxes_.boxes().size(), 1u);
@@ -60,19 +60,19 @@ TEST_F(SendHookTest, NoRecipientsStillDecodesTheSenderAndChecks) {
 TEST_F(SendHookTest, FieldNamesInAnyCaseAndEmptyPiecesGiveLines) {
   // Decoded lines reach the check: "<>" is the host's text for an empty piece.
   UseConfig("TO=^<[a-c]?>$\nCC=^<d>$\nBCC=^<e>$\n");
-  EXPECT_EQ(BKC_OnSend("to: a,,b,\ncC: d\nbcc: e\nfrom: x\n\n"), 0);
+  EXPECT_EQ(Send("to: a,,b,\ncC: d\nbcc: e\nfrom: x\n\n"), 0);
   EXPECT_EQ(host_.texts, std::vector<std::string>({"a", "", "b", "", "d", "e", "x"}));
   ExpectAllFreedOnce();
   // Raw, undecoded text would not pass.
   UseConfig("TO=^a$\n");
-  EXPECT_EQ(BKC_OnSend("To: a\n\n"), -1);
+  EXPECT_EQ(Send("To: a\n\n"), -1);
 }
 
 TEST_F(SendHookTest, SectionVerdictsUseTheDecodedSender) {
   UseConfig("[^<boss@x>$]\nALL=.\n");
-  EXPECT_EQ(BKC_OnSend("From: boss@x\nTo: anyone, else\n\n"), 0);
+  EXPECT_EQ(Send("From: boss@x\nTo: anyone, else\n\n"), 0);
   EXPECT_TRUE(boxes_.boxes().empty());
-  EXPECT_EQ(BKC_OnSend("From: intern@x\nTo: anyone\n\n"), -1);
+  EXPECT_EQ(Send("From: intern@x\nTo: anyone\n\n"), -1);
   ASSERT_EQ(boxes_.boxes().size(), 1u);
   EXPECT_EQ(boxes_.boxes()[0].text, kNoticeGeneralText);
   ExpectAllFreedOnce();
@@ -80,10 +80,28 @@ TEST_F(SendHookTest, SectionVerdictsUseTheDecodedSender) {
 
 TEST_F(SendHookTest, RewrittenConfigurationJudgesTheNextSend) {
   UseConfig("TO=^<a>$\n");
-  EXPECT_EQ(BKC_OnSend("To: b\n\n"), -1);
+  EXPECT_EQ(Send("To: b\n\n"), -1);
   testing::WriteFile(path_, "TO=^<b>$\n");
   testing::ShiftFileTime(path_, 5);
-  EXPECT_EQ(BKC_OnSend("To: b\n\n"), 0);
+  EXPECT_EQ(Send("To: b\n\n"), 0);
+}
+
+// The notice: owned by the host's main window once known (none before the
+// start), caption "Sendwarden", one OK button, naming only this send's
+// refused addresses.
+TEST_F(SendHookTest, NoticeOwnerCaptionStyleAndOnlyThisSendsAddresses) {
+  UseConfig("ALL=^<ok>$\n[^<me>$]\nTO=^<ok2>$\n");
+  EXPECT_EQ(Send("From: me\nTo: A\n\n"), -1);
+  state_.mainWindow = reinterpret_cast<WindowHandle>(0x1234);
+  EXPECT_EQ(Send("From: me\nTo: ok\n\n"), 0);
+  EXPECT_EQ(Send("From: me\nTo: B\n\n"), -1);
+  ASSERT_EQ(boxes_.boxes().size(), 2u);
+  EXPECT_EQ(boxes_.boxes()[0].owner, nullptr);
+  const testing::RecordedBox& box = boxes_.boxes()[1];
+  EXPECT_EQ(box.owner, reinterpret_cast<WindowHandle>(0x1234));
+  EXPECT_EQ(box.caption, "Sendwarden");
+  EXPECT_EQ(box.style, 0u);
+  EXPECT_EQ(box.text, NoticeText({"<B>"}));
 }
 
 // Every way the check can break refuses with exactly one general notice,
@@ -105,13 +123,12 @@ TEST_F(SendHookTest, BrokenChecksFailClosed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     host_ = testing::FakeHost();
-    host_.Install();
+    host_.Install(state_.hostApi);
     host_.nullAtCall = c.null_at_call;
     size_t boxes_before = boxes_.boxes().size();
-    EXPECT_EQ(BKC_OnSend(c.message), -1);
+    EXPECT_EQ(Send(c.message), -1);
     ASSERT_EQ(boxes_.boxes().size(), boxes_before + 1);
     EXPECT_EQ(boxes_.boxes().back().text, kNoticeGeneralText);
-    EXPECT_EQ(RejectionLog(), "");
     ExpectAllFreedOnce();
   }
 }

@@ -30,7 +30,7 @@ void DumpList(std::string& out, const char* name, const PatternList& list) {
   if (list.empty()) return;
   out += "  ";
   out += name;
-  for (const auto& pattern : list) out += " [" + pattern->str() + "]";
+  for (const auto& entry : list) out += " [" + entry.pattern->str() + "]";
   out += "\n";
 }
 
@@ -78,13 +78,6 @@ std::string DumpStore(const AllowConfig& config) {
     DumpRule(out, *section.rule);
   }
   return out;
-}
-
-void ResetStore() {
-  AllowConfig& config = GetAllowConfig();
-  config.ClearRules();
-  config.configPath.clear();
-  config.lastWriteTime.reset();
 }
 
 BoxRecorder::BoxRecorder() : previous_(g_boxes) {

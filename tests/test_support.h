@@ -32,9 +32,6 @@ void ShiftFileTime(const std::string& path, int seconds);
 // The store as text: one line per list, pattern texts in order.
 std::string DumpStore(const AllowConfig& config);
 
-// Resets the process-wide store (rules, path and time) between tests.
-void ResetStore();
-
 struct RecordedBox {
   WindowHandle owner;
   std::string text;

@@ -5,12 +5,18 @@ verdicts and explanations, languages and exit codes."""
 import argparse
 import glob
 import os
+import shutil
 import sys
+import tempfile
 
 from harness import Harness
 
 
 class Runner(Harness):
+    def __init__(self, build, platform, scripts):
+        super().__init__(build, platform, scripts)
+        self.scratch = tempfile.mkdtemp(prefix="sendwarden-check-e2e-")
+
     def tool(self, *args, cwd=None, env=None):
         # A Japanese Windows writes code page 932.
         encoding = "cp932" if self.windows else "utf-8"
@@ -32,12 +38,38 @@ def run(r, source):
     code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
                             "--from", "Sales <sales@example.co.jp>", "--to", "a@example.co.jp",
                             "--to", "x@rival.example.org", "--cc", "b@partner.example.com")
-    r.check("test: refused, each recipient explained, notice shown",
+    r.check("test: refused, each rule explained, notice shown",
             code == 1 and "verdict: refused" in out
-            and "TO  a@example.co.jp\n      default rule: ALL (line 10) @example\\.co\\.jp>?$" in out
-            and "TO  x@rival.example.org\n      allowed by no rule" in out
-            and "(line 17): CC (line 19) @partner\\.example\\.com>?$" in out
-            and "許可されていないアドレス(x@rival.example.org\n)があります" in out, out + err)
+            and "TO  a@example.co.jp\n      ALL (line 10) @example\\.co\\.jp>?$" in out
+            and "TO  x@rival.example.org\n      not allowed by this rule" in out
+            and "(line 17): applies, and refuses (named in the notice): TO  x@rival.example.org"
+            in out and "許可されていないアドレス(x@rival.example.org\n)があります" in out, out + err)
+
+    # A section allows all or nothing: two sections that each allow one of
+    # two recipients refuse, and the explanation says where each stopped.
+    two = os.path.join(r.scratch, "two-sections.conf")
+    with open(two, "wb") as f:
+        f.write(b"[^me$]\r\nTO=^a$\r\n[^me$]\r\nTO=^b$\r\n")
+    code, out, err = r.tool("test", "--lang", "en", "--conf", two, "--from", "me",
+                            "--to", "a", "--to", "b")
+    r.check("test: two sections that each allow one recipient refuse",
+            code == 1 and "(line 1): applies, and refuses (named in the notice): TO  b" in out
+            and "(line 3): applies, and refuses (named in the notice): TO  a" in out
+            and "許可されていないアドレス(b\na\n)" in out, out + err)
+
+    # --to is split as the header is: one refused piece refuses the send.
+    code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf, "--from", "me",
+                            "--to", "evil@bad.test, a@example.co.jp")
+    r.check("test: --to values are split like the To field",
+            code == 1 and "TO  evil@bad.test\n" in out, out + err)
+
+    # Where the plug-in cannot check a message, the tester refuses too.
+    escape = os.path.join(r.scratch, "escape.eml")
+    with open(escape, "wb") as f:
+        f.write(b"To: a@example.co.jp, a\\q\r\n\r\n")
+    code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf, escape)
+    r.check("test: a malformed escape refuses with the reason",
+            code == 1 and "cannot be checked: TO" in out and "なんか駄目です" in out, out + err)
 
     code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
                             os.path.join(examples, "allowed.eml"))
@@ -46,7 +78,8 @@ def run(r, source):
     code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
                             os.path.join(examples, "refused-general.eml"))
     r.check("test with a message file: refused with the general text",
-            code == 1 and "なんか駄目です" in out and "no section applies" in out, out + err)
+            code == 1 and "なんか駄目です" in out and "does not apply to this sender" in out
+            and "refused: neither the default rule" in out, out + err)
 
     code, out, err = r.tool("test", "--lang", "en", "--conf",
                             os.path.join(configs, "absent.conf"), "--from", "a", "--to", "b")
@@ -86,7 +119,10 @@ def main():
     parser.add_argument("--scripts", required=True)
     args = parser.parse_args()
     runner = Runner(args.build, args.platform, args.scripts)
-    run(runner, args.source)
+    try:
+        run(runner, args.source)
+    finally:
+        shutil.rmtree(runner.scratch, ignore_errors=True)
     return runner.summary()
 
 

@@ -177,6 +177,18 @@ def run(r):
     code, out, err = r.host("--bogus")
     r.check("unknown option: exit 2", code == 2 and "usage" in err, err)
 
+    # The code page as a number or with its CP prefix; anything else is refused.
+    for value in ("932", "cp932"):
+        code, out, _ = r.host("--record", "--codepage", value, "--conf", conf, refused)
+        found = boxes(out)
+        r.check("--codepage %s is code page 932" % value,
+                code == 1 and len(found) == 1
+                and found[0][3] == hexof(notice("x@rival.example.org")), out)
+    for value in ("CP", "9x2", "CP-932", "shift_jis", ""):
+        code, out, err = r.host("--codepage", value, "--conf", conf, refused)
+        r.check("--codepage %r is refused with exit 2" % value,
+                code == 2 and "code page" in err and "start" not in out, out + err)
+
     # The example messages, as make demo shows them.
     examples = [os.path.join(r.examples, n) for n in
                 ("allowed.eml", "refused-by-section.eml", "refused-general.eml")]

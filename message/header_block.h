@@ -1,0 +1,27 @@
+// Reads the header block of a raw message into a table of fields.
+//
+// Only the header block is read: reading stops at the first empty line (or a
+// line that is a lone carriage return), so the cost does not grow with the body.
+#ifndef SENDWARDEN_MESSAGE_HEADER_BLOCK_H_
+#define SENDWARDEN_MESSAGE_HEADER_BLOCK_H_
+
+#include <map>
+#include <string>
+
+namespace sendwarden {
+
+// Upper-cased field name -> unfolded value. A repeated field's values are
+// joined with nothing between them; so are continuation lines, which keep
+// their leading blanks and tabs.
+using HeaderMap = std::map<std::string, std::string>;
+
+// Fills `headers` from the NUL-terminated `message`; adds entries and extends
+// values, never clears. A line is a field's first line when it matches
+// "^(\S+):[ \t]+(.*)" whole, a continuation when it starts with a blank or a
+// tab; anything else is dropped. Never fails on any input, though the pattern
+// engine may throw on a line too complex for it.
+void ParseHeaderBlock(const char* message, HeaderMap& headers);
+
+}  // namespace sendwarden
+
+#endif  // SENDWARDEN_MESSAGE_HEADER_BLOCK_H_

@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""sendwarden-check test must say what the plug-in does.
+
+The plug-in runs through its binary interface in the substitute host; the
+tester runs on the same configuration and message file. Their verdicts and
+notice texts are compared for every example message, every fuzz seed
+message, and generated cases: sections, display names, quotes, escapes
+(malformed ones too), encoded words, repeated and folded fields.
+"""
+import argparse
+import concurrent.futures
+import glob
+import os
+import random
+import re
+import shutil
+import sys
+import tempfile
+
+from harness import Harness
+
+LOCALS = ["a", "b", "boss", "sales", "x", "evil"]
+DOMAINS = ["x.test", "corp.test", "bad.test", "partner.example.com"]
+ENCODED_NAMES = ["=?us-ascii?q?Boss_Name?=", "=?UTF-8?B?5L2Q6Jek?=",
+                 "=?ISO-2022-JP?B?GyRCOjRGIxsoQg==?=", "=?utf-8?q?Sato=E3=81=95=E3=82=93?="]
+PATTERNS = ["@x\\.test>?$", "^(.*<)?a@corp\\.test>?$", "^b@", "@partner\\.example\\.com>?$",
+            "^(.*<)?boss@x\\.test>?$", "bad", ".", "^<", "佐藤", "^$", "(", "\\q", "x{2,"]
+SENDERS = ["^(.*<)?boss@x\\.test>?$", "sales", "^$", ".", "[", "x\\.test"]
+
+
+class Runner(Harness):
+    def __init__(self, build, platform, scripts):
+        super().__init__(build, platform, scripts)
+        self.scratch = tempfile.mkdtemp(prefix="sendwarden-agree-")
+        self.encoding = "cp932" if self.windows else "utf-8"
+        self.serial = 0
+
+    def write(self, data, suffix):
+        self.serial += 1
+        path = os.path.join(self.scratch, "%04d%s" % (self.serial, suffix))
+        with open(path, "wb") as out:
+            out.write(data)
+        return path
+
+
+def address(rng):
+    return "%s@%s" % (rng.choice(LOCALS), rng.choice(DOMAINS))
+
+
+def piece(rng):
+    a = address(rng)
+    form = rng.randrange(10)
+    if form == 0:
+        return "<%s>" % a
+    if form == 1:
+        return "Name <%s>" % a
+    if form == 2:
+        return '"Doe, John" <%s>' % a
+    if form == 3:
+        return "%s <%s>" % (rng.choice(ENCODED_NAMES), a)
+    if form == 4:
+        return a.replace("@", "\\,@") if rng.randrange(2) else a + "\\q"
+    if form == 5:
+        return ""
+    return a
+
+
+def field_value(rng):
+    pieces = [piece(rng) for _ in range(rng.randrange(1, 4))]
+    value = rng.choice([",", ", ", " , "]).join(pieces)
+    return value + ("," if rng.randrange(8) == 0 else "")
+
+
+def message(rng):
+    eol = rng.choice(["\r\n", "\n"])
+    lines = ["From: %s" % rng.choice([address(rng), "Boss <boss@x.test>",
+                                       ENCODED_NAMES[1] + " <sales@x.test>", ""])]
+    for name in ("To", "Cc", "Bcc"):
+        for _ in range(rng.choice([0, 1, 1, 1, 2])):
+            value = field_value(rng)
+            key = rng.choice([name, name.upper(), name.lower()])
+            if rng.randrange(6) == 0 and "," in value:
+                first, rest = value.split(",", 1)
+                lines.append("%s: %s," % (key, first))
+                lines.append(" " + rest)
+            else:
+                lines.append("%s: %s" % (key, value))
+    lines.append("Subject: test")
+    text = eol.join(lines) + eol + eol + "body" + eol
+    return text.encode("cp932")
+
+
+def config(rng):
+    lines = []
+    for _ in range(rng.randrange(0, 4)):
+        lines.append("%s=%s" % (rng.choice(["ALL", "TO", "cc", "Bcc"]), rng.choice(PATTERNS)))
+    for _ in range(rng.randrange(0, 4)):
+        lines.append("[%s]" % rng.choice(SENDERS))
+        for _ in range(rng.randrange(0, 3)):
+            lines.append("%s=%s" % (rng.choice(["ALL", "TO", "CC", "BCC"]),
+                                    rng.choice(PATTERNS)))
+    return ("\r\n".join(lines) + "\r\n").encode("cp932")
+
+
+def host_results(r, conf, messages):
+    """{message path: (verdict, box text)} from one run of the host."""
+    _, out, _ = r.run("sendwarden-host", ["--record", "--conf", conf] + messages)
+    results = {}
+    for path in messages:
+        marker = "== %s\n" % path
+        start = out.find(marker)
+        if start < 0:
+            results[path] = ("no verdict", "")
+            continue
+        end = out.find("\n== ", start + len(marker))
+        section = out[start:end if end >= 0 else len(out)]
+        verdict = re.search(r"^%s: (send|refused) " % re.escape(path), section, re.M)
+        box = re.search(r"^box owner=\S+ style=\S+ caption=[0-9a-f]* text=([0-9a-f]*)$",
+                        section, re.M)
+        text = bytes.fromhex(box.group(1)).decode("cp932").replace("\r\n", "\n") if box else ""
+        results[path] = (verdict.group(1) if verdict else "no verdict", text)
+    return results
+
+
+def tester_result(r, conf, path):
+    _, out, _ = r.run("sendwarden-check", ["test", "--lang", "en", "--conf", conf, path],
+                      output_encoding=r.encoding)
+    verdict = "send" if out.startswith("verdict: send") else \
+        "refused" if out.startswith("verdict: refused") else "no verdict"
+    notice = ""
+    if "notice the user would see:\n" in out:
+        # A Windows console program writes the notice's CR LF as CR CR LF.
+        notice = out.split("notice the user would see:\n", 1)[1].rstrip("\n").replace("\r\n", "\n")
+    return verdict, notice
+
+
+def compare(r, cases, label):
+    """cases: [(conf path, [message paths])]. Every message is one comparison."""
+    jobs = []
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        for conf, messages in cases:
+            expected = host_results(r, conf, messages)
+            for path in messages:
+                jobs.append((conf, path, expected[path],
+                             pool.submit(tester_result, r, conf, path)))
+        disagreements = []
+        for conf, path, (host_verdict, host_box), future in jobs:
+            verdict, notice = future.result()
+            if host_verdict == "no verdict" or (verdict, notice) != (host_verdict, host_box):
+                disagreements.append("%s with %s:\n  plug-in %s %r\n  tester  %s %r\n%s\n%s" % (
+                    path, conf, host_verdict, host_box, verdict, notice,
+                    open(conf, "rb").read(), open(path, "rb").read()))
+    r.check("%s: the tester agrees with the plug-in on %d messages" % (label, len(jobs)),
+            not disagreements, "\n".join(disagreements[:3]))
+
+
+def run(r, source, rounds):
+    examples = os.path.join(source, "examples")
+    compare(r, [(os.path.join(examples, "Sendwarden.conf"),
+                 sorted(glob.glob(os.path.join(examples, "*.eml"))))], "example messages")
+
+    seeds = []
+    seed_messages = sorted(glob.glob(os.path.join(source, "tests", "corpus",
+                                                  "header_block_fuzz", "*")))
+    seeds.append((os.path.join(examples, "Sendwarden.conf"), seed_messages))
+    for path in sorted(glob.glob(os.path.join(source, "tests", "corpus", "send_fuzz", "*"))):
+        data = open(path, "rb").read()
+        conf, _, text = data.partition(b"\0")
+        seeds.append((r.write(conf, ".conf"), [r.write(text, ".eml")]))
+    compare(r, seeds, "fuzz seed messages")
+
+    rng = random.Random(14)
+    generated = []
+    for _ in range(rounds):
+        conf = r.write(config(rng), ".conf")
+        generated.append((conf, [r.write(message(rng), ".eml") for _ in range(10)]))
+    compare(r, generated, "generated cases")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--scripts", required=True)
+    parser.add_argument("--rounds", type=int, default=40)
+    args = parser.parse_args()
+    runner = Runner(args.build, args.platform, args.scripts)
+    try:
+        run(runner, args.source, args.rounds)
+    finally:
+        shutil.rmtree(runner.scratch, ignore_errors=True)
+    return runner.summary()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

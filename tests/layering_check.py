@@ -1,0 +1,47 @@
+#!/usr/bin/env python3
+"""Fails when a folder of the plug-in's code includes one above it.
+
+The layers, top to bottom, are those of ARCHITECTURE.md; a folder may include
+itself and the layers below it. Per-target headers found through the include
+path ("platform_config.h", "platform_regex.h") belong to platform/."""
+import os
+import re
+import sys
+
+LAYERS = ["host", "check", "config", "message", "base", "platform"]
+MAY_INCLUDE = {
+    "host": {"host", "check", "config", "message", "base", "platform"},
+    "check": {"check", "config", "message", "base", "platform"},
+    "config": {"config", "base", "platform"},
+    "message": {"message", "base", "platform"},
+    "base": {"base", "platform"},
+    "platform": {"platform"},
+}
+
+
+def layer_of(include):
+    return include.split("/", 1)[0] if "/" in include else "platform"
+
+
+def main():
+    root = sys.argv[1]
+    problems = []
+    for folder in LAYERS:
+        for directory, _, files in os.walk(os.path.join(root, folder)):
+            for name in sorted(files):
+                if not name.endswith((".h", ".cc")):
+                    continue
+                path = os.path.join(directory, name)
+                for number, line in enumerate(open(path, encoding="utf-8"), 1):
+                    found = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
+                    if found and layer_of(found.group(1)) not in MAY_INCLUDE[folder]:
+                        problems.append("%s:%d: %s/ includes %s" % (
+                            os.path.relpath(path, root), number, folder, found.group(1)))
+    for problem in problems:
+        print(problem)
+    print("layering: %d problems" % len(problems))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,178 @@
+#include "tools/check/config_lint.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "base/pattern.h"
+#include "config/config_loader.h"
+
+namespace sendwarden_check {
+
+namespace {
+
+using sendwarden::DropReason;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Why a line that looks meant as a header or comment was not taken as one.
+std::string Hint(const std::string& line, size_t number, Language l) {
+  if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) return Say(l, Msg::kHintBom);
+  if (!line.empty() && line.back() == '\r') return Say(l, Msg::kHintSecondCr);
+  if (line == "[]") return Say(l, Msg::kHintEmptyBrackets);
+  size_t first = line.find_first_not_of(" \t");
+  if (first != std::string::npos && first > 0 && (line[first] == '[' || line[first] == '#')) {
+    return Say(l, Msg::kHintLeadingBlank);
+  }
+  if (!line.empty() && line[0] == '[' && IsBlank(line.back())) {
+    size_t last = line.find_last_not_of(" \t");
+    if (last != std::string::npos && line[last] == ']') return Say(l, Msg::kHintTrailingBlank);
+  }
+  return "";
+}
+
+// True when a match must reach the end of the text: the pattern ends in an
+// unescaped "$", or "\z" / "\Z".
+bool AnchoredAtEnd(const std::string& pattern) {
+  size_t n = pattern.size();
+  if (n >= 2 && pattern[n - 2] == '\\' && (pattern[n - 1] == 'z' || pattern[n - 1] == 'Z')) {
+    size_t slashes = 0;
+    for (size_t i = n - 2; i < n && pattern[i] == '\\'; --i) ++slashes;
+    return slashes % 2 == 1;
+  }
+  if (n == 0 || pattern[n - 1] != '$') return false;
+  size_t slashes = 0;
+  for (size_t i = n - 1; i-- > 0 && pattern[i] == '\\';) ++slashes;
+  return slashes % 2 == 0;
+}
+
+// A "." outside brackets, not escaped, between a letter or digit and a
+// letter: almost always meant as a domain separator.
+bool HasUnescapedDomainDot(const std::string& pattern) {
+  bool in_class = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\') {
+      ++i;
+      continue;
+    }
+    if (in_class) {
+      if (c == ']') in_class = false;
+      continue;
+    }
+    if (c == '[') {
+      in_class = true;
+      if (i + 1 < pattern.size() && pattern[i + 1] == ']') ++i;
+      continue;
+    }
+    if (c == '.' && i > 0 && i + 1 < pattern.size() &&
+        std::isalnum(static_cast<unsigned char>(pattern[i - 1])) &&
+        std::isalpha(static_cast<unsigned char>(pattern[i + 1]))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class LintObserver : public sendwarden::LoadObserver {
+ public:
+  LintObserver(Language language, LintResult& result) : l_(language), result_(result) {}
+
+  void LineDropped(size_t number, const std::string& line, DropReason reason,
+                   const std::string& detail) override {
+    std::string message;
+    switch (reason) {
+      case DropReason::kNoSeparator: message = Say(l_, Msg::kNoSeparator); break;
+      case DropReason::kEmptyKeyOrValue: message = Say(l_, Msg::kEmptyKeyOrValue); break;
+      case DropReason::kUnknownKey: message = Say(l_, Msg::kUnknownKey) + detail; break;
+      case DropReason::kBadPattern: message = Say(l_, Msg::kBadPattern) + detail; break;
+      case DropReason::kOutOfMemory: message = Say(l_, Msg::kOutOfMemory); break;
+    }
+    if (reason != DropReason::kBadPattern) message += Hint(line, number, l_);
+    Add(number, line, true, message);
+  }
+
+  void PatternAdded(size_t number, const std::string& line, const std::string&,
+                    const std::string& pattern) override {
+    pending_.push_back({number, line});
+    WarnAboutPattern(number, line, pattern);
+  }
+
+  void SectionEnded(size_t header_line, const std::string& name, bool had_rules,
+                    bool stored) override {
+    std::string header = "[" + name + "]";
+    if (header_line > 0 && !had_rules) {
+      Add(header_line, header, true, Say(l_, Msg::kSectionWithoutRules));
+    }
+    if (had_rules && !stored) {
+      std::string engine;
+      try {
+        sendwarden::CompilePattern(name);
+      } catch (const boost::regex_error& error) {
+        engine = error.what();
+      }
+      std::string lines;
+      for (const Source& source : pending_) {
+        lines += (lines.empty() ? "" : ", ") + std::to_string(source.line);
+        Add(source.line, source.text, true,
+            Say(l_, Msg::kTakenDownBySection) + std::to_string(header_line));
+      }
+      Add(header_line, header, true,
+          Say(l_, Msg::kSectionBadName) + engine + Say(l_, Msg::kLinesTakenDown) + lines);
+    }
+    if (had_rules && stored && header_line > 0) {
+      WarnAboutPattern(header_line, header, name);
+      auto first = first_header_.find(name);
+      if (first != first_header_.end()) {
+        Add(header_line, header, false,
+            Say(l_, Msg::kDuplicateSection) + std::to_string(first->second));
+      } else {
+        first_header_[name] = header_line;
+      }
+    }
+    pending_.clear();
+  }
+
+ private:
+  struct Source {
+    size_t line;
+    std::string text;
+  };
+
+  void Add(size_t line, const std::string& text, bool no_effect, const std::string& message) {
+    result_.findings.push_back({line, text, no_effect, message});
+    ++(no_effect ? result_.noEffect : result_.warnings);
+  }
+
+  void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern) {
+    if (!pattern.empty() && pattern.back() == '\r') {
+      Add(line, text, false, Say(l_, Msg::kPatternEndsInCr));
+    } else if (!AnchoredAtEnd(pattern)) {
+      Add(line, text, false, Say(l_, Msg::kNotAnchored));
+    }
+    if (HasUnescapedDomainDot(pattern)) Add(line, text, false, Say(l_, Msg::kUnescapedDot));
+  }
+
+  const Language l_;
+  LintResult& result_;
+  std::vector<Source> pending_;  // the rule lines of the section being read
+  std::map<std::string, size_t> first_header_;
+};
+
+}  // namespace
+
+LintResult LintConfig(const std::string& path, Language language) {
+  LintResult result;
+  LintObserver observer(language, result);
+  result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
+  if (!result.readable) return result;
+  if (result.config.Empty()) {
+    result.findings.push_back({0, "", false, Say(language, Msg::kNoRules)});
+    ++result.warnings;
+  }
+  std::stable_sort(result.findings.begin(), result.findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.line < b.line; });
+  return result;
+}
+
+}  // namespace sendwarden_check

@@ -1,0 +1,140 @@
+#include "tools/check/messages.h"
+
+namespace sendwarden_check {
+
+namespace {
+
+struct Text {
+  Msg id;
+  const char* text;
+};
+
+constexpr Text kEnglish[] = {
+    {Msg::kUsage,
+     "usage: sendwarden-check lint [--lang ja|en] [CONF]\n"
+     "       sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT [--to A]... "
+     "[--cc A]... [--bcc A]...\n"
+     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE\n"},
+    {Msg::kCannotRead, "cannot read "},
+    {Msg::kLine, "line"},
+    {Msg::kNoEffect, "no effect"},
+    {Msg::kWarning, "warning"},
+    {Msg::kNoSeparator, "no \"=\""},
+    {Msg::kEmptyKeyOrValue, "empty key or value"},
+    {Msg::kUnknownKey, "unknown key "},
+    {Msg::kBadPattern, "pattern does not compile: "},
+    {Msg::kOutOfMemory, "out of memory while the line was read"},
+    {Msg::kHintBom, " (the file starts with a byte-order mark; save it without one)"},
+    {Msg::kHintSecondCr, " (the line ends in a second carriage return)"},
+    {Msg::kHintLeadingBlank,
+     " (a blank or tab stands before it; headers and comments must start at the first byte)"},
+    {Msg::kHintTrailingBlank, " (a blank or tab stands after the \"]\")"},
+    {Msg::kHintEmptyBrackets, " (\"[]\" is no section header)"},
+    {Msg::kSectionWithoutRules, "section has no usable rule line; its header has no effect"},
+    {Msg::kSectionBadName, "section name does not compile: "},
+    {Msg::kLinesTakenDown, "; these lines have no effect with it: "},
+    {Msg::kTakenDownBySection, "its section's name does not compile, see line "},
+    {Msg::kPatternEndsInCr,
+     "the pattern ends in a carriage return (two CRs before the line feed) and can never match"},
+    {Msg::kNotAnchored,
+     "pattern is not anchored at the end: a display name or x@example.co.jp.evil.test can "
+     "satisfy it (end it with $, e.g. >?$)"},
+    {Msg::kUnescapedDot, "\".\" between domain labels matches any character; write \"\\.\""},
+    {Msg::kDuplicateSection, "the same section name already stands in line "},
+    {Msg::kNoRules, "the file has no rule at all: every send is refused"},
+    {Msg::kSummary, "lines without effect: %zu, warnings: %zu"},
+    {Msg::kVerdictSend, "verdict: send"},
+    {Msg::kVerdictRefuse, "verdict: refused"},
+    {Msg::kSender, "sender"},
+    {Msg::kDefaultRule, "default rule"},
+    {Msg::kNoDefaultRule, "no default rule"},
+    {Msg::kSection, "section"},
+    {Msg::kNotAllowed, "not allowed by this rule"},
+    {Msg::kSectionDoesNotApply, "does not apply to this sender"},
+    {Msg::kSectionAllowsAll, "applies, and allows every entry left"},
+    {Msg::kSectionRefusesNamed, "applies, and refuses (named in the notice): "},
+    {Msg::kSectionRefusesUnnamed, "applies, and refuses (not named: the field has no list here): "},
+    {Msg::kAllowedByDefault, "allowed by: the default rule"},
+    {Msg::kAllowedBySection, "allowed by: section "},
+    {Msg::kAllowedByNothing,
+     "refused: neither the default rule nor any section that applies allows every recipient"},
+    {Msg::kNotice, "notice the user would see:"},
+    {Msg::kCannotCheck, "refused: the message cannot be checked: "},
+    {Msg::kMalformedEscape, "a backslash the address list does not allow"},
+    {Msg::kNoDecodedText, "no decoded text"},
+    {Msg::kEngineGaveUp, "refused: the pattern engine gave up: "},
+};
+
+constexpr Text kJapanese[] = {
+    {Msg::kUsage,
+     "使い方: sendwarden-check lint [--lang ja|en] [設定ファイル]\n"
+     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] --from 差出人 "
+     "[--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n"
+     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル\n"},
+    {Msg::kCannotRead, "読めません: "},
+    {Msg::kLine, "行"},
+    {Msg::kNoEffect, "無効"},
+    {Msg::kWarning, "警告"},
+    {Msg::kNoSeparator, "「=」がありません"},
+    {Msg::kEmptyKeyOrValue, "キーまたは値が空です"},
+    {Msg::kUnknownKey, "キーが不明です: "},
+    {Msg::kBadPattern, "正規表現として正しくありません: "},
+    {Msg::kOutOfMemory, "読み込み中にメモリーが不足しました"},
+    {Msg::kHintBom, "（ファイルの先頭に BOM があります。BOM なしで保存してください）"},
+    {Msg::kHintSecondCr, "（行末に余分な CR があります）"},
+    {Msg::kHintLeadingBlank, "（前に空白かタブがあります。見出しとコメントは行頭から書きます）"},
+    {Msg::kHintTrailingBlank, "（「]」の後に空白かタブがあります）"},
+    {Msg::kHintEmptyBrackets, "（「[]」は見出しになりません）"},
+    {Msg::kSectionWithoutRules, "この見出しの規則に使える行がないため、見出しは無効です"},
+    {Msg::kSectionBadName, "見出しが正規表現として正しくありません: "},
+    {Msg::kLinesTakenDown, "。次の行も無効になります: "},
+    {Msg::kTakenDownBySection, "この行の見出しが正規表現として正しくありません。見出しの行: "},
+    {Msg::kPatternEndsInCr,
+     "パターンの末尾に CR があります（行末の CR が 2 つ）。一致することはありません"},
+    {Msg::kNotAnchored,
+     "末尾に $ がありません。表示名や x@example.co.jp.evil.test にも一致します（例: >?$ で終える）"},
+    {Msg::kUnescapedDot, "ドメインの区切りの「.」は任意の 1 文字に一致します。「\\.」と書いてください"},
+    {Msg::kDuplicateSection, "同じ見出しがすでにあります: 行 "},
+    {Msg::kNoRules, "規則が 1 つもありません。すべての送信が止められます"},
+    {Msg::kSummary, "無効な行 %zu、警告 %zu"},
+    {Msg::kVerdictSend, "判定: 送信"},
+    {Msg::kVerdictRefuse, "判定: 送信中止"},
+    {Msg::kSender, "差出人"},
+    {Msg::kDefaultRule, "既定の規則"},
+    {Msg::kNoDefaultRule, "既定の規則はありません"},
+    {Msg::kSection, "送信者ごとの規則"},
+    {Msg::kNotAllowed, "この規則では許可されていません"},
+    {Msg::kSectionDoesNotApply, "この差出人には使われません"},
+    {Msg::kSectionAllowsAll, "使われ、残りの宛先をすべて許可します"},
+    {Msg::kSectionRefusesNamed, "使われ、次の宛先で止めます（通知に表示）: "},
+    {Msg::kSectionRefusesUnnamed, "使われ、次の宛先で止めます（この欄の規則がないため通知には出ません）: "},
+    {Msg::kAllowedByDefault, "許可した規則: 既定の規則"},
+    {Msg::kAllowedBySection, "許可した規則: 送信者ごとの規則 "},
+    {Msg::kAllowedByNothing,
+     "送信中止: 既定の規則も、使われる送信者ごとの規則も、すべての宛先を許可していません"},
+    {Msg::kNotice, "表示される通知:"},
+    {Msg::kCannotCheck, "送信中止: メールを調べられません: "},
+    {Msg::kMalformedEscape, "宛先に使えない「\\」があります"},
+    {Msg::kNoDecodedText, "復号した文字列がありません"},
+    {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: "},
+};
+
+template <size_t N>
+constexpr bool EveryTextInOrder(const Text (&table)[N]) {
+  if (N != static_cast<size_t>(Msg::kCount)) return false;
+  for (size_t i = 0; i < N; ++i) {
+    if (table[i].id != static_cast<Msg>(i)) return false;
+  }
+  return true;
+}
+static_assert(EveryTextInOrder(kEnglish), "the English table must list every Msg, in order");
+static_assert(EveryTextInOrder(kJapanese), "the Japanese table must list every Msg, in order");
+
+}  // namespace
+
+const char* Say(Language language, Msg id) {
+  const Text* table = language == Language::kJapanese ? kJapanese : kEnglish;
+  return table[static_cast<size_t>(id)].text;
+}
+
+}  // namespace sendwarden_check

@@ -1,0 +1,67 @@
+// The texts sendwarden-check prints, in Japanese (code page 932 bytes) and
+// English. Each text has a name; a table per language lists every name in
+// order, and the build fails when a table misses one or has them out of
+// order.
+#ifndef SENDWARDEN_TOOLS_CHECK_MESSAGES_H_
+#define SENDWARDEN_TOOLS_CHECK_MESSAGES_H_
+
+#include <cstddef>
+
+namespace sendwarden_check {
+
+enum class Msg {
+  kUsage,
+  kCannotRead,            // + path
+  kLine,                  // "line"
+  kNoEffect,              // marks a line without effect
+  kWarning,
+  kNoSeparator,
+  kEmptyKeyOrValue,
+  kUnknownKey,            // + key
+  kBadPattern,            // + engine message
+  kOutOfMemory,
+  kHintBom,
+  kHintSecondCr,
+  kHintLeadingBlank,
+  kHintTrailingBlank,
+  kHintEmptyBrackets,
+  kSectionWithoutRules,
+  kSectionBadName,        // + engine message
+  kLinesTakenDown,        // + line numbers
+  kTakenDownBySection,    // + header line
+  kPatternEndsInCr,
+  kNotAnchored,
+  kUnescapedDot,
+  kDuplicateSection,      // + first line
+  kNoRules,
+  kSummary,               // "%zu lines without effect, %zu warnings"
+  kVerdictSend,
+  kVerdictRefuse,
+  kSender,
+  kDefaultRule,
+  kNoDefaultRule,
+  kSection,
+  kNotAllowed,
+  kSectionDoesNotApply,
+  kSectionAllowsAll,
+  kSectionRefusesNamed,   // + field and entry
+  kSectionRefusesUnnamed, // + field and entry
+  kAllowedByDefault,
+  kAllowedBySection,      // + section
+  kAllowedByNothing,
+  kNotice,
+  kCannotCheck,           // + reason
+  kMalformedEscape,
+  kNoDecodedText,
+  kEngineGaveUp,          // + engine message
+  kCount
+};
+
+enum class Language { kEnglish, kJapanese };
+
+// The text `id` in `language`.
+const char* Say(Language language, Msg id);
+
+}  // namespace sendwarden_check
+
+#endif  // SENDWARDEN_TOOLS_CHECK_MESSAGES_H_

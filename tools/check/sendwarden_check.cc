@@ -1,0 +1,224 @@
+// sendwarden-check: test and lint a Sendwarden configuration before relying
+// on it. It runs the plug-in's own loader, recipient extraction and check, so
+// its verdict is the plug-in's verdict.
+//
+//   sendwarden-check lint [--lang ja|en] [CONF]
+//   sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT
+//                         [--to A]... [--cc A]... [--bcc A]...
+//   sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE
+//
+// lint exits 0 when no line lacks effect (warnings alone do not fail), 1 when
+// one does, 2 when the file cannot be read or the usage is wrong. test exits
+// 0 allowed, 1 refused, 2 usage error.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "check/recipient_check.h"
+#include "check/rejection_notice.h"
+#include "message/recipients.h"
+#include "tools/check/config_lint.h"
+#include "tools/check/explain.h"
+#include "tools/check/messages.h"
+#include "tools/common/terminal.h"
+#include "tools/common/tool_decoder.h"
+
+namespace sendwarden_check {
+namespace {
+
+using sendwarden_tools::FromCommandLine;
+using sendwarden_tools::SystemIsJapanese;
+using sendwarden_tools::ToolDecoder;
+using sendwarden_tools::ToTerminal;
+
+void Print(const std::string& text) {
+  std::string out = ToTerminal(text + "\n");
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void PrintError(const std::string& text) {
+  std::string out = ToTerminal(text);
+  std::fwrite(out.data(), 1, out.size(), stderr);
+}
+
+// A line as read, with control bytes and a byte-order mark made visible.
+std::string Visible(const std::string& line) {
+  std::string out;
+  size_t start = 0;
+  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    out = "\\xEF\\xBB\\xBF";
+    start = 3;
+  }
+  for (unsigned char c : line.substr(start)) {
+    if (c < 0x20 && c != '\t') {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, c == '\r' ? "\\r" : "\\x%02X", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+int Usage(Language l) {
+  PrintError(Say(l, Msg::kUsage));
+  return 2;
+}
+
+int Lint(const std::string& path, Language l) {
+  LintResult result = LintConfig(path, l);
+  if (!result.readable) {
+    PrintError(Say(l, Msg::kCannotRead) + path + "\n");
+    return 2;
+  }
+  for (const Finding& finding : result.findings) {
+    std::string where = finding.line == 0 ? path
+                                          : std::string(Say(l, Msg::kLine)) + " " +
+                                                std::to_string(finding.line);
+    Print(where + ": " + Say(l, finding.noEffect ? Msg::kNoEffect : Msg::kWarning) + ": " +
+          finding.message);
+    if (finding.line != 0) Print("    " + Visible(finding.text));
+  }
+  char summary[200];
+  std::snprintf(summary, sizeof summary, Say(l, Msg::kSummary), result.noEffect, result.warnings);
+  Print(summary);
+  return result.noEffect > 0 ? 1 : 0;
+}
+
+struct TestRequest {
+  std::string conf = "Sendwarden.conf";
+  std::string message;  // a message file, or else the fields below
+  bool haveFrom = false;
+  sendwarden::HeaderMap fields;  // FROM, and TO, CC, BCC with the values joined by commas
+};
+
+bool ReadMessage(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
+  switch (fault) {
+    case sendwarden::ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
+    case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
+    case sendwarden::ExtractionFault::kNone: break;
+  }
+  return "";
+}
+
+int Refuse(const std::string& why, const std::string& sender, Language l) {
+  Print(Say(l, Msg::kVerdictRefuse));
+  Print(std::string(Say(l, Msg::kSender)) + ": " + sender);
+  Print(why);
+  Print(Say(l, Msg::kNotice));
+  Print(sendwarden::kNoticeGeneralText);
+  return 1;
+}
+
+int Test(const TestRequest& request, Language l) {
+  ToolDecoder decoder;
+  sendwarden::Extraction extraction;
+  if (!request.message.empty()) {
+    std::string message;
+    if (!ReadMessage(request.message, &message)) {
+      PrintError(Say(l, Msg::kCannotRead) + request.message + "\n");
+      return 2;
+    }
+    // The host hands the plug-in a NUL-terminated text.
+    extraction = sendwarden::ExtractRecipients(message.c_str(), decoder);
+  } else {
+    extraction = sendwarden::ExtractRecipients(request.fields, decoder);
+  }
+
+  // The plug-in refuses every send when its configuration cannot be read;
+  // so does its tester, after saying why.
+  LintResult config = LintConfig(request.conf, l);
+  if (!config.readable) PrintError(Say(l, Msg::kCannotRead) + request.conf + "\n");
+
+  const sendwarden::Recipients& recipients = extraction.recipients;
+  if (extraction.fault != sendwarden::ExtractionFault::kNone) {
+    return Refuse(Say(l, Msg::kCannotCheck) + extraction.faultField + ": " +
+                      FaultText(extraction.fault, l) + " (" + extraction.faultDetail + ")",
+                  recipients.sender, l);
+  }
+  sendwarden::Verdict verdict;
+  sendwarden::CheckTrace trace;
+  try {
+    verdict = sendwarden::CheckRecipients(config.config, recipients, &trace);
+  } catch (const std::exception& error) {
+    // The plug-in refuses when its check breaks; so does its tester.
+    return Refuse(Say(l, Msg::kEngineGaveUp) + std::string(error.what()), recipients.sender, l);
+  }
+
+  Print(Say(l, verdict.allowed ? Msg::kVerdictSend : Msg::kVerdictRefuse));
+  Print(std::string(Say(l, Msg::kSender)) + ": " + recipients.sender);
+  for (const std::string& line : Explain(config.config, verdict, trace, l)) Print(line);
+  if (!verdict.allowed) {
+    Print(Say(l, Msg::kNotice));
+    Print(sendwarden::NoticeText(verdict.rejectionLog));
+  }
+  return verdict.allowed ? 0 : 1;
+}
+
+void AddValue(sendwarden::HeaderMap& fields, const char* key, const std::string& value) {
+  std::string& joined = fields[key];
+  if (!joined.empty()) joined += ',';
+  joined += value;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args;
+  Language l = SystemIsJapanese() ? Language::kJapanese : Language::kEnglish;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--lang" && i + 1 < argc) {
+      l = std::string(argv[++i]) == "ja" ? Language::kJapanese : Language::kEnglish;
+      continue;
+    }
+    args.push_back(arg);
+  }
+  if (args.empty()) return Usage(l);
+
+  if (args[0] == "lint") {
+    if (args.size() > 2 || (args.size() == 2 && args[1].rfind("--", 0) == 0)) return Usage(l);
+    return Lint(args.size() == 2 ? args[1] : "Sendwarden.conf", l);
+  }
+  if (args[0] != "test") return Usage(l);
+
+  TestRequest request;
+  bool have_addresses = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool takes_value = arg == "--conf" || arg == "--from" || arg == "--to" || arg == "--cc" ||
+                       arg == "--bcc";
+    if (takes_value && i + 1 >= args.size()) return Usage(l);
+    if (arg == "--conf") {
+      request.conf = args[++i];
+    } else if (arg == "--from") {
+      request.fields["FROM"] = FromCommandLine(args[++i]);
+      request.haveFrom = have_addresses = true;
+    } else if (arg == "--to" || arg == "--cc" || arg == "--bcc") {
+      // Each value is split like the header field it stands for.
+      AddValue(request.fields, arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC",
+               FromCommandLine(args[++i]));
+      have_addresses = true;
+    } else if (arg.rfind("--", 0) == 0 || !request.message.empty()) {
+      return Usage(l);
+    } else {
+      request.message = arg;
+    }
+  }
+  if (request.message.empty() == !have_addresses) return Usage(l);
+  if (request.message.empty() && !request.haveFrom) return Usage(l);
+  return Test(request, l);
+}
+
+}  // namespace
+}  // namespace sendwarden_check
+
+int main(int argc, char** argv) { return sendwarden_check::Main(argc, argv); }

@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "tools/common/charset.h"
+
+namespace sendwarden_tools {
+
+namespace {
+
+struct Charset {
+  const char* name;
+  UINT codePage;
+};
+
+// MIME charset names (lower case) and the Windows code pages that read them.
+const Charset kCharsets[] = {
+    {"utf-8", CP_UTF8},        {"utf8", CP_UTF8},           {"us-ascii", 20127},
+    {"ascii", 20127},          {"iso-2022-jp", 50220},      {"csiso2022jp", 50220},
+    {"shift_jis", 932},        {"shift-jis", 932},          {"sjis", 932},
+    {"x-sjis", 932},           {"cp932", 932},              {"windows-31j", 932},
+    {"euc-jp", 20932},         {"x-euc-jp", 20932},         {"iso-8859-1", 28591},
+    {"latin1", 28591},         {"iso-8859-2", 28592},       {"iso-8859-15", 28605},
+    {"windows-1252", 1252},    {"cp1252", 1252},            {"utf-16", 1200},
+    {"utf-16le", 1200},        {"utf-16be", 1201},          {"gb2312", 936},
+    {"gbk", 936},              {"big5", 950},               {"euc-kr", 949},
+    {"ks_c_5601-1987", 949},   {"koi8-r", 20866},           {"iso-8859-5", 28595},
+    {"windows-1251", 1251},
+};
+
+UINT CodePageOf(const std::string& charset) {
+  std::string lower;
+  for (char c : charset) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const Charset& known : kCharsets) {
+    if (lower == known.name) return known.codePage;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::string* out) {
+  UINT code_page = CodePageOf(charset);
+  if (code_page == 0 || !IsValidCodePage(code_page)) return false;
+  out->clear();
+  if (bytes.empty()) return true;
+  int wide_length = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                        nullptr, 0);
+  if (wide_length <= 0) return false;
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
+                      wide_length);
+  int length = WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, "?", nullptr);
+  out->resize(static_cast<size_t>(length));
+  WideCharToMultiByte(932, 0, wide.data(), wide_length, &(*out)[0], length, "?", nullptr);
+  return true;
+}
+
+}  // namespace sendwarden_tools

@@ -1,0 +1,45 @@
+#include <langinfo.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+#include "tools/common/iconv_text.h"
+#include "tools/common/terminal.h"
+
+namespace sendwarden_tools {
+
+namespace {
+
+const char* Codeset() {
+  static bool initialised = false;
+  if (!initialised) {
+    std::setlocale(LC_ALL, "");
+    initialised = true;
+  }
+  const char* codeset = nl_langinfo(CODESET);
+  // The C locale reports ASCII; terminals here speak UTF-8.
+  return std::strcmp(codeset, "ANSI_X3.4-1968") == 0 ? "UTF-8" : codeset;
+}
+
+}  // namespace
+
+bool SystemIsJapanese() {
+  Codeset();
+  const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0') return std::strncmp(value, "ja", 2) == 0;
+  }
+  return false;
+}
+
+std::string ToTerminal(const std::string& text) {
+  return ConvertText(text, Codeset(), "CP932");
+}
+
+std::string FromCommandLine(const std::string& argument) {
+  return ConvertText(argument, "CP932", Codeset());
+}
+
+}  // namespace sendwarden_tools
