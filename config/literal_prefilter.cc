@@ -10,135 +10,190 @@ namespace sendwarden {
 
 namespace {
 
-bool IsAsciiAlnum(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool OneOf(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
-// Escapes that match exactly one class of characters or nothing (zero
-// width): they end a literal but are otherwise harmless.
-bool IsClassOrAssertionEscape(char c) { return std::strchr("dDwWsSbBAzZG<>`'", c) != nullptr; }
+// Escaped punctuation that the engine reads as the byte itself. Left out on
+// purpose: "\<" and "\>" (word boundaries), "\`" and "\'" (buffer ends).
+bool IsIdentityEscape(char c) { return OneOf(c, ".-@/\\*+?()[]{}|^$#!\"%&,:;=~_ "); }
 
-// Index just past the group that opens at `open` ('('), or npos when it does
-// not close. Classes and escapes inside are skipped.
-size_t SkipGroup(const std::string& p, size_t open);
+// Escapes that stand for a class of one character, or assert something
+// without consuming any: they end a literal run and are otherwise harmless.
+bool IsClassOrAssertionEscape(char c) { return OneOf(c, "dDwWsSbBAzZ"); }
 
-// Index just past the class that opens at `open` ('['), or npos.
-size_t SkipClass(const std::string& p, size_t open) {
-  size_t i = open + 1;
-  if (i < p.size() && p[i] == '^') ++i;
-  if (i < p.size() && p[i] == ']') ++i;  // a leading ']' is a member
-  while (i < p.size()) {
-    if (p[i] == '\\') {
-      i += 2;
-    } else if (p[i] == '[' && i + 1 < p.size() && std::strchr(":.=", p[i + 1])) {
-      size_t end = p.find(std::string(1, p[i + 1]) + "]", i + 2);
-      if (end == std::string::npos) return std::string::npos;
-      i = end + 2;
-    } else if (p[i] == ']') {
-      return i + 1;
-    } else {
-      ++i;
+// The required literal of a pattern, read by a parser that accepts only the
+// syntax it models completely:
+//
+//   sequence   := { atom [quantifier] }          ("|" only inside a group)
+//   atom       := byte | "\" identity | "\" class-or-assertion | "." | "^"
+//                 | "$" | class | "(" sequence {"|" sequence} ")"
+//                 | "(?:" sequence {"|" sequence} ")"
+//   quantifier := ("*" | "+" | "?" | "{n}" | "{n,}" | "{n,m}") ["?" | "+"]
+//   class      := "[" ["^"] member {member} "]", a member being a byte other
+//                 than "[", "\" and "]", or "\" with an identity or class
+//                 escape, and the first member not "]"
+//
+// Anything else (top-level alternation, inline flags and comments, verbs,
+// look-around, conditionals, back-references, \Q..\E, hex and control
+// escapes, POSIX classes, braces that are not a plain quantifier, ...) gives
+// up: no literal, and the pattern is always tested.
+//
+// Why the result is required: at the top level the pattern is a
+// concatenation, so every match consumes, left to right, one match of each
+// atom in turn. An unquantified byte atom consumes exactly that byte, and
+// consecutive ones consume consecutive bytes. Every other atom (quantified
+// ones too) only ends the current run. So each run, and the longest kept,
+// occurs in every match, hence in every text the pattern is found in.
+// Groups are parsed only to find where they end and to refuse what they may
+// hold; nothing inside a group counts.
+class LiteralParser {
+ public:
+  explicit LiteralParser(const std::string& pattern) : p_(pattern) {}
+
+  std::string Run() {
+    if (!Sequence(0) || pos_ != p_.size()) return "";
+    Cut();
+    return best_;
+  }
+
+ private:
+  bool Sequence(int depth) {
+    while (pos_ < p_.size()) {
+      char c = p_[pos_];
+      if (c == ')') return depth > 0;
+      if (c == '|') {
+        if (depth == 0) return false;
+        ++pos_;
+        continue;
+      }
+      bool literal = false;
+      char byte = 0;
+      if (!Atom(depth, &literal, &byte)) return false;
+      bool quantified = false;
+      if (!Quantifier(&quantified)) return false;
+      if (depth > 0) continue;
+      if (literal && !quantified) {
+        run_ += byte;
+      } else {
+        Cut();
+      }
+    }
+    return depth == 0;
+  }
+
+  bool Atom(int depth, bool* literal, char* byte) {
+    char c = p_[pos_];
+    switch (c) {
+      case '\\': {
+        if (pos_ + 1 >= p_.size()) return false;
+        char e = p_[pos_ + 1];
+        pos_ += 2;
+        if (IsIdentityEscape(e)) {
+          *literal = true;
+          *byte = e;
+          return true;
+        }
+        return IsClassOrAssertionEscape(e);
+      }
+      case '[':
+        return Class();
+      case '(':
+        return Group(depth);
+      case '.':
+      case '^':
+      case '$':
+        ++pos_;
+        return true;
+      case '*':
+      case '+':
+      case '?':
+      case '{':
+      case '}':
+      case ']':
+        return false;
+      default:
+        *literal = true;
+        *byte = c;
+        ++pos_;
+        return true;
     }
   }
-  return std::string::npos;
-}
 
-size_t SkipGroup(const std::string& p, size_t open) {
-  size_t i = open + 1;
-  while (i < p.size()) {
-    char c = p[i];
-    if (c == '\\') {
-      i += 2;
-    } else if (c == '[') {
-      i = SkipClass(p, i);
-      if (i == std::string::npos) return i;
-    } else if (c == '(') {
-      i = SkipGroup(p, i);
-      if (i == std::string::npos) return i;
-    } else if (c == ')') {
-      return i + 1;
-    } else {
-      ++i;
+  bool Group(int depth) {
+    ++pos_;  // "("
+    if (pos_ < p_.size() && (p_[pos_] == '*' || p_[pos_] == '?')) {
+      if (p_.compare(pos_, 2, "?:") != 0) return false;
+      pos_ += 2;
     }
+    if (!Sequence(depth + 1) || pos_ >= p_.size() || p_[pos_] != ')') return false;
+    ++pos_;
+    return true;
   }
-  return std::string::npos;
-}
+
+  bool Class() {
+    ++pos_;  // "["
+    if (pos_ < p_.size() && p_[pos_] == '^') ++pos_;
+    if (pos_ < p_.size() && p_[pos_] == ']') return false;
+    while (pos_ < p_.size()) {
+      char c = p_[pos_];
+      if (c == ']') {
+        ++pos_;
+        return true;
+      }
+      if (c == '[') return false;
+      if (c == '\\') {
+        if (pos_ + 1 >= p_.size()) return false;
+        char e = p_[pos_ + 1];
+        if (!IsIdentityEscape(e) && !OneOf(e, "dDwWsS")) return false;
+        pos_ += 2;
+        continue;
+      }
+      ++pos_;
+    }
+    return false;
+  }
+
+  bool Digits() {
+    size_t start = pos_;
+    while (pos_ < p_.size() && p_[pos_] >= '0' && p_[pos_] <= '9') ++pos_;
+    return pos_ > start;
+  }
+
+  bool Quantifier(bool* quantified) {
+    if (pos_ >= p_.size()) return true;
+    char c = p_[pos_];
+    if (c == '*' || c == '+' || c == '?') {
+      ++pos_;
+    } else if (c == '{') {
+      ++pos_;
+      if (!Digits()) return false;
+      if (pos_ < p_.size() && p_[pos_] == ',') {
+        ++pos_;
+        Digits();
+      }
+      if (pos_ >= p_.size() || p_[pos_] != '}') return false;
+      ++pos_;
+    } else {
+      return true;
+    }
+    *quantified = true;
+    if (pos_ < p_.size() && (p_[pos_] == '?' || p_[pos_] == '+')) ++pos_;
+    if (pos_ < p_.size() && OneOf(p_[pos_], "*+?{")) return false;
+    return true;
+  }
+
+  void Cut() {
+    if (run_.size() > best_.size()) best_ = run_;
+    run_.clear();
+  }
+
+  const std::string& p_;
+  size_t pos_ = 0;
+  std::string run_, best_;
+};
 
 }  // namespace
 
-std::string RequiredLiteral(const std::string& p) {
-  std::string best, run;
-  auto cut = [&] {
-    if (run.size() > best.size()) best = run;
-    run.clear();
-  };
-  size_t i = 0;
-  while (i < p.size()) {
-    char c = p[i];
-    // What one atom contributes: a literal byte, or nothing but a cut.
-    bool literal = false;
-    char byte = 0;
-    size_t next;
-    if (c == '\\') {
-      if (i + 1 >= p.size()) return "";
-      char e = p[i + 1];
-      if (e > 0x20 && e < 0x7F && !IsAsciiAlnum(e)) {
-        literal = true;  // an escaped punctuation byte stands for itself
-        byte = e;
-      } else if (!IsClassOrAssertionEscape(e)) {
-        return "";  // \x, \Q, back-references, \p...: not modelled
-      }
-      next = i + 2;
-    } else if (c == '[') {
-      next = SkipClass(p, i);
-      if (next == std::string::npos) return "";
-    } else if (c == '(') {
-      // Groups are opaque; only plain and non-capturing ones are allowed,
-      // since inline flags would change how the rest is read.
-      // Verbs such as (*ACCEPT) can end a match early: give up on them too.
-      if (i + 1 < p.size() && p[i + 1] == '?' && !(i + 2 < p.size() && p[i + 2] == ':')) {
-        return "";
-      }
-      if (i + 1 < p.size() && p[i + 1] == '*') return "";
-      next = SkipGroup(p, i);
-      if (next == std::string::npos) return "";
-    } else if (c == '|' || c == ')' || c == '*' || c == '+' || c == '?' || c == '{') {
-      return "";  // alternation, or a quantifier with nothing to act on
-    } else if (c == '.' || c == '^' || c == '$') {
-      next = i + 1;
-    } else {
-      literal = true;
-      byte = c;
-      next = i + 1;
-    }
-
-    // A quantifier makes the atom optional or repeated: leave it out.
-    bool quantified = false;
-    if (next < p.size() && (p[next] == '*' || p[next] == '+' || p[next] == '?')) {
-      quantified = true;
-      ++next;
-    } else if (next < p.size() && p[next] == '{') {
-      size_t close = p.find('}', next);
-      if (close == std::string::npos) return "";
-      quantified = true;
-      next = close + 1;
-    }
-    if (quantified && next < p.size() && (p[next] == '?' || p[next] == '+')) ++next;
-    if (quantified && next < p.size() &&
-        (p[next] == '*' || p[next] == '+' || p[next] == '?' || p[next] == '{')) {
-      return "";
-    }
-
-    if (literal && !quantified) {
-      run += byte;
-    } else {
-      cut();
-    }
-    i = next;
-  }
-  cut();
-  return best;
-}
+std::string RequiredLiteral(const std::string& pattern) { return LiteralParser(pattern).Run(); }
 
 LiteralPrefilter::LiteralPrefilter(const std::vector<std::string>& literals) {
   // Literal texts, each once, with the patterns that require them.

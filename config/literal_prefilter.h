@@ -5,8 +5,8 @@
 // one can be proven from its text (RequiredLiteral). At check time an
 // Aho-Corasick automaton over all literals of the list reports which occur in
 // the text; a pattern whose literal is absent cannot match and is skipped.
-// Patterns without a literal are always candidates. Skipping never changes
-// which pattern matches first.
+// Patterns without a literal are always candidates. A skipped pattern cannot
+// match; the recipient check says why that never changes a verdict.
 #ifndef SENDWARDEN_CONFIG_LITERAL_PREFILTER_H_
 #define SENDWARDEN_CONFIG_LITERAL_PREFILTER_H_
 
@@ -18,10 +18,12 @@
 namespace sendwarden {
 
 // A byte string that every match of the Perl-syntax, case-sensitive pattern
-// `pattern` must contain, or "" when none can be proven. Conservative: gives
-// up on top-level alternation, inline flags, \Q..\E and every escape it does
-// not model; groups, classes, "." and anchors only cut a literal short, and a
-// quantified character is left out.
+// `pattern` must contain, or "" when none can be proven. The pattern is read
+// by a parser that accepts only a short list of syntax it models completely
+// (literal bytes, escaped punctuation, ".", anchors, simple classes, plain
+// and non-capturing groups, plain quantifiers) and gives up on anything else.
+// Groups, classes, "." and anchors only cut a literal short, and a quantified
+// byte is left out. The .cc gives the grammar and why the result is required.
 std::string RequiredLiteral(const std::string& pattern);
 
 class LiteralPrefilter {

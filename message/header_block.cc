@@ -19,6 +19,9 @@ const Pattern& ContinuationLinePattern() {
   return *pattern;
 }
 
+// The fields whose values are lists of recipients.
+bool IsAddressField(const std::string& key) { return key == "TO" || key == "CC" || key == "BCC"; }
+
 }  // namespace
 
 void ParseHeaderBlock(const char* message, HeaderMap& headers) {
@@ -49,7 +52,12 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       if (groups[1].length() == 0 || groups[2].length() == 0) continue;
       current_field = groups[1].str();
       ToUpperAscii(current_field);
-      headers[current_field].append(groups[2].first, groups[2].second);
+      std::string& value = headers[current_field];
+      // A repeated address field is one more list: a comma keeps the last
+      // address of one line and the first of the next from merging into a
+      // single string that is neither.
+      if (!value.empty() && IsAddressField(current_field)) value += ',';
+      value.append(groups[2].first, groups[2].second);
     }
   }
 }

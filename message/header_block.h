@@ -11,8 +11,9 @@
 namespace sendwarden {
 
 // Upper-cased field name -> unfolded value. A repeated field's values are
-// joined with nothing between them; so are continuation lines, which keep
-// their leading blanks and tabs.
+// joined with nothing between them, except for To, Cc and Bcc, whose values
+// are joined with a comma; continuation lines are appended with nothing
+// between them and keep their leading blanks and tabs.
 using HeaderMap = std::map<std::string, std::string>;
 
 // Fills `headers` from the NUL-terminated `message`; adds entries and extends

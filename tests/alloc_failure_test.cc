@@ -131,6 +131,30 @@ TEST_F(AllocFailureTest, ConfigurationReloadedDuringTheSend) {
   EXPECT_GT(points, 20);
 }
 
+// Memory running out while the file is read closes it all the same: an open
+// handle would keep the user from saving the file, and each send's retry
+// would leak another.
+TEST_F(AllocFailureTest, ReadingTheConfigurationClosesTheFile) {
+  // Large enough that the bytes are appended in several steps.
+  testing::WriteFile(path_, "#" + std::string(300000, 'x') + "\nALL=^a@x\\.test$\n");
+  size_t handles = testing::OpenHandleCount();
+  for (long n = 0;; ++n) {
+    SCOPED_TRACE(n);
+    g_countdown = n;
+    bool failed = false;
+    try {
+      AllowConfig config;
+      LoadAllowConfig(path_, config);
+    } catch (const std::bad_alloc&) {
+      failed = true;
+    }
+    failed = failed || g_countdown < 0;
+    g_countdown = -1;
+    ASSERT_EQ(testing::OpenHandleCount(), handles);
+    if (!failed) break;
+  }
+}
+
 // Start under memory failure leaves a store that may lack rules but never
 // allows more than the file does. When memory ran out before the start could
 // work out the file's path, sends refuse until one can work it out: the next

@@ -19,7 +19,9 @@ TEST(ToUpperAscii, ChangesOnlyAsciiLetters) {
   EXPECT_EQ(text, "TO-CC_Z@\x82\x41\xE0\x5A");
 }
 
-TEST(ParseHeaderBlock, FoldedAndRepeatedFieldsJoinWithNothingBetween) {
+// Repeated fields join with nothing between them, except the address
+// fields, which join with a comma so that no two addresses merge into one.
+TEST(ParseHeaderBlock, FoldedAndRepeatedFields) {
   HeaderMap headers = Parse(
       "To: first\r\n"
       " second\r\n"
@@ -28,10 +30,19 @@ TEST(ParseHeaderBlock, FoldedAndRepeatedFieldsJoinWithNothingBetween) {
       "Subject: b\r\n"
       "SUBJECT: c  \r\n"
       "To: again\r\n"
+      "cc: x@y\r\n"
+      "CC: z@y\r\n"
+      "Bcc: b1\r\n"
+      "bcc: b2\r\n"
+      "From: f1\r\n"
+      "From: f2\r\n"
       "\r\n");
-  EXPECT_EQ(headers["TO"], "first second\tthirdagain");
+  EXPECT_EQ(headers["TO"], "first second\tthird,again");
+  EXPECT_EQ(headers["CC"], "x@y,z@y");
+  EXPECT_EQ(headers["BCC"], "b1,b2");
+  EXPECT_EQ(headers["FROM"], "f1f2");
   EXPECT_EQ(headers["SUBJECT"], "abc  ");
-  EXPECT_EQ(headers.size(), 2u);
+  EXPECT_EQ(headers.size(), 5u);
 }
 
 TEST(ParseHeaderBlock, DropsLinesOfNoKnownShape) {
@@ -75,9 +86,9 @@ TEST(ParseHeaderBlock, LineEndsAndTheEndOfTheBlock) {
 }
 
 TEST(ParseHeaderBlock, AddsToTheCallersMapWithoutClearingIt) {
-  HeaderMap headers{{"TO", "x"}, {"KEEP", "y"}};
-  ParseHeaderBlock("To: z\n", headers);
-  EXPECT_EQ(headers["TO"], "xz");
+  HeaderMap headers{{"SUBJECT", "x"}, {"KEEP", "y"}};
+  ParseHeaderBlock("Subject: z\n", headers);
+  EXPECT_EQ(headers["SUBJECT"], "xz");
   EXPECT_EQ(headers["KEEP"], "y");
 }
 

@@ -1,5 +1,9 @@
 #include "tests/test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -88,6 +92,21 @@ BoxRecorder::BoxRecorder() : previous_(g_boxes) {
 BoxRecorder::~BoxRecorder() {
   g_boxes = previous_;
   if (previous_ == nullptr) SetMessageBoxHook(nullptr);
+}
+
+size_t OpenHandleCount() {
+#ifdef _WIN32
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+#else
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+#endif
 }
 
 std::string Hex(const std::string& bytes) {

@@ -66,6 +66,9 @@ class InjectionPause {
   long saved_;
 };
 
+// How many files and other kernel objects the process holds open.
+size_t OpenHandleCount();
+
 // Bytes as lower-case hex, two digits each, no separators.
 std::string Hex(const std::string& bytes);
 

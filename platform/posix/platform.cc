@@ -44,22 +44,24 @@ bool SameFileTime(const FileTime& a, const FileTime& b) {
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
   bytes->clear();
   if (path.empty()) return false;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Closed on every path, memory running out while appending included.
+  struct Descriptor {
+    int fd;
+    ~Descriptor() {
+      if (fd >= 0) close(fd);
+    }
+  } file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) return false;
   // Windows cannot open a directory as a file; neither do we.
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return false;
-  }
+  if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
   char chunk[65536];
   for (;;) {
-    ssize_t got = read(fd, chunk, sizeof chunk);
+    ssize_t got = read(file.fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     bytes->append(chunk, static_cast<size_t>(got));
   }
-  close(fd);
   return true;
 }
 

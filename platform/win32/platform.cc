@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace sendwarden {
@@ -30,14 +31,17 @@ bool SameFileTime(const FileTime& a, const FileTime& b) {
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
   bytes->clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Closed on every path, memory running out while appending included: an
+  // open handle would keep the user from saving the file until the mail
+  // client exits.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
   if (file == nullptr) return false;
   char chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
     bytes->append(chunk, got);
   }
-  std::fclose(file);
   return true;
 }
 

@@ -189,6 +189,30 @@ def run(r):
         r.check("--codepage %r is refused with exit 2" % value,
                 code == 2 and "code page" in err and "start" not in out, out + err)
 
+    # The fast check never refuses what the patterns allow: syntax the literal
+    # prefilter does not model is always tested with the engine.
+    for pattern, to in (("\\<example\\.com$", "user@example.com"),
+                        ("(x(*ACCEPT))abc", "x@1"),
+                        ("(?i)EXAMPLE\\.com$", "a@example.com"),
+                        ("\\Qa.b\\E@x", "a.b@x")):
+        conf_p = r.write("prefilter.conf", "ALL=%s\n" % pattern)
+        message = r.write("prefilter.eml", "To: %s\n\n" % to)
+        code, out, _ = r.host("--record", "--conf", conf_p, message)
+        r.check("ALL=%s allows To: %s" % (pattern, to), code == 0 and not boxes(out), out)
+
+    # Two To lines are two lists: their addresses never merge into one.
+    merge_conf = r.write("merge.conf", "ALL=@x\\.test>?$\n")
+    merged = r.write("merged.eml", "To: evil@y.test\nTo: a@x.test\nCc: b@x.test\ncc: c@y.test\n\n")
+    code, out, _ = r.host("--record", "--conf", merge_conf, merged)
+    found = boxes(out)
+    r.check("repeated To and Cc lines are checked address by address",
+            code == 1 and len(found) == 1 and found[0][3] == hexof(GENERAL) and no_leak(out), out)
+    merge_section = r.write("merge2.conf", "[^$]\nTO=@x\\.test>?$\nCC=@x\\.test>?$\n")
+    code, out, _ = r.host("--record", "--conf", merge_section, merged)
+    found = boxes(out)
+    r.check("the notice names the address of the repeated line",
+            code == 1 and len(found) == 1 and found[0][3] == hexof(notice("evil@y.test")), out)
+
     # The example messages, as make demo shows them.
     examples = [os.path.join(r.examples, n) for n in
                 ("allowed.eml", "refused-by-section.eml", "refused-general.eml")]
