@@ -8,7 +8,11 @@ std::unique_ptr<Pattern> CompilePattern(const std::string& text) {
 }
 
 bool PatternFound(const Pattern& pattern, const std::string& text) {
-  return boost::regex_search(text, pattern, boost::match_default);
+  // Without match_single_line, "^" and "$" also match next to a carriage
+  // return, a form feed or any other line separator inside the text, so a
+  // display name decoded to "boss@corp.test" CR " <evil@bad.test>" would
+  // satisfy "@corp\.test>?$".
+  return boost::regex_search(text, pattern, boost::match_default | boost::match_single_line);
 }
 
 }  // namespace sendwarden

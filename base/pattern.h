@@ -20,7 +20,10 @@ using Pattern = boost::regex;
 std::unique_ptr<Pattern> CompilePattern(const std::string& text);
 
 // True when `pattern` is found anywhere in `text` (regex_search, not a whole
-// match). May throw boost::regex_error when the search grows too complex.
+// match). "^" and "$" match only at the start and the end of `text`, never
+// beside a line separator inside it; for text without line separators that
+// is the engine's default. May throw boost::regex_error when the search
+// grows too complex.
 bool PatternFound(const Pattern& pattern, const std::string& text);
 
 }  // namespace sendwarden

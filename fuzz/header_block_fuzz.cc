@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;  // the pattern engine gave up on a line; the send hook refuses then
   }
   for (const auto& entry : headers) {
-    if (entry.first.empty() || entry.second.empty()) __builtin_trap();
+    // Only an address field may be started by a line with an empty value.
+    bool address = entry.first == "TO" || entry.first == "CC" || entry.first == "BCC";
+    if (entry.first.empty() || (entry.second.empty() && !address)) __builtin_trap();
     for (char c : entry.first) {
       if (c >= 'a' && c <= 'z') __builtin_trap();  // keys are upper-cased
     }

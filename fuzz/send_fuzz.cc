@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   PluginState state;
   testing::FakeHost host;
+  // Decoded texts of every shape: a NUL or a CR inside, emptied, shortened.
+  host.decodeWords = true;
   host.Install(state.hostApi);
   testing::WriteFile(config_path, config);
   StartPlugin(state);

@@ -22,6 +22,29 @@ const Pattern& ContinuationLinePattern() {
 // The fields whose values are lists of recipients.
 bool IsAddressField(const std::string& key) { return key == "TO" || key == "CC" || key == "BCC"; }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A first line of To, Cc or Bcc in any of the forms mail programs write and
+// the generic header line does not take: no blank after the colon, blanks
+// before it, or nothing after it (the value then starts on a continuation
+// line). Sets `key` and where the value starts (blanks and tabs skipped).
+bool ReadAddressFieldLine(const char* line, const char* line_end, std::string* key,
+                          const char** value) {
+  const char* name_end = line;
+  while (name_end != line_end && *name_end != ':' && !IsBlank(*name_end)) ++name_end;
+  std::string name(line, name_end);
+  ToUpperAscii(name);
+  if (!IsAddressField(name)) return false;
+  const char* colon = name_end;
+  while (colon != line_end && IsBlank(*colon)) ++colon;
+  if (colon == line_end || *colon != ':') return false;
+  const char* start = colon + 1;
+  while (start != line_end && IsBlank(*start)) ++start;
+  *key = name;
+  *value = start;
+  return true;
+}
+
 }  // namespace
 
 void ParseHeaderBlock(const char* message, HeaderMap& headers) {
@@ -48,16 +71,23 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       if (entry != headers.end()) entry->second.append(line, line_end);
       continue;
     }
-    if (boost::regex_match(line, line_end, groups, header_line)) {
-      if (groups[1].length() == 0 || groups[2].length() == 0) continue;
-      current_field = groups[1].str();
-      ToUpperAscii(current_field);
+    // Every line of an address field is read, so that no recipient escapes
+    // the check because of how its field was written.
+    const char* value_start;
+    if (ReadAddressFieldLine(line, line_end, &current_field, &value_start)) {
       std::string& value = headers[current_field];
       // A repeated address field is one more list: a comma keeps the last
       // address of one line and the first of the next from merging into a
       // single string that is neither.
-      if (!value.empty() && IsAddressField(current_field)) value += ',';
-      value.append(groups[2].first, groups[2].second);
+      if (!value.empty()) value += ',';
+      value.append(value_start, line_end);
+      continue;
+    }
+    if (boost::regex_match(line, line_end, groups, header_line)) {
+      if (groups[1].length() == 0 || groups[2].length() == 0) continue;
+      current_field = groups[1].str();
+      ToUpperAscii(current_field);
+      headers[current_field].append(groups[2].first, groups[2].second);
     }
   }
 }

@@ -7,6 +7,34 @@
 
 namespace sendwarden {
 
+namespace {
+
+// True when a double quote of `value` opens and never closes, read with the
+// splitter's rules: a backslash takes the next byte, a quote toggles.
+bool HasUnclosedQuote(const std::string& value) {
+  bool quoted = false;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\') {
+      ++i;
+    } else if (value[i] == '"') {
+      quoted = !quoted;
+    }
+  }
+  return quoted;
+}
+
+// True when every "<...>" of `piece` stands in `decoded` too.
+bool AngleAddressesKept(const std::string& piece, const std::string& decoded) {
+  for (size_t open = piece.find('<'); open != std::string::npos; open = piece.find('<', open + 1)) {
+    size_t close = piece.find('>', open);
+    if (close == std::string::npos) break;
+    if (decoded.find(piece.substr(open, close - open + 1)) == std::string::npos) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 const char* FieldKey(Field field) {
   switch (field) {
     case Field::kTo: return "TO";
@@ -57,10 +85,19 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
     } catch (const boost::escaped_list_error& error) {
       return fail(ExtractionFault::kMalformedEscape, FieldKey(field), error.what());
     }
+    if (HasUnclosedQuote(value(FieldKey(field)))) {
+      return fail(ExtractionFault::kUnclosedQuote, FieldKey(field), value(FieldKey(field)));
+    }
     std::string& lines = out.recipients.Lines(field);
     for (const std::string& piece : pieces) {
       if (!decoder.DecodeAddress(piece, &decoded)) {
         return fail(ExtractionFault::kNoDecodedText, FieldKey(field), piece);
+      }
+      if (!piece.empty() && decoded.empty()) {
+        return fail(ExtractionFault::kEmptiedByDecoding, FieldKey(field), piece);
+      }
+      if (!AngleAddressesKept(piece, decoded)) {
+        return fail(ExtractionFault::kAddressLost, FieldKey(field), piece);
       }
       lines += decoded;
       lines += '\n';

@@ -48,8 +48,11 @@ class HeaderDecoder {
 // Why a message cannot be checked. Every fault refuses the send.
 enum class ExtractionFault {
   kNone,
-  kMalformedEscape,  // a backslash the address splitter rejects
-  kNoDecodedText,    // the decoder gave no text for a piece or the sender
+  kMalformedEscape,   // a backslash the address splitter rejects
+  kUnclosedQuote,     // a double quote that never closes: the rest would be one piece
+  kNoDecodedText,     // the decoder gave no text for a piece or the sender
+  kEmptiedByDecoding, // a piece with text decoded to nothing (a NUL, say)
+  kAddressLost,       // a "<...>" of the piece is not in its decoded text
 };
 
 struct Extraction {
@@ -61,7 +64,10 @@ struct Extraction {
 
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
 // Bcc (in that order) into pieces and decodes each in turn, then decodes the
-// whole From value. Stops at the first fault. May throw std::bad_alloc, and
+// whole From value. Stops at the first fault. A decoded piece must still
+// hold what decoding never changes: some text when the piece had some, and
+// each of its angle addresses ("<...>"); otherwise the text the check would
+// see is not the recipient the mail goes to. May throw std::bad_alloc, and
 // the pattern engine's errors on lines too complex for it.
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 

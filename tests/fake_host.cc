@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tests/test_support.h"
+#include "tools/common/encoded_words.h"
 
 namespace sendwarden {
 namespace testing {
@@ -12,6 +13,12 @@ namespace {
 
 FakeHost* g_host = nullptr;
 
+// Every charset is taken as bytes that need no conversion.
+bool KeepBytes(const std::string& bytes, const std::string&, std::string* out) {
+  *out = bytes;
+  return true;
+}
+
 char* SENDWARDEN_WINAPI FakeMimeHeader(const char* text, char* charset, int size, int flag) {
   InjectionPause pause;
   if (text == nullptr || charset != nullptr || size != 0 || flag != 0) ++g_host->badArguments;
@@ -19,7 +26,9 @@ char* SENDWARDEN_WINAPI FakeMimeHeader(const char* text, char* charset, int size
   g_host->calls += "M";
   g_host->texts.push_back(text == nullptr ? "" : text);
   if (index == g_host->nullAtCall || text == nullptr) return nullptr;
-  std::string decoded = "<" + std::string(text) + ">";
+  std::string decoded = g_host->decodeWords
+                            ? sendwarden_tools::DecodeEncodedWords(text, &KeepBytes)
+                            : "<" + std::string(text) + ">";
   char* copy = static_cast<char*>(std::malloc(decoded.size() + 1));
   std::memcpy(copy, decoded.c_str(), decoded.size() + 1);
   g_host->outstanding[copy]++;

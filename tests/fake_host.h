@@ -1,6 +1,8 @@
 // A fake mail client for tests and fuzzing: decodes a header text by putting
-// it in angle brackets (so a check that saw the raw text is caught), records
-// every call, and tracks each text it hands out until it is freed.
+// it in angle brackets (so a check that saw the raw text is caught), or, with
+// decodeWords, by decoding its encoded words byte for byte (so that decoded
+// texts with a NUL or a CR inside reach the plug-in); records every call, and
+// tracks each text it hands out until it is freed.
 #ifndef SENDWARDEN_TESTS_FAKE_HOST_H_
 #define SENDWARDEN_TESTS_FAKE_HOST_H_
 
@@ -20,6 +22,7 @@ struct FakeHost {
   int unknownFrees = 0;              // frees of texts not handed out or already freed
   int badArguments = 0;              // BKA_MIMEHeader calls not of the form (text, null, 0, 0)
   int nullAtCall = -1;               // this BKA_MIMEHeader call (0-based) returns null
+  bool decodeWords = false;          // decode encoded words instead of adding brackets
 
   // True when every text handed out was freed exactly once.
   bool AllFreedOnce() const;

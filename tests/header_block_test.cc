@@ -48,19 +48,48 @@ TEST(ParseHeaderBlock, FoldedAndRepeatedFields) {
 TEST(ParseHeaderBlock, DropsLinesOfNoKnownShape) {
   HeaderMap headers = Parse(
       " orphan continuation\n"
-      "To:a\n"           // no blank after the colon
-      "Cc:   \n"         // empty value: dropped, current field stays
+      "Subject:a\n"      // no blank after the colon
+      "Comments:   \n"   // empty value: dropped, current field stays
       "From: me\n"
-      "Cc: \t\n"
+      "Keywords: \t\n"
       " more\n"          // goes to FROM, the last field taken
       "X:Y: z\n"         // the name may hold colons
       ": nameless\n"
       "garbage line\n");
-  EXPECT_EQ(headers.count("TO"), 0u);
-  EXPECT_EQ(headers.count("CC"), 0u);
   EXPECT_EQ(headers["FROM"], "me more");
   EXPECT_EQ(headers["X:Y"], "z");
   EXPECT_EQ(headers.size(), 2u);
+}
+
+// Every first line of To, Cc and Bcc is read, whatever its form, and starts
+// the field even when its value is empty; each line is one more list.
+TEST(ParseHeaderBlock, EveryAddressFieldLineIsRead) {
+  struct Case {
+    const char* message;
+    const char* to;
+  } cases[] = {
+      {"To:\r\n evil@bad.test\r\n\r\n", " evil@bad.test"},
+      {"To: \r\n\tevil@bad.test\r\n\r\n", "\tevil@bad.test"},
+      {"To:evil@bad.test\n\n", "evil@bad.test"},
+      {"To : evil@bad.test\n\n", "evil@bad.test"},
+      {"tO\t:\t evil@bad.test \n\n", "evil@bad.test "},
+      {"To:: x\n\n", ": x"},
+      {"To: a\nTo:\n b\n\n", "a, b"},
+      {"To:\nTo: b\n\n", "b"},
+      {"To:\n\n", ""},
+      {"Tox: y\nTo y\n\n", nullptr},
+  };
+  for (const Case& c : cases) {
+    HeaderMap headers = Parse(c.message);
+    if (c.to == nullptr) {
+      EXPECT_EQ(headers.count("TO"), 0u) << c.message;
+    } else {
+      EXPECT_EQ(headers["TO"], c.to) << c.message;
+    }
+  }
+  HeaderMap headers = Parse("Cc:   \n more\nBCC :x\n");
+  EXPECT_EQ(headers["CC"], " more");
+  EXPECT_EQ(headers["BCC"], "x");
 }
 
 TEST(ParseHeaderBlock, BlankOnlyLineIsAContinuationNotTheEnd) {

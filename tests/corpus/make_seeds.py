@@ -28,6 +28,14 @@ messages["quotes.eml"] = b'From: "Me, Myself" <me@x>\nTo: "Doe, John" <j@x>, "un
 messages["escapes.eml"] = b"From: me\nTo: a\\,b@x, c\\nd@x, bad\\q@x, end\\\n\n"
 messages["cp932.eml"] = ("From: 営業 <sales@example.co.jp>\nTo: 表 <hyo@x>, ソフト <soft@x>\n\n"
                          .encode("cp932"))
+# Address fields in every form a mail program writes, and decoded texts that
+# hide or lose their address.
+messages["address-forms.eml"] = (b"To:\r\n evil@bad.test\r\nCc: \r\n\tc@x.test\r\nBcc:b@x.test\r\n"
+                                 b"To : t@x.test\r\ncc :d@x.test\r\n\r\n")
+messages["decoded-shapes.eml"] = (b"From: =?us-ascii?q?boss@corp.test=0D?= <me@x>\n"
+                                  b"To: =?us-ascii?q?boss@corp.test=0D?= <evil@bad.test>,"
+                                  b" =?us-ascii?q?=00?= <evil@bad.test>\n"
+                                  b"Cc: =?us-ascii?q?a@x.test=00?= <evil@bad.test>, x (O\"Brien)\n\n")
 configs = {
     "example.conf": example("Sendwarden.conf"),
     "docs.conf": (b"#every sender\nALL = [.]test$\nbcc=^archive-\n\n[^ops-]\nTO=^oncall-\n"
@@ -35,6 +43,8 @@ configs = {
     "edges.conf": (b"\xef\xbb\xbf[bom]\r\n [x]\n[ y ]\r\r\nALL=(\n[(]\nTO=a\x00b\n"
                    b"TO==x\nCC=a\x1aBCC=b\n"),
     "cp932.conf": "[^営業]\nTO=表@x$\n".encode("cp932"),
+    "anchors.conf": (b"ALL=@corp\\.test>?$\nALL=^(.*<)?a@x\\.test>?$\n[^(.*<)?me@x>?$]\n"
+                     b"TO=@x\\.test>?$\n[^boss@corp\\.test$] # boss only\nTO=.*\n"),
 }
 
 for name, data in messages.items():

@@ -63,6 +63,18 @@ def run(r, source):
     r.check("test: --to values are split like the To field",
             code == 1 and "TO  evil@bad.test\n" in out, out + err)
 
+    # A pattern too complex for the engine on the address: refused with the
+    # reason, as the plug-in refuses, never a crash.
+    hostile = os.path.join(r.scratch, "hostile.conf")
+    with open(hostile, "wb") as f:
+        f.write(b"ALL=^([a-z0-9]+[._-]?)+@corp\\.test>?$\r\n")
+    for to, reason in (("a" * 34 + "@corp.test!", "pattern engine gave up"),
+                       ("a" * 34 + "@corp.tesx", "not allowed by this rule")):
+        code, out, err = r.tool("test", "--lang", "en", "--conf", hostile, "--from", "me",
+                                "--to", to)
+        r.check("test: %s refused: %s" % (to, reason),
+                code == 1 and "verdict: refused" in out and reason in out, out + err)
+
     # Where the plug-in cannot check a message, the tester refuses too.
     escape = os.path.join(r.scratch, "escape.eml")
     with open(escape, "wb") as f:

@@ -213,6 +213,38 @@ def run(r):
     r.check("the notice names the address of the repeated line",
             code == 1 and len(found) == 1 and found[0][3] == hexof(notice("evil@y.test")), out)
 
+    # No recipient goes unchecked: decoded text that hides or loses its
+    # address, header forms, unbalanced quotes. Each is refused.
+    unchecked = [
+        ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0D?= <evil@bad.test>", GENERAL),
+        ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0C?= <evil@bad.test>", GENERAL),
+        ("ALL=^(.*<)?a@x\\.test>?$", "To: =?us-ascii?q?a@x.test=0D?= <evil@bad.test>", GENERAL),
+        ("[.]\nTO=^(.*<)?a@x\\.test>?$", "From: me\nTo: =?us-ascii?q?a@x.test=0D?= <evil@bad.test>",
+         notice("a@x.test\r <evil@bad.test>")),
+        ("ALL=^nothing$", "To: =?us-ascii?q?=00?= <evil@bad.test>", GENERAL),
+        ("ALL=^(.*<)?a@x\\.test>?$", "To: =?us-ascii?q?a@x.test=00?= <evil@bad.test>", GENERAL),
+        ("ALL=@x\\.test>?$", "To:\n evil@bad.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: \n\tevil@bad.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To:evil@bad.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To : evil@bad.test", GENERAL),
+        ("ALL=@x\\.test>?$", "Cc: a@x.test\ncc :evil@bad.test", GENERAL),
+        ("ALL=@x\\.test>?$", 'To: evil@bad.test (O"Brien), a@x.test', GENERAL),
+    ]
+    for rules, header, expected in unchecked:
+        conf_u = r.write("unchecked.conf", rules + "\n")
+        message = r.write("unchecked.eml", header + "\nSubject: x\n\nbody\n")
+        code, out, _ = r.host("--record", "--conf", conf_u, message)
+        found = boxes(out)
+        r.check("refused: %s under %s" % (header.replace("\n", "\\n"), rules.replace("\n", " ")),
+                code == 1 and len(found) == 1 and found[0][3] == hexof(expected) and no_leak(out),
+                out)
+    # Without line separators nothing changes: the same forms, written plainly, pass.
+    plain = r.write("plain.eml", "To: =?us-ascii?q?Boss?= <a@x.test>\nCc:a@x.test\n\n")
+    code, out, _ = r.host("--record", "--conf", r.write("plain.conf", "ALL=^(.*<)?a@x\\.test>?$\n"),
+                          plain)
+    r.check("a decoded display name and a Cc without a blank still pass",
+            code == 0 and not boxes(out), out)
+
     # The example messages, as make demo shows them.
     examples = [os.path.join(r.examples, n) for n in
                 ("allowed.eml", "refused-by-section.eml", "refused-general.eml")]

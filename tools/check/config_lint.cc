@@ -28,7 +28,51 @@ std::string Hint(const std::string& line, size_t number, Language l) {
     size_t last = line.find_last_not_of(" \t");
     if (last != std::string::npos && line[last] == ']') return Say(l, Msg::kHintTrailingBlank);
   }
+  if (!line.empty() && line[0] == '[' && line.find(']', 1) != std::string::npos) {
+    return Say(l, Msg::kHintTrailingText);
+  }
   return "";
+}
+
+// A line meant as a section header that the loader did not take as one: a
+// "[" ... "]" behind a byte-order mark, blanks or tabs, or with anything
+// after the "]". The rule lines after it join the rule before it.
+bool LooksLikeHeader(const std::string& line, size_t number) {
+  size_t start = number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  start = line.find_first_not_of(" \t", start);
+  return start != std::string::npos && line[start] == '[' &&
+         line.find(']', start + 1) != std::string::npos;
+}
+
+// "3-5, 8": line numbers in order, runs of consecutive ones joined.
+std::string LineRanges(const std::vector<size_t>& lines) {
+  std::string out;
+  for (size_t i = 0; i < lines.size();) {
+    size_t j = i;
+    while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1) ++j;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(lines[i]);
+    if (j > i) out += "-" + std::to_string(lines[j]);
+    i = j + 1;
+  }
+  return out;
+}
+
+// True when the pattern is found in every one of a spread of recipients: it
+// allows anyone (".", ".*", "^", "$", "a|", ...).
+bool AllowsEveryone(const std::string& text) {
+  static const char* const kProbes[] = {
+      "a", "0", "@", "!", "evil@bad.test", "Evil <evil@bad.test>", "\x82\xa0 <x@y.z>",
+      "x.y@z.example.co.jp", "<a>", "'\"'"};
+  try {
+    std::unique_ptr<sendwarden::Pattern> pattern = sendwarden::CompilePattern(text);
+    for (const char* probe : kProbes) {
+      if (!sendwarden::PatternFound(*pattern, probe)) return false;
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 // True when a match must reach the end of the text: the pattern ends in an
@@ -89,20 +133,25 @@ class LintObserver : public sendwarden::LoadObserver {
       case DropReason::kOutOfMemory: message = Say(l_, Msg::kOutOfMemory); break;
     }
     if (reason != DropReason::kBadPattern) message += Hint(line, number, l_);
-    Add(number, line, true, message);
+    Add(number, line, Severity::kNoEffect, message);
+    if (LooksLikeHeader(line, number)) broken_headers_.push_back({number, line, {}});
   }
 
   void PatternAdded(size_t number, const std::string& line, const std::string&,
                     const std::string& pattern) override {
     pending_.push_back({number, line});
+    if (!broken_headers_.empty()) broken_headers_.back().joined.push_back(number);
     WarnAboutPattern(number, line, pattern);
+    if (in_default_ && AllowsEveryone(pattern)) {
+      Add(number, line, Severity::kWarning, Say(l_, Msg::kAllowsEveryone));
+    }
   }
 
   void SectionEnded(size_t header_line, const std::string& name, bool had_rules,
                     bool stored) override {
     std::string header = "[" + name + "]";
     if (header_line > 0 && !had_rules) {
-      Add(header_line, header, true, Say(l_, Msg::kSectionWithoutRules));
+      Add(header_line, header, Severity::kNoEffect, Say(l_, Msg::kSectionWithoutRules));
     }
     if (had_rules && !stored) {
       std::string engine;
@@ -114,23 +163,36 @@ class LintObserver : public sendwarden::LoadObserver {
       std::string lines;
       for (const Source& source : pending_) {
         lines += (lines.empty() ? "" : ", ") + std::to_string(source.line);
-        Add(source.line, source.text, true,
+        Add(source.line, source.text, Severity::kNoEffect,
             Say(l_, Msg::kTakenDownBySection) + std::to_string(header_line));
       }
-      Add(header_line, header, true,
+      Add(header_line, header, Severity::kNoEffect,
           Say(l_, Msg::kSectionBadName) + engine + Say(l_, Msg::kLinesTakenDown) + lines);
     }
     if (had_rules && stored && header_line > 0) {
       WarnAboutPattern(header_line, header, name);
       auto first = first_header_.find(name);
       if (first != first_header_.end()) {
-        Add(header_line, header, false,
+        Add(header_line, header, Severity::kWarning,
             Say(l_, Msg::kDuplicateSection) + std::to_string(first->second));
       } else {
         first_header_[name] = header_line;
       }
     }
+    // Rule lines under a line that was meant as a header joined this rule.
+    for (const BrokenHeader& broken : broken_headers_) {
+      if (broken.joined.empty() || !stored) continue;
+      std::string where = header_line == 0 ? std::string(Say(l_, Msg::kWidenedToDefault))
+                                           : Say(l_, Msg::kWidenedToSection) +
+                                                 std::to_string(header_line) +
+                                                 Say(l_, Msg::kWidenedToSectionEnd);
+      Add(broken.line, broken.text, Severity::kError,
+          Say(l_, Msg::kWidenedLines) + where + ": " + Say(l_, Msg::kLine) + " " +
+              LineRanges(broken.joined));
+    }
+    broken_headers_.clear();
     pending_.clear();
+    in_default_ = false;
   }
 
  private:
@@ -138,24 +200,37 @@ class LintObserver : public sendwarden::LoadObserver {
     size_t line;
     std::string text;
   };
+  struct BrokenHeader {
+    size_t line;
+    std::string text;
+    std::vector<size_t> joined;  // rule lines after it that went to the rule before it
+  };
 
-  void Add(size_t line, const std::string& text, bool no_effect, const std::string& message) {
-    result_.findings.push_back({line, text, no_effect, message});
-    ++(no_effect ? result_.noEffect : result_.warnings);
+  void Add(size_t line, const std::string& text, Severity severity, const std::string& message) {
+    result_.findings.push_back({line, text, severity, message});
+    switch (severity) {
+      case Severity::kNoEffect: ++result_.noEffect; break;
+      case Severity::kError: ++result_.errors; break;
+      case Severity::kWarning: ++result_.warnings; break;
+    }
   }
 
   void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern) {
     if (!pattern.empty() && pattern.back() == '\r') {
-      Add(line, text, false, Say(l_, Msg::kPatternEndsInCr));
+      Add(line, text, Severity::kWarning, Say(l_, Msg::kPatternEndsInCr));
     } else if (!AnchoredAtEnd(pattern)) {
-      Add(line, text, false, Say(l_, Msg::kNotAnchored));
+      Add(line, text, Severity::kWarning, Say(l_, Msg::kNotAnchored));
     }
-    if (HasUnescapedDomainDot(pattern)) Add(line, text, false, Say(l_, Msg::kUnescapedDot));
+    if (HasUnescapedDomainDot(pattern)) {
+      Add(line, text, Severity::kWarning, Say(l_, Msg::kUnescapedDot));
+    }
   }
 
   const Language l_;
   LintResult& result_;
   std::vector<Source> pending_;  // the rule lines of the section being read
+  std::vector<BrokenHeader> broken_headers_;  // in the section being read
+  bool in_default_ = true;                    // still before the first header
   std::map<std::string, size_t> first_header_;
 };
 
@@ -167,7 +242,7 @@ LintResult LintConfig(const std::string& path, Language language) {
   result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
   if (!result.readable) return result;
   if (result.config.Empty()) {
-    result.findings.push_back({0, "", false, Say(language, Msg::kNoRules)});
+    result.findings.push_back({0, "", Severity::kWarning, Say(language, Msg::kNoRules)});
     ++result.warnings;
   }
   std::stable_sort(result.findings.begin(), result.findings.end(),

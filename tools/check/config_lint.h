@@ -12,10 +12,16 @@
 
 namespace sendwarden_check {
 
+enum class Severity {
+  kNoEffect,  // the line does nothing
+  kError,     // the line makes a rule allow what it was not meant to
+  kWarning,   // legal, but likely not what was meant
+};
+
 struct Finding {
   size_t line;          // 0: the file as a whole
   std::string text;     // the line as read
-  bool noEffect;        // false: a warning
+  Severity severity;
   std::string message;  // in the chosen language, code page 932 bytes
 };
 
@@ -23,6 +29,7 @@ struct LintResult {
   bool readable = false;
   std::vector<Finding> findings;  // in line order
   size_t noEffect = 0;
+  size_t errors = 0;
   size_t warnings = 0;
   sendwarden::AllowConfig config;  // what the plug-in would have loaded
 };

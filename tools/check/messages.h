@@ -14,6 +14,7 @@ enum class Msg {
   kCannotRead,            // + path
   kLine,                  // "line"
   kNoEffect,              // marks a line without effect
+  kError,                 // marks a line that changes what a rule allows
   kWarning,
   kNoSeparator,
   kEmptyKeyOrValue,
@@ -25,6 +26,12 @@ enum class Msg {
   kHintLeadingBlank,
   kHintTrailingBlank,
   kHintEmptyBrackets,
+  kHintTrailingText,
+  kWidenedLines,          // + where the lines go + kLine + line numbers
+  kWidenedToDefault,
+  kWidenedToSection,      // + header line + kWidenedToSectionEnd
+  kWidenedToSectionEnd,
+  kAllowsEveryone,
   kSectionWithoutRules,
   kSectionBadName,        // + engine message
   kLinesTakenDown,        // + line numbers
@@ -35,6 +42,7 @@ enum class Msg {
   kDuplicateSection,      // + first line
   kNoRules,
   kSummary,               // "%zu lines without effect, %zu warnings"
+  kSummaryErrors,         // ", %zu errors"
   kVerdictSend,
   kVerdictRefuse,
   kSender,
@@ -52,7 +60,10 @@ enum class Msg {
   kNotice,
   kCannotCheck,           // + reason
   kMalformedEscape,
+  kUnclosedQuote,
   kNoDecodedText,
+  kEmptiedByDecoding,
+  kAddressLost,
   kEngineGaveUp,          // + engine message
   kCount
 };

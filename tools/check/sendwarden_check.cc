@@ -78,14 +78,21 @@ int Lint(const std::string& path, Language l) {
     std::string where = finding.line == 0 ? path
                                           : std::string(Say(l, Msg::kLine)) + " " +
                                                 std::to_string(finding.line);
-    Print(where + ": " + Say(l, finding.noEffect ? Msg::kNoEffect : Msg::kWarning) + ": " +
-          finding.message);
+    Msg label = finding.severity == Severity::kNoEffect ? Msg::kNoEffect
+                : finding.severity == Severity::kError  ? Msg::kError
+                                                        : Msg::kWarning;
+    Print(where + ": " + Say(l, label) + ": " + finding.message);
     if (finding.line != 0) Print("    " + Visible(finding.text));
   }
   char summary[200];
   std::snprintf(summary, sizeof summary, Say(l, Msg::kSummary), result.noEffect, result.warnings);
-  Print(summary);
-  return result.noEffect > 0 ? 1 : 0;
+  std::string line = summary;
+  if (result.errors > 0) {
+    std::snprintf(summary, sizeof summary, Say(l, Msg::kSummaryErrors), result.errors);
+    line += summary;
+  }
+  Print(line);
+  return result.noEffect > 0 || result.errors > 0 ? 1 : 0;
 }
 
 struct TestRequest {
@@ -105,7 +112,10 @@ bool ReadMessage(const std::string& path, std::string* text) {
 const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
   switch (fault) {
     case sendwarden::ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
+    case sendwarden::ExtractionFault::kUnclosedQuote: return Say(l, Msg::kUnclosedQuote);
     case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
+    case sendwarden::ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
+    case sendwarden::ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
     case sendwarden::ExtractionFault::kNone: break;
   }
   return "";
