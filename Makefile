@@ -8,7 +8,7 @@
 # `make test-win32` or `make test-win64` forces a leg.
 
 .PHONY: all deps linux win32 win64 product fuzz test test-linux test-win32 test-win64 \
-	test-windows test-fuzz demo dist bench clean
+	test-windows test-fuzz test-dist demo dist bench clean
 
 all: linux win32
 
@@ -56,7 +56,12 @@ fuzz: deps
 test-fuzz: fuzz
 	ctest --preset fuzz -j2
 
-test: test-linux test-windows test-fuzz
+# The zip users install, whatever leg ran.
+test-dist: product
+	@scripts/package >/dev/null
+	python3 tests/e2e/check_dist.py dist/Sendwarden-0.001.zip .
+
+test: test-linux test-windows test-dist test-fuzz
 	@scripts/windows-leg >/dev/null
 
 demo: linux product

@@ -6,6 +6,7 @@ import argparse
 import glob
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -21,6 +22,29 @@ class Runner(Harness):
         # A Japanese Windows writes code page 932.
         encoding = "cp932" if self.windows else "utf-8"
         return self.run("sendwarden-check", args, encoding, cwd, env)
+
+
+def double_click_check(r, source):
+    """check-config.bat beside sendwarden-check.exe and a configuration, as a
+    user double-clicks it: the result in Japanese, then a key ends it."""
+    configs = os.path.join(source, "tests", "configs")
+    cases = (("clean.conf", 0, "無効な行や誤りはありません"),
+             ("dropped-lines.conf", 1, "無効な行か誤りがあります"),
+             (None, 2, "設定ファイルを読めませんでした"))
+    for conf, status, text in cases:
+        folder = tempfile.mkdtemp(dir=r.scratch)
+        shutil.copy(os.path.join(r.build, "sendwarden-check.exe"), folder)
+        shutil.copy(os.path.join(source, "resources", "check-config.bat"), folder)
+        if conf:
+            shutil.copy(os.path.join(configs, conf), os.path.join(folder, "Sendwarden.conf"))
+        done = subprocess.run([os.path.join(r.scripts, "wine-run"), r.platform, "cmd", "/c",
+                               "check-config.bat"], cwd=folder, input=b"\r\n",
+                              capture_output=True, timeout=120)
+        out = done.stdout.decode("cp932", "replace").replace("\r\n", "\n")
+        r.check("check-config.bat with %s: exit %d, result in Japanese, waits for a key"
+                % (conf or "no configuration", status),
+                done.returncode == status and text in out and ("無効な行 5" in out) == (status == 1)
+                and "キーを押" in out, out + done.stderr.decode("cp932", "replace"))
 
 
 def run(r, source):
@@ -117,6 +141,8 @@ def run(r, source):
         env["LC_ALL"] = "ja_JP.UTF-8"
     code, out, err = r.tool("lint", "dropped-lines.conf", cwd=configs, env=env)
     r.check("Japanese by default on a Japanese system", "無効な行 5" in out, out + err)
+    if r.windows:
+        double_click_check(r, source)
     if r.platform == "linux":
         env["LC_ALL"] = "C.UTF-8"
         code, out, err = r.tool("lint", "dropped-lines.conf", cwd=configs, env=env)

@@ -6,6 +6,8 @@
 
 #include "base/pattern.h"
 #include "config/config_loader.h"
+#include "platform/platform.h"
+#include "tools/common/charset.h"
 
 namespace sendwarden_check {
 
@@ -234,6 +236,34 @@ class LintObserver : public sendwarden::LoadObserver {
   std::map<std::string, size_t> first_header_;
 };
 
+// The file's bytes as the loader reads them, in the code page it assumes.
+void CheckEncoding(const std::string& path, Language l, LintResult& result) {
+  std::string bytes;
+  if (!sendwarden::ReadFileBytes(path, &bytes)) return;
+  bytes.resize(std::min(bytes.find('\x1A'), bytes.size()));
+  // A byte-order mark alone has its own finding; Japanese text in UTF-8 is
+  // what never matches.
+  size_t text_start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (sendwarden_tools::IsUtf8WithNonAscii(bytes.substr(text_start))) {
+    result.findings.push_back({0, "", Severity::kWarning, Say(l, Msg::kSavedAsUtf8)});
+    ++result.warnings;
+  }
+  size_t number = 0;
+  for (size_t cursor = 0; cursor < bytes.size();) {
+    size_t end = bytes.find('\n', cursor);
+    size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    if (end == std::string::npos) end = bytes.size();
+    if (end > cursor && bytes[end - 1] == '\r' && end < bytes.size()) --end;
+    std::string line = bytes.substr(cursor, end - cursor);
+    cursor = next;
+    ++number;
+    if (!sendwarden_tools::IsValidCp932(line.substr(number == 1 ? text_start : 0))) {
+      result.findings.push_back({number, line, Severity::kWarning, Say(l, Msg::kNotCp932)});
+      ++result.warnings;
+    }
+  }
+}
+
 }  // namespace
 
 LintResult LintConfig(const std::string& path, Language language) {
@@ -241,6 +271,7 @@ LintResult LintConfig(const std::string& path, Language language) {
   LintObserver observer(language, result);
   result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
   if (!result.readable) return result;
+  CheckEncoding(path, language, result);
   if (result.config.Empty()) {
     result.findings.push_back({0, "", Severity::kWarning, Say(language, Msg::kNoRules)});
     ++result.warnings;

@@ -50,6 +50,13 @@ constexpr Text kEnglish[] = {
     {Msg::kUnescapedDot, "\".\" between domain labels matches any character; write \"\\.\""},
     {Msg::kDuplicateSection, "the same section name already stands in line "},
     {Msg::kNoRules, "the file has no rule at all: every send is refused"},
+    {Msg::kNotCp932,
+     "the line is not code page 932 (Shift_JIS) text: the plug-in reads its bytes as they are, "
+     "so a pattern with them never matches a name the mail client hands over"},
+    {Msg::kSavedAsUtf8,
+     "the file is saved as UTF-8, but the plug-in reads code page 932 (Shift_JIS): rules with "
+     "Japanese text never match. Save it again as Shift_JIS: in Notepad, \"Save As\" "
+     "(「名前を付けて保存」) with the encoding \"ANSI\"; in other editors, \"Shift_JIS\""},
     {Msg::kSummary, "lines without effect: %zu, warnings: %zu"},
     {Msg::kSummaryErrors, ", errors: %zu"},
     {Msg::kVerdictSend, "verdict: send"},
@@ -115,6 +122,13 @@ constexpr Text kJapanese[] = {
     {Msg::kUnescapedDot, "ドメインの区切りの「.」は任意の 1 文字に一致します。「\\.」と書いてください"},
     {Msg::kDuplicateSection, "同じ見出しがすでにあります: 行 "},
     {Msg::kNoRules, "規則が 1 つもありません。すべての送信が止められます"},
+    {Msg::kNotCp932,
+     "この行は Shift_JIS（CP932）の文字になっていません。プラグインはバイトのまま読むため、"
+     "この部分はメールソフトが渡す名前と一致しません"},
+    {Msg::kSavedAsUtf8,
+     "このファイルは UTF-8 で保存されていますが、プラグインは Shift_JIS（CP932）として読みます。"
+     "日本語を含む規則は一致しません。Shift_JIS で保存し直してください。メモ帳では"
+     "「名前を付けて保存」で文字コードを「ANSI」に、ほかのエディターでは「Shift_JIS」にします"},
     {Msg::kSummary, "無効な行 %zu、警告 %zu"},
     {Msg::kSummaryErrors, "、誤り %zu"},
     {Msg::kVerdictSend, "判定: 送信"},

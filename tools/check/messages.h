@@ -41,6 +41,8 @@ enum class Msg {
   kUnescapedDot,
   kDuplicateSection,      // + first line
   kNoRules,
+  kNotCp932,
+  kSavedAsUtf8,
   kSummary,               // "%zu lines without effect, %zu warnings"
   kSummaryErrors,         // ", %zu errors"
   kVerdictSend,

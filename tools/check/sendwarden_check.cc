@@ -22,6 +22,7 @@
 #include "tools/check/config_lint.h"
 #include "tools/check/explain.h"
 #include "tools/check/messages.h"
+#include "tools/common/charset.h"
 #include "tools/common/terminal.h"
 #include "tools/common/tool_decoder.h"
 
@@ -43,21 +44,38 @@ void PrintError(const std::string& text) {
   std::fwrite(out.data(), 1, out.size(), stderr);
 }
 
-// A line as read, with control bytes and a byte-order mark made visible.
+// A line as read, with control bytes, a byte-order mark and bytes that are
+// no code page 932 character made visible.
 std::string Visible(const std::string& line) {
   std::string out;
-  size_t start = 0;
+  auto escape = [&out](unsigned char c) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, c == '\r' ? "\\r" : "\\x%02X", c);
+    out += escaped;
+  };
+  size_t i = 0;
   if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     out = "\\xEF\\xBB\\xBF";
-    start = 3;
+    i = 3;
   }
-  for (unsigned char c : line.substr(start)) {
-    if (c < 0x20 && c != '\t') {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, c == '\r' ? "\\r" : "\\x%02X", c);
-      out += escaped;
-    } else {
+  while (i < line.size()) {
+    unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t') {
+        escape(c);
+      } else {
+        out += static_cast<char>(c);
+      }
+      ++i;
+    } else if (i + 1 < line.size() && sendwarden_tools::IsValidCp932(line.substr(i, 2))) {
+      out += line.substr(i, 2);
+      i += 2;
+    } else if (sendwarden_tools::IsValidCp932(line.substr(i, 1))) {
       out += static_cast<char>(c);
+      ++i;
+    } else {
+      escape(c);
+      ++i;
     }
   }
   return out;

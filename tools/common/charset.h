@@ -12,6 +12,14 @@ namespace sendwarden_tools {
 // False, and `out` untouched, when the charset is not known here.
 bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::string* out);
 
+// True when `bytes` is text of code page 932 as the platform's converter
+// reads it: no byte or pair it has no character for.
+bool IsValidCp932(const std::string& bytes);
+
+// True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or
+// values past U+10FFFF) and holds at least one non-ASCII character.
+bool IsUtf8WithNonAscii(const std::string& bytes);
+
 }  // namespace sendwarden_tools
 
 #endif  // SENDWARDEN_TOOLS_COMMON_CHARSET_H_

@@ -17,4 +17,22 @@ bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::s
   return true;
 }
 
+bool IsValidCp932(const std::string& bytes) {
+  iconv_t cd = iconv_open("UTF-16LE", "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char* in = const_cast<char*>(bytes.data());
+  size_t in_left = bytes.size();
+  bool valid = true;
+  while (in_left > 0 && valid) {
+    char buffer[4096];
+    char* out = buffer;
+    size_t out_left = sizeof buffer;
+    if (iconv(cd, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) && errno != E2BIG) {
+      valid = false;
+    }
+  }
+  iconv_close(cd);
+  return valid;
+}
+
 }  // namespace sendwarden_tools

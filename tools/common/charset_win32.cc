@@ -57,4 +57,10 @@ bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::s
   return true;
 }
 
+bool IsValidCp932(const std::string& bytes) {
+  if (bytes.empty()) return true;
+  return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(),
+                             static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
 }  // namespace sendwarden_tools
