@@ -6,29 +6,33 @@ namespace sendwarden {
 
 namespace {
 
-// One walk over the rules of a store. With `prefiltered`, a list that has a
-// prefilter runs the engine only on its candidates: the patterns whose
-// required literal occurs in the entry (and those without a literal), in list
-// order. A skipped pattern cannot match the entry, so the first pattern found
-// is the one the exact walk finds, or one the exact walk finds earlier.
+// One walk over the rules of a store. The exact walk tests every pattern in
+// list order, a shape by its own test (pattern_shape.h, exactly the
+// engine's answer) and every other pattern with the engine. The prefiltered
+// walk asks the list's indexes instead: the first shape found, and the
+// engine patterns whose required literal occurs in the entry; it runs the
+// engine on those before the first shape, in list order. A pattern it skips
+// cannot match the entry, so the first pattern it finds is the one the exact
+// walk finds, or one the exact walk finds earlier.
 class Walk {
  public:
   Walk(bool prefiltered, RejectionLog& log) : prefiltered_(prefiltered), log_(log) {}
 
   // The first pattern of `list` found in `entry`, or null.
   const PatternList::Entry* FirstFound(const PatternList& list, const std::string& entry) {
-    const LiteralPrefilter* prefilter = prefiltered_ ? list.prefilter() : nullptr;
-    if (prefilter == nullptr) {
+    if (!prefiltered_ || !list.indexed()) {
       for (const PatternList::Entry& candidate : list) {
         if (Found(candidate, entry)) return &candidate;
       }
       return nullptr;
     }
-    prefilter->Candidates(entry, &candidates_);
+    uint32_t shape = list.FirstShapeFound(entry);
+    list.EngineCandidates(entry, &candidates_);
     for (uint32_t index : candidates_) {
+      if (index > shape) break;
       if (Found(list.entry(index), entry)) return &list.entry(index);
     }
-    return nullptr;
+    return shape == PatternList::kNone ? nullptr : &list.entry(shape);
   }
 
   // The pattern test. When the engine gives up on a search, a pattern whose
@@ -36,10 +40,13 @@ class Walk {
   // cannot match, and it is exactly the pattern the prefiltered walk skips,
   // so both walks give the same answer and break on the same searches.
   static bool Found(const PatternList::Entry& candidate, const std::string& entry) {
+    if (candidate.IsShape()) {
+      return ShapeFound(candidate.start, candidate.end, candidate.literal, entry);
+    }
     try {
       return PatternFound(*candidate.pattern, entry);
     } catch (const boost::regex_error&) {
-      std::string literal = RequiredLiteral(candidate.pattern->str());
+      std::string literal = RequiredLiteral(candidate.text);
       if (!literal.empty() && entry.find(literal) == std::string::npos) return false;
       throw;
     }

@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "base/ascii.h"
+#include "config/pattern_shape.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
@@ -33,7 +35,7 @@ struct WorkingLists {
     all.clear(), to.clear(), cc.clear(), bcc.clear();
     for (PatternList* list : {&rule->allPatterns, &rule->toPatterns, &rule->ccPatterns,
                               &rule->bccPatterns}) {
-      list->BuildPrefilter();
+      list->BuildIndex();
     }
     return rule;
   }
@@ -52,7 +54,7 @@ void EndSection(AllowConfig& config, WorkingLists& lists, size_t header_line,
 
 // Sets `out_of_memory` when memory ran out while the line was stored.
 void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lists,
-                  LoadObserver* observer, bool& out_of_memory) {
+                  LoadObserver* observer, const LoadOptions& options, bool& out_of_memory) {
   std::string key, value;
   if (!SplitKeyValue(line, "=", key, value)) {
     if (observer != nullptr) {
@@ -65,13 +67,22 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
   }
   ToUpperAscii(key);
   try {
-    std::unique_ptr<Pattern> pattern = CompilePattern(value);
+    // A pattern of a recognised shape always compiles, so it needs no
+    // compiled object to be known good.
+    std::optional<PatternShape> shape;
+    if (!options.engineForEveryPattern) shape = RecognizeShape(value);
+    std::unique_ptr<Pattern> pattern;
+    if (!shape) pattern = CompilePattern(value);
     PatternList* list = lists.ForKey(key);
     if (list == nullptr) {
       if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kUnknownKey, key);
       return;
     }
-    list->push_back(std::move(pattern), line_number);
+    if (shape) {
+      list->push_back(std::move(*shape), value, line_number);
+    } else {
+      list->push_back(std::move(pattern), line_number);
+    }
     if (observer != nullptr) observer->PatternAdded(line_number, line, key, value);
   } catch (const boost::regex_error& error) {
     if (observer != nullptr) {
@@ -99,7 +110,8 @@ bool SplitKeyValue(const std::string& line, const std::string& separator,
   return !key.empty() && !value.empty();
 }
 
-bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver* observer) {
+bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver* observer,
+                     LoadOptions options) {
   config.ClearRules();
   config.configPath = path;
   // Until this load has read the file, the store does not describe it.
@@ -141,7 +153,7 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
       section_line = line_number;
       continue;
     }
-    ReadRuleLine(line, line_number, lists, observer, out_of_memory);
+    ReadRuleLine(line, line_number, lists, observer, options, out_of_memory);
   }
   EndSection(config, lists, section_line, section_name, observer, out_of_memory);
 

@@ -45,6 +45,14 @@ class LoadObserver {
                             bool /*hadRules*/, bool /*stored*/) {}
 };
 
+// How patterns are kept. By default a pattern of a recognised shape
+// (pattern_shape.h) is kept without the engine's compiled object; with
+// engineForEveryPattern every pattern is compiled, as benchmarks and tests
+// compare.
+struct LoadOptions {
+  bool engineForEveryPattern = false;
+};
+
 // Empties `config`, records `path` as its configPath, and fills it from the
 // file. Returns false when the file cannot be read (the store stays empty
 // and lastWriteTime is cleared, so the next ReloadIfChanged tries again);
@@ -53,7 +61,7 @@ class LoadObserver {
 // out for are dropped like any unusable line; an allocation failure anywhere
 // else leaves the function with std::bad_alloc and the store partly filled.
 bool LoadAllowConfig(const std::string& path, AllowConfig& config,
-                     LoadObserver* observer = nullptr);
+                     LoadObserver* observer = nullptr, LoadOptions options = LoadOptions());
 
 // Splits `line` at the first `separator` and trims both halves. True when both
 // are non-empty. `key` and `value` are overwritten (empty when there is no

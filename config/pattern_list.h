@@ -1,53 +1,73 @@
-// An ordered list of compiled patterns, each with the configuration line it
-// came from, and an optional prefilter that tells which of them can possibly
-// be found in a text.
+// An ordered list of patterns, each with the configuration line it came
+// from, and the indexes that tell quickly which of them can be found in a
+// text: a hash of the literals of the patterns the engine is not needed for
+// (pattern_shape.h), and a literal prefilter over the rest.
 #ifndef SENDWARDEN_CONFIG_PATTERN_LIST_H_
 #define SENDWARDEN_CONFIG_PATTERN_LIST_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/pattern.h"
 #include "config/literal_prefilter.h"
+#include "config/pattern_shape.h"
 
 namespace sendwarden {
 
 class PatternList {
  public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
   struct Entry {
-    std::unique_ptr<const Pattern> pattern;
-    size_t line = 0;  // 1-based line of the configuration file; 0 when unknown
+    std::unique_ptr<const Pattern> pattern;  // the engine's; null for a shape
+    std::string text;                        // the pattern as written
+    std::string literal;                     // a shape's literal
+    uint32_t line = 0;                       // 1-based line of the file; 0 when unknown
+    uint32_t nextSameLiteral = kNone;        // the next shape with the same literal
+    PatternShape::Start start = PatternShape::Start::kAnywhere;
+    PatternShape::End end = PatternShape::End::kTextEnd;
+
+    bool IsShape() const { return pattern == nullptr; }
   };
 
-  // Appends a pattern; any prefilter is dropped, since it no longer covers
-  // the whole list.
-  void push_back(std::unique_ptr<const Pattern> pattern, size_t line = 0) {
-    entries_.push_back({std::move(pattern), line});
-    prefilter_.reset();
-  }
-  void clear() {
-    entries_.clear();
-    prefilter_.reset();
-  }
+  // Appends a compiled pattern, or a pattern of a recognised shape. Either
+  // drops the indexes, which no longer cover the whole list.
+  void push_back(std::unique_ptr<const Pattern> pattern, size_t line = 0);
+  void push_back(PatternShape shape, std::string text, size_t line = 0);
+  void clear();
 
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
-  const Pattern& operator[](size_t i) const { return *entries_[i].pattern; }
   const Entry& entry(size_t i) const { return entries_[i]; }
   std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
   std::vector<Entry>::const_iterator end() const { return entries_.end(); }
 
-  // Indexes the patterns' required literals (done once the list is complete,
-  // at load). Without a prefilter every pattern is a candidate.
-  void BuildPrefilter();
-  void DropPrefilter() { prefilter_.reset(); }
-  const LiteralPrefilter* prefilter() const { return prefilter_.get(); }
+  // Builds the indexes, once the list is complete (at load).
+  void BuildIndex();
+  bool indexed() const { return indexed_; }
+
+  // With the indexes: the first shape found in `text`, or kNone.
+  uint32_t FirstShapeFound(std::string_view text) const;
+
+  // With the indexes: the engine patterns that can be found in `text`, in
+  // list order (those whose required literal occurs in it, and those without
+  // one).
+  void EngineCandidates(const std::string& text, std::vector<uint32_t>* out) const;
 
  private:
   std::vector<Entry> entries_;
-  std::unique_ptr<const LiteralPrefilter> prefilter_;
+  bool indexed_ = false;
+  // Shape literal -> the first shape with it; the others follow by
+  // nextSameLiteral, in list order.
+  std::unordered_map<std::string_view, uint32_t> shapes_;
+  std::vector<uint32_t> shapeLengths_;  // distinct literal lengths, ascending
+  std::vector<uint32_t> enginePatterns_;  // entry index of each engine pattern
+  std::unique_ptr<const LiteralPrefilter> prefilter_;  // over enginePatterns_
 };
 
 }  // namespace sendwarden

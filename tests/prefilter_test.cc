@@ -9,6 +9,7 @@
 #include <random>
 
 #include "check/recipient_check.h"
+#include "config/pattern_shape.h"
 
 namespace sendwarden {
 namespace {
@@ -209,12 +210,23 @@ class RandomStore {
          {&rule->allPatterns, &rule->toPatterns, &rule->ccPatterns, &rule->bccPatterns}) {
       int size = generate_.Below(3) == 0 ? 0 : generate_.Below(8);
       while (static_cast<int>(list->size()) < size) {
-        std::unique_ptr<Pattern> pattern = TryCompile(generate_.Pattern());
-        if (pattern != nullptr) list->push_back(std::move(pattern));
+        // As the loader keeps them: shapes without the engine, the rest compiled.
+        std::string text = generate_.Below(3) == 0 ? Shape() : generate_.Pattern();
+        if (std::optional<PatternShape> shape = RecognizeShape(text)) {
+          list->push_back(std::move(*shape), text);
+        } else if (std::unique_ptr<Pattern> pattern = TryCompile(text)) {
+          list->push_back(std::move(pattern));
+        }
       }
-      list->BuildPrefilter();
+      list->BuildIndex();
     }
     return rule;
+  }
+
+  std::string Shape() {
+    static const char* const kStarts[] = {"", "^", "(^|<)", "^(.*<)?"};
+    static const char* const kEnds[] = {"$", ">?$"};
+    return kStarts[generate_.Below(4)] + generate_.Text() + "x" + kEnds[generate_.Below(2)];
   }
 
   Generator& generate_;

@@ -34,7 +34,7 @@ void DumpList(std::string& out, const char* name, const PatternList& list) {
   if (list.empty()) return;
   out += "  ";
   out += name;
-  for (const auto& entry : list) out += " [" + entry.pattern->str() + "]";
+  for (const auto& entry : list) out += " [" + entry.text + "]";
   out += "\n";
 }
 

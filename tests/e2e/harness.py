@@ -18,8 +18,12 @@ class Harness:
                        os.path.join(self.build, program + ".exe")]
         else:
             command = [os.path.join(self.build, program)]
-        done = subprocess.run(command + list(args), capture_output=True, cwd=cwd, env=env,
-                              timeout=120)
+        try:
+            done = subprocess.run(command + list(args), capture_output=True, cwd=cwd, env=env,
+                                  timeout=120)
+        except subprocess.TimeoutExpired:
+            # Reported as a failed run, with what ran, so the check names it.
+            return 124, "", "timed out after 120 s: %s\n" % " ".join(command + list(args))
         # Windows programs write text-mode line ends.
         text = [stream.decode(output_encoding, "replace").replace("\r\n", "\n")
                 for stream in (done.stdout, done.stderr)]

@@ -6,6 +6,7 @@
 
 #include "base/pattern.h"
 #include "config/config_loader.h"
+#include "config/pattern_shape.h"
 #include "platform/platform.h"
 #include "tools/common/charset.h"
 
@@ -63,6 +64,9 @@ std::string LineRanges(const std::vector<size_t>& lines) {
 // True when the pattern is found in every one of a spread of recipients: it
 // allows anyone (".", ".*", "^", "$", "a|", ...).
 bool AllowsEveryone(const std::string& text) {
+  // A shape needs its literal at the end, and "a" and "0" below share no
+  // ending: no shape allows everyone, and large lists are mostly shapes.
+  if (sendwarden::RecognizeShape(text)) return false;
   static const char* const kProbes[] = {
       "a", "0", "@", "!", "evil@bad.test", "Evil <evil@bad.test>", "\x82\xa0 <x@y.z>",
       "x.y@z.example.co.jp", "<a>", "'\"'"};
@@ -257,7 +261,8 @@ void CheckEncoding(const std::string& path, Language l, LintResult& result) {
     std::string line = bytes.substr(cursor, end - cursor);
     cursor = next;
     ++number;
-    if (!sendwarden_tools::IsValidCp932(line.substr(number == 1 ? text_start : 0))) {
+    bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii && !sendwarden_tools::IsValidCp932(line.substr(number == 1 ? text_start : 0))) {
       result.findings.push_back({number, line, Severity::kWarning, Say(l, Msg::kNotCp932)});
       ++result.warnings;
     }

@@ -24,7 +24,7 @@ std::string HowAllowed(const EntryTrace& entry, Language l) {
   if (entry.allowedBy == nullptr) return Say(l, Msg::kNotAllowed);
   return std::string(entry.byAll ? "ALL" : sendwarden::FieldKey(entry.field)) + " (" +
          Say(l, Msg::kLine) + " " + std::to_string(entry.allowedBy->line) + ") " +
-         entry.allowedBy->pattern->str();
+         entry.allowedBy->text;
 }
 
 void ExplainRule(const AllowConfig& config, const RuleTrace& rule, Language l,
