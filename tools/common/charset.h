@@ -1,7 +1,9 @@
 // Converts text in a MIME charset into code page 932, the plug-in's code
-// page, with the platform's own converter beneath: iconv on Linux, the
-// Windows code-page functions on Windows. A character code page 932 lacks
-// becomes "?".
+// page. The Japanese charsets (ISO-2022-JP, EUC-JP, Shift_JIS) are converted
+// here, the same on every platform; the others with the platform's own
+// converter beneath: iconv on Linux, the Windows code-page functions on
+// Windows. A byte the charset does not allow, and a character code page 932
+// lacks, become "?".
 #ifndef SENDWARDEN_TOOLS_COMMON_CHARSET_H_
 #define SENDWARDEN_TOOLS_COMMON_CHARSET_H_
 
@@ -11,6 +13,10 @@ namespace sendwarden_tools {
 
 // False, and `out` untouched, when the charset is not known here.
 bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::string* out);
+
+// The platform's part of ConvertToCp932 (charset_posix.cc, charset_win32.cc).
+bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset,
+                            std::string* out);
 
 // True when `bytes` is text of code page 932 as the platform's converter
 // reads it: no byte or pair it has no character for.

@@ -9,7 +9,8 @@ namespace sendwarden_tools {
 
 // Through UTF-8, as the Linux substitute host does: its decoder gives UTF-8,
 // which it then converts into the plug-in's code page.
-bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::string* out) {
+bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset,
+                            std::string* out) {
   iconv_t cd = iconv_open("UTF-8", charset.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   iconv_close(cd);

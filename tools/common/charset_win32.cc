@@ -17,13 +17,9 @@ struct Charset {
 // MIME charset names (lower case) and the Windows code pages that read them.
 const Charset kCharsets[] = {
     {"utf-8", CP_UTF8},        {"utf8", CP_UTF8},           {"us-ascii", 20127},
-    {"ascii", 20127},          {"iso-2022-jp", 50220},      {"csiso2022jp", 50220},
-    {"shift_jis", 932},        {"shift-jis", 932},          {"sjis", 932},
-    {"x-sjis", 932},           {"cp932", 932},              {"windows-31j", 932},
-    {"euc-jp", 20932},         {"x-euc-jp", 20932},         {"iso-8859-1", 28591},
+    {"ascii", 20127},          {"iso-8859-1", 28591},
     {"latin1", 28591},         {"iso-8859-2", 28592},       {"iso-8859-15", 28605},
-    {"windows-1252", 1252},    {"cp1252", 1252},            {"utf-16", 1200},
-    {"utf-16le", 1200},        {"utf-16be", 1201},          {"gb2312", 936},
+    {"windows-1252", 1252},    {"cp1252", 1252},            {"gb2312", 936},
     {"gbk", 936},              {"big5", 950},               {"euc-kr", 949},
     {"ks_c_5601-1987", 949},   {"koi8-r", 20866},           {"iso-8859-5", 28595},
     {"windows-1251", 1251},
@@ -40,7 +36,8 @@ UINT CodePageOf(const std::string& charset) {
 
 }  // namespace
 
-bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::string* out) {
+bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset,
+                            std::string* out) {
   UINT code_page = CodePageOf(charset);
   if (code_page == 0 || !IsValidCodePage(code_page)) return false;
   out->clear();

@@ -25,38 +25,56 @@ int Base64Value(char c) {
   return -1;
 }
 
-// Bytes of a "B" text. Characters outside the alphabet are skipped; a
-// trailing partial group gives what its whole bytes hold.
+// Bytes of a "B" text, four characters to three bytes. Characters outside
+// the alphabet are skipped; padding ("=") ends a group early, two characters
+// then giving one byte and three two; a last group cut short without padding
+// gives nothing.
 std::string DecodeBase64(const std::string& text) {
   std::string out;
   unsigned bits = 0;
   int count = 0;
   for (char c : text) {
-    if (c == '=') break;
+    if (c == '=') {
+      if (count >= 2) {
+        bits <<= 6 * (4 - count);
+        out += static_cast<char>((bits >> 16) & 0xFF);
+        if (count == 3) out += static_cast<char>((bits >> 8) & 0xFF);
+      }
+      bits = 0;
+      count = 0;
+      continue;
+    }
     int value = Base64Value(c);
     if (value < 0) continue;
     bits = (bits << 6) | static_cast<unsigned>(value);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      out += static_cast<char>((bits >> count) & 0xFF);
+    if (++count == 4) {
+      out += static_cast<char>((bits >> 16) & 0xFF);
+      out += static_cast<char>((bits >> 8) & 0xFF);
+      out += static_cast<char>(bits & 0xFF);
+      bits = 0;
+      count = 0;
     }
   }
   return out;
 }
 
-// Bytes of a "Q" text: "_" is a blank, "=XX" a byte; a "=" without two hex
-// digits stands for itself.
+// Bytes of a "Q" text: "_" is a blank, "=XX" a byte. A "=" at the very end,
+// or with a single hex digit after it there, gives nothing; any other "="
+// without two hex digits stands for itself.
 std::string DecodeQ(const std::string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
     char c = text[i];
     if (c == '_') {
       out += ' ';
-    } else if (c == '=' && i + 2 < text.size() + 0 && HexValue(text[i + 1]) >= 0 &&
-               HexValue(text[i + 2]) >= 0) {
+    } else if (c != '=') {
+      out += c;
+    } else if (i + 2 < n && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
       out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
       i += 2;
+    } else if (i + 1 == n || (i + 2 == n && HexValue(text[i + 1]) >= 0)) {
+      break;
     } else {
       out += c;
     }
@@ -67,6 +85,7 @@ std::string DecodeQ(const std::string& text) {
 struct Word {
   size_t begin, end;     // the whole "=?...?=" in the text
   std::string charset;   // without an RFC 2231 "*language"
+  char encoding;         // 'B' or 'Q'
   std::string bytes;     // decoded, not yet converted
 };
 
@@ -80,17 +99,31 @@ bool ParseWord(const std::string& text, size_t at, Word* word) {
   size_t text_begin = charset_end + 3;
   size_t text_end = text.find("?=", text_begin);
   if (text_end == std::string::npos) return false;
-  for (size_t i = at + 2; i < text_end; ++i) {
+  // No blank in the charset; blanks and tabs inside the encoded text are
+  // taken as mail programs write them, line breaks are not.
+  for (size_t i = at + 2; i < charset_end; ++i) {
     if (IsBlank(text[i])) return false;
+  }
+  for (size_t i = text_begin; i < text_end; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') return false;
   }
   word->begin = at;
   word->end = text_end + 2;
   word->charset = text.substr(at + 2, charset_end - at - 2);
+  word->encoding = encoding;
   size_t star = word->charset.find('*');
   if (star != std::string::npos) word->charset.resize(star);
   std::string encoded = text.substr(text_begin, text_end - text_begin);
   word->bytes = encoding == 'B' ? DecodeBase64(encoded) : DecodeQ(encoded);
   return !word->charset.empty();
+}
+
+// ISO-2022-JP switches character sets with escapes; each word starts in
+// ASCII, so its words are converted one by one.
+bool IsStateful(const std::string& charset) {
+  std::string lower;
+  for (char c : charset) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.compare(0, 8, "iso-2022") == 0 || lower == "csiso2022jp";
 }
 
 bool SameCharset(const std::string& a, const std::string& b) {
@@ -128,7 +161,9 @@ std::string DecodeEncodedWords(const std::string& text, CharsetConverter convert
     // A run: words separated by blanks only, in one charset.
     size_t last = i;
     std::string bytes = words[i].bytes;
-    while (last + 1 < words.size() && SameCharset(words[last + 1].charset, words[i].charset)) {
+    while (last + 1 < words.size() && !IsStateful(words[i].charset) &&
+           words[last + 1].encoding == words[i].encoding &&
+           SameCharset(words[last + 1].charset, words[i].charset)) {
       bool only_blanks = true;
       for (size_t k = words[last].end; k < words[last + 1].begin; ++k) {
         if (!IsBlank(text[k])) only_blanks = false;

@@ -24,6 +24,11 @@ std::string ConvertText(const std::string& text, const char* to, const char* fro
       --in_left;
     }
   }
+  // A stateful encoding (ISO-2022-JP) ends in its initial state.
+  char* out_ptr = buffer;
+  size_t out_left = sizeof buffer;
+  iconv(cd, nullptr, nullptr, &out_ptr, &out_left);
+  out.append(buffer, static_cast<size_t>(out_ptr - buffer));
   iconv_close(cd);
   return out;
 }
