@@ -13,7 +13,7 @@ namespace {
 // engine patterns whose required literal occurs in the entry; it runs the
 // engine on those before the first shape, in list order. A pattern it skips
 // cannot match the entry, so the first pattern it finds is the one the exact
-// walk finds, or one the exact walk finds earlier.
+// walk finds.
 class Walk {
  public:
   Walk(bool prefiltered, RejectionLog& log) : prefiltered_(prefiltered), log_(log) {}
@@ -211,9 +211,11 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool 
 
 // Why the prefilter cannot change an answer.
 //
-// 1. A prefiltered search finds a pattern only by running the engine on it,
-//    so "found with the prefilter" implies "found by the exact walk"; the
-//    prefilter can only lose matches, never add one.
+// 1. A prefiltered search finds a pattern only by testing it, so "found with
+//    the prefilter" implies "found by the exact walk"; the prefilter can only
+//    lose matches, never add one. (With a sound literal it loses none, and
+//    both find the same first pattern: the trace of an allowed send is the
+//    exact walk's too.)
 // 2. The decision is monotone in the matches: with more matches the default
 //    rule allows a superset of entries, leaves a subset for the sections,
 //    and each section then allows a superset of what it allowed before. So
@@ -225,12 +227,11 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool 
 // the pattern's literal is absent, when both count it as not found (Found).
 Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
                         CheckTrace* trace, Search search) {
-  if (trace != nullptr || search == Search::kExact) {
-    return WalkRules(config, recipients, false, trace);
-  }
-  Verdict fast = WalkRules(config, recipients, true, nullptr);
+  if (search == Search::kExact) return WalkRules(config, recipients, false, trace);
+  Verdict fast = WalkRules(config, recipients, true, trace);
   if (fast.allowed || search == Search::kPrefilterOnly) return fast;
-  return WalkRules(config, recipients, false, nullptr);
+  if (trace != nullptr) trace->rules.clear();
+  return WalkRules(config, recipients, false, trace);
 }
 
 bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log) {

@@ -70,9 +70,10 @@ struct CheckTrace {
 // kPrefilterOnly exists to test that argument.
 enum class Search { kExact, kPrefilterOnly, kPrefilterConfirmed };
 
-// The whole decision under `config`. A `trace`, when given, is filled by an
-// exact walk. May throw the pattern engine's error (a search too complex for
-// it) and std::bad_alloc; the caller refuses the send then.
+// The whole decision under `config`. A `trace`, when given, is filled by the
+// walk that gave the verdict (for a refusal, the exact one). May throw the
+// pattern engine's error (a search too complex for it) and std::bad_alloc;
+// the caller refuses the send then.
 Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
                         CheckTrace* trace = nullptr,
                         Search search = Search::kPrefilterConfirmed);

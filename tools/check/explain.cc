@@ -55,6 +55,18 @@ void ExplainRule(const AllowConfig& config, const RuleTrace& rule, Language l,
 
 }  // namespace
 
+const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
+  switch (fault) {
+    case sendwarden::ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
+    case sendwarden::ExtractionFault::kUnclosedQuote: return Say(l, Msg::kUnclosedQuote);
+    case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
+    case sendwarden::ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
+    case sendwarden::ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
+    case sendwarden::ExtractionFault::kNone: break;
+  }
+  return "";
+}
+
 std::vector<std::string> Explain(const AllowConfig& config, const sendwarden::Verdict& verdict,
                                  const sendwarden::CheckTrace& trace, Language l) {
   std::vector<std::string> out;

@@ -13,6 +13,9 @@ namespace sendwarden_check {
 
 // Printable lines (code page 932) for a verdict and the trace of the same
 // check under `config`.
+// Why a message cannot be checked, in words.
+const char* FaultText(sendwarden::ExtractionFault fault, Language language);
+
 std::vector<std::string> Explain(const sendwarden::AllowConfig& config,
                                  const sendwarden::Verdict& verdict,
                                  const sendwarden::CheckTrace& trace, Language language);

@@ -14,7 +14,9 @@ constexpr Text kEnglish[] = {
      "usage: sendwarden-check lint [--lang ja|en] [CONF]\n"
      "       sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT [--to A]... "
      "[--cc A]... [--bcc A]...\n"
-     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE\n"},
+     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE\n"
+     "       sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] "
+     "PATH...\n"},
     {Msg::kCannotRead, "cannot read "},
     {Msg::kLine, "line"},
     {Msg::kNoEffect, "no effect"},
@@ -82,6 +84,30 @@ constexpr Text kEnglish[] = {
     {Msg::kEmptiedByDecoding, "the decoded text of a recipient is empty"},
     {Msg::kAddressLost, "an address in angle brackets is missing from the decoded text"},
     {Msg::kEngineGaveUp, "refused: the pattern engine gave up: "},
+    {Msg::kScanRefused, "would be refused: "},
+    {Msg::kScanMessageAt, "message %llu, byte %llu"},
+    {Msg::kScanNoticeNames, "the notice would name: "},
+    {Msg::kScanGeneralNotice, "the notice would name no address (the general text)"},
+    {Msg::kScanWhy, "why: "},
+    {Msg::kScanCannotCheck, "the message cannot be checked: "},
+    {Msg::kScanEngineGaveUp, "the pattern engine gave up: "},
+    {Msg::kScanRead, "messages read: "},
+    {Msg::kScanSent, "would be sent: "},
+    {Msg::kScanRefusedCount, "would be refused: "},
+    {Msg::kScanUnreadable, "could not be read: "},
+    {Msg::kScanRuleUsage, "rule usage (recipients each line allowed; the default rule in every "
+                          "message, a section in the messages it allowed):"},
+    {Msg::kScanAllowedCount, "allowed %llu"},
+    {Msg::kScanNeverUsed, "lines that allowed no recipient (stale entries or typos?):"},
+    {Msg::kScanUnusedSections, "sections whose sender pattern matched no message:"},
+    {Msg::kScanNone, "  (none)"},
+    {Msg::kScanProgress, "%llu messages, %.0f of %.0f MB, %.0f MB/s, %.0f s left"},
+    {Msg::kNoSuchPath, "no such file or folder"},
+    {Msg::kCannotOpen, "cannot be opened"},
+    {Msg::kReadError, "a read error"},
+    {Msg::kNotAMessage, "not a mail message: no header field"},
+    {Msg::kBinaryData, "binary data: a NUL byte in the header"},
+    {Msg::kHeaderTooLong, "the header block is longer than 16 MB"},
 };
 
 constexpr Text kJapanese[] = {
@@ -89,7 +115,9 @@ constexpr Text kJapanese[] = {
      "使い方: sendwarden-check lint [--lang ja|en] [設定ファイル]\n"
      "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] --from 差出人 "
      "[--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n"
-     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル\n"},
+     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル\n"
+     "        sendwarden-check scan [--conf 設定ファイル] [--lang ja|en] [--format text|csv|json] "
+     "ファイルかフォルダー...\n"},
     {Msg::kCannotRead, "読めません: "},
     {Msg::kLine, "行"},
     {Msg::kNoEffect, "無効"},
@@ -154,6 +182,30 @@ constexpr Text kJapanese[] = {
     {Msg::kEmptiedByDecoding, "宛先を復号すると空になります"},
     {Msg::kAddressLost, "< > で囲まれたアドレスが復号後の文字列にありません"},
     {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: "},
+    {Msg::kScanRefused, "送信中止になるメール: "},
+    {Msg::kScanMessageAt, "%llu 通目、%llu バイト目"},
+    {Msg::kScanNoticeNames, "通知に表示される宛先: "},
+    {Msg::kScanGeneralNotice, "通知は宛先名のない文面（なんか駄目です。。。）になります"},
+    {Msg::kScanWhy, "理由: "},
+    {Msg::kScanCannotCheck, "メールを調べられません: "},
+    {Msg::kScanEngineGaveUp, "正規表現の照合が複雑すぎて打ち切られました: "},
+    {Msg::kScanRead, "読んだメール: "},
+    {Msg::kScanSent, "送信されるメール: "},
+    {Msg::kScanRefusedCount, "送信中止になるメール: "},
+    {Msg::kScanUnreadable, "読めなかったもの: "},
+    {Msg::kScanRuleUsage, "行ごとの利用数（その行が許可した宛先の数。既定の規則はすべてのメール、"
+                          "送信者ごとの規則はその規則が許可したメールで数えます）:"},
+    {Msg::kScanAllowedCount, "許可 %llu"},
+    {Msg::kScanNeverUsed, "どの宛先も許可しなかった行（古い宛先や書き間違いかもしれません）:"},
+    {Msg::kScanUnusedSections, "どのメールの差出人にも当てはまらなかった送信者ごとの規則:"},
+    {Msg::kScanNone, "  （なし）"},
+    {Msg::kScanProgress, "%llu 通、%.0f / %.0f MB、毎秒 %.0f MB、残り %.0f 秒"},
+    {Msg::kNoSuchPath, "ファイルもフォルダーもありません"},
+    {Msg::kCannotOpen, "開けません"},
+    {Msg::kReadError, "読み込み中にエラーが起きました"},
+    {Msg::kNotAMessage, "メールではありません（ヘッダー欄がありません）"},
+    {Msg::kBinaryData, "バイナリーデータです（ヘッダーに NUL があります）"},
+    {Msg::kHeaderTooLong, "ヘッダーが 16 MB より長いです"},
 };
 
 template <size_t N>

@@ -67,6 +67,29 @@ enum class Msg {
   kEmptiedByDecoding,
   kAddressLost,
   kEngineGaveUp,          // + engine message
+  kScanRefused,           // + where
+  kScanMessageAt,         // "message %llu, byte %llu"
+  kScanNoticeNames,       // + addresses
+  kScanGeneralNotice,
+  kScanWhy,               // + reason
+  kScanCannotCheck,       // + field and fault
+  kScanEngineGaveUp,      // + engine message
+  kScanRead,
+  kScanSent,
+  kScanRefusedCount,
+  kScanUnreadable,
+  kScanRuleUsage,
+  kScanAllowedCount,      // "allowed %llu"
+  kScanNeverUsed,
+  kScanUnusedSections,
+  kScanNone,
+  kScanProgress,          // messages, MB done, MB total, MB/s, seconds left
+  kNoSuchPath,
+  kCannotOpen,
+  kReadError,
+  kNotAMessage,
+  kBinaryData,
+  kHeaderTooLong,
   kCount
 };
 

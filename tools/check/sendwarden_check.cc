@@ -6,10 +6,13 @@
 //   sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT
 //                         [--to A]... [--cc A]... [--bcc A]...
 //   sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE
+//   sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] PATH...
 //
 // lint exits 0 when no line lacks effect (warnings alone do not fail), 1 when
 // one does, 2 when the file cannot be read or the usage is wrong. test exits
-// 0 allowed, 1 refused, 2 usage error.
+// 0 allowed, 1 refused, 2 usage error. scan exits 0 when no message would be
+// refused, 1 when one would, 2 on a usage error or a configuration that
+// cannot be read.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -21,7 +24,10 @@
 #include "message/recipients.h"
 #include "tools/check/config_lint.h"
 #include "tools/check/explain.h"
+#include "config/config_loader.h"
 #include "tools/check/messages.h"
+#include "tools/check/scan.h"
+#include "tools/check/scan_output.h"
 #include "tools/common/charset.h"
 #include "tools/common/terminal.h"
 #include "tools/common/tool_decoder.h"
@@ -127,18 +133,6 @@ bool ReadMessage(const std::string& path, std::string* text) {
   return true;
 }
 
-const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
-  switch (fault) {
-    case sendwarden::ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
-    case sendwarden::ExtractionFault::kUnclosedQuote: return Say(l, Msg::kUnclosedQuote);
-    case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
-    case sendwarden::ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
-    case sendwarden::ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
-    case sendwarden::ExtractionFault::kNone: break;
-  }
-  return "";
-}
-
 int Refuse(const std::string& why, const std::string& sender, Language l) {
   Print(Say(l, Msg::kVerdictRefuse));
   Print(std::string(Say(l, Msg::kSender)) + ": " + sender);
@@ -193,6 +187,45 @@ int Test(const TestRequest& request, Language l) {
   return verdict.allowed ? 0 : 1;
 }
 
+int RunScan(const std::vector<std::string>& args, Language l) {
+  std::string conf = "Sendwarden.conf";
+  ScanFormat format = ScanFormat::kText;
+  std::vector<std::string> paths;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if ((arg == "--conf" || arg == "--format") && i + 1 >= args.size()) return Usage(l);
+    if (arg == "--conf") {
+      conf = args[++i];
+    } else if (arg == "--format") {
+      const std::string& value = args[++i];
+      if (value == "text") {
+        format = ScanFormat::kText;
+      } else if (value == "csv") {
+        format = ScanFormat::kCsv;
+      } else if (value == "json") {
+        format = ScanFormat::kJson;
+      } else {
+        return Usage(l);
+      }
+    } else if (arg.rfind("--", 0) == 0) {
+      return Usage(l);
+    } else {
+      paths.push_back(arg);
+    }
+  }
+  if (paths.empty()) return Usage(l);
+  sendwarden::AllowConfig config;
+  if (!sendwarden::LoadAllowConfig(conf, config)) {
+    PrintError(Say(l, Msg::kCannotRead) + conf + "\n");
+    return 2;
+  }
+  ScanPrinter printer(format, l, sendwarden_tools::StderrIsTerminal());
+  ScanSummary summary = Scan(paths, config, l, printer);
+  printer.Finish(summary);
+  std::fflush(stdout);
+  return summary.refused > 0 ? 1 : 0;
+}
+
 void AddValue(sendwarden::HeaderMap& fields, const char* key, const std::string& value) {
   std::string& joined = fields[key];
   if (!joined.empty()) joined += ',';
@@ -216,6 +249,7 @@ int Main(int argc, char** argv) {
     if (args.size() > 2 || (args.size() == 2 && args[1].rfind("--", 0) == 0)) return Usage(l);
     return Lint(args.size() == 2 ? args[1] : "Sendwarden.conf", l);
   }
+  if (args[0] == "scan") return RunScan(args, l);
   if (args[0] != "test") return Usage(l);
 
   TestRequest request;

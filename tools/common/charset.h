@@ -18,6 +18,9 @@ bool ConvertToCp932(const std::string& bytes, const std::string& charset, std::s
 bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset,
                             std::string* out);
 
+// Code page 932 text as UTF-8; a byte that starts no character becomes "?".
+std::string Cp932ToUtf8(const std::string& text);
+
 // True when `bytes` is text of code page 932 as the platform's converter
 // reads it: no byte or pair it has no character for.
 bool IsValidCp932(const std::string& bytes);

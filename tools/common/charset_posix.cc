@@ -18,6 +18,8 @@ bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset
   return true;
 }
 
+std::string Cp932ToUtf8(const std::string& text) { return ConvertText(text, "UTF-8", "CP932"); }
+
 bool IsValidCp932(const std::string& bytes) {
   iconv_t cd = iconv_open("UTF-16LE", "CP932");
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;

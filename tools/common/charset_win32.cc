@@ -54,6 +54,19 @@ bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset
   return true;
 }
 
+std::string Cp932ToUtf8(const std::string& text) {
+  if (text.empty()) return text;
+  int wide_length =
+      MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0], wide_length);
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr,
+                                   nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, &out[0], length, nullptr, nullptr);
+  return out;
+}
+
 bool IsValidCp932(const std::string& bytes) {
   if (bytes.empty()) return true;
   return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(),

@@ -7,7 +7,8 @@
 namespace sendwarden_tools {
 
 // `text` from encoding `from` to `to`; a byte that cannot be converted
-// becomes '?'. An unknown encoding returns the text unchanged.
+// becomes '?' (from UTF-8, a whole character the target lacks does). An
+// unknown encoding returns the text unchanged.
 std::string ConvertText(const std::string& text, const char* to, const char* from);
 
 }  // namespace sendwarden_tools

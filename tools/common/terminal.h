@@ -18,6 +18,12 @@ std::string ToTerminal(const std::string& text);
 // A command-line argument as code page 932 bytes.
 std::string FromCommandLine(const std::string& argument);
 
+// True when standard error is a terminal (a console window on Windows).
+bool StderrIsTerminal();
+
+// Standard output takes bytes as they are: no line-end translation.
+void UseBinaryStdout();
+
 }  // namespace sendwarden_tools
 
 #endif  // SENDWARDEN_TOOLS_COMMON_TERMINAL_H_

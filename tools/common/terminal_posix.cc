@@ -1,4 +1,5 @@
 #include <langinfo.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -41,5 +42,9 @@ std::string ToTerminal(const std::string& text) {
 std::string FromCommandLine(const std::string& argument) {
   return ConvertText(argument, "CP932", Codeset());
 }
+
+bool StderrIsTerminal() { return isatty(2) != 0; }
+
+void UseBinaryStdout() {}
 
 }  // namespace sendwarden_tools

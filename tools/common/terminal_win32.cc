@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 
 #include "tools/common/terminal.h"
 
@@ -23,5 +27,12 @@ std::string ToTerminal(const std::string& text) {
 }
 
 std::string FromCommandLine(const std::string& argument) { return argument; }
+
+bool StderrIsTerminal() {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+void UseBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
 
 }  // namespace sendwarden_tools

@@ -1,0 +1,42 @@
+// Fuzzes the mbox splitter: any bytes as an archive, fed whole and fed in
+// pieces whose sizes come from the input. Both must give the same messages,
+// and no header block may pass the limit.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/check/mbox_splitter.h"
+
+namespace {
+
+std::vector<sendwarden_check::SplitMessage> Split(const std::string& text, bool mbox,
+                                                  size_t piece) {
+  std::vector<sendwarden_check::SplitMessage> out;
+  sendwarden_check::MboxSplitter splitter(
+      mbox, 64, [&](sendwarden_check::SplitMessage&& m) { out.push_back(std::move(m)); });
+  for (size_t at = 0; at < text.size(); at += piece) {
+    splitter.Feed(text.data() + at, std::min(piece, text.size() - at));
+  }
+  splitter.Finish();
+  return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  size_t piece = 1 + data[0] % 16;
+  std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  bool mbox = sendwarden_check::MboxSplitter::LooksLikeMbox(text);
+  auto whole = Split(text, mbox, text.size() + 1);
+  auto pieces = Split(text, mbox, piece);
+  if (whole.size() != pieces.size()) __builtin_trap();
+  for (size_t i = 0; i < whole.size(); ++i) {
+    if (whole[i].header != pieces[i].header || whole[i].offset != pieces[i].offset ||
+        whole[i].headerTooLong != pieces[i].headerTooLong || whole[i].header.size() > 64) {
+      __builtin_trap();
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,74 @@
+// Replays a mail archive against a configuration: every message gets the
+// verdict the plug-in would give it, with the plug-in's own recipient
+// extraction and check, its encoded words decoded as the mail client hands
+// them over. Files are read as streams; only one header block is held at a
+// time, so memory does not grow with the archive.
+#ifndef SENDWARDEN_TOOLS_CHECK_SCAN_H_
+#define SENDWARDEN_TOOLS_CHECK_SCAN_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "check/recipient_check.h"
+#include "config/rule_store.h"
+#include "tools/check/messages.h"
+
+namespace sendwarden_check {
+
+enum class Outcome { kSend, kRefuse, kUnreadable };
+
+// One message, or a path (or a message in an mbox) that could not be read.
+struct ScanItem {
+  std::string path;
+  bool inMbox = false;
+  uint64_t number = 0;  // in an mbox: 1-based
+  uint64_t offset = 0;  // in an mbox: the byte its "From " line starts at
+  Outcome outcome = Outcome::kUnreadable;
+  std::string date, from, subject;  // code page 932; from and subject decoded
+  sendwarden::RejectionLog named;   // a refusal's notice names these; none: the general text
+  std::string reason;               // why unreadable, or why the message could not be checked
+};
+
+struct RuleUse {
+  size_t line;
+  std::string text;  // "KEY=pattern"
+  uint64_t allowed;  // recipients it allowed
+};
+
+struct SectionUse {
+  size_t line;
+  std::string pattern;
+  uint64_t matched;  // messages whose sender it was found in
+};
+
+struct ScanSummary {
+  uint64_t read = 0, sent = 0, refused = 0, unreadable = 0;
+  std::vector<ScanItem> unreadableItems;
+  std::vector<RuleUse> rules;        // every rule line, in file order
+  std::vector<SectionUse> sections;  // every section, in file order
+};
+
+// Hears of every item as it is decided, and of the progress.
+class ScanListener {
+ public:
+  virtual ~ScanListener() = default;
+  virtual void Item(const ScanItem& item) = 0;
+  // `bytes_done` of `bytes_total` read; `messages` decided so far.
+  virtual void Progress(uint64_t /*messages*/, uint64_t /*bytes_done*/,
+                        uint64_t /*bytes_total*/) {}
+};
+
+// Reads every PATH (a message file, an mbox, or a folder: every file in it
+// and below it, in name order) and decides each message under `config`.
+ScanSummary Scan(const std::vector<std::string>& paths, const sendwarden::AllowConfig& config,
+                 Language language, ScanListener& listener);
+
+// Decides one message given as its header block (no body needed).
+ScanItem DecideMessage(const std::string& header, const sendwarden::AllowConfig& config,
+                       Language language, sendwarden::CheckTrace* trace);
+
+}  // namespace sendwarden_check
+
+#endif  // SENDWARDEN_TOOLS_CHECK_SCAN_H_
