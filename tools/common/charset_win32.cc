@@ -48,9 +48,13 @@ bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset
   std::wstring wide(static_cast<size_t>(wide_length), L'\0');
   MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
                       wide_length);
-  int length = WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, "?", nullptr);
+  // No best fit: a character code page 932 lacks becomes "?", as iconv makes
+  // it, not a look-alike.
+  int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, nullptr,
+                                   0, "?", nullptr);
   out->resize(static_cast<size_t>(length));
-  WideCharToMultiByte(932, 0, wide.data(), wide_length, &(*out)[0], length, "?", nullptr);
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, &(*out)[0], length,
+                      "?", nullptr);
   return true;
 }
 
