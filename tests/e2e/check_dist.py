@@ -22,8 +22,13 @@ def main():
     archive = zipfile.ZipFile(path)
     files = {os.path.basename(n): archive.read(n) for n in archive.namelist() if not n.endswith("/")}
     for name in ("Sendwarden.dll", "sendwarden-check.exe", "Sendwarden.conf", "check-config.bat",
-                 "Sendwarden-guide-ja.md"):
+                 "Sendwarden-guide-ja.md", "Sendwarden-guide-ja.html"):
         expect(name in files, "the zip holds " + name)
+    page = files.get("Sendwarden-guide-ja.html", b"").decode("utf-8", "replace")
+    expect('<meta charset="utf-8">' in page and "<h2>" in page and "<table>" in page
+           and "設定ファイルの書き方" in page, "the HTML guide is the guide, with its tables")
+    expect(all(tag not in page for tag in ("<script", "<link", "src=\"http", "url(")),
+           "the HTML guide needs no other file")
     dll = files.get("Sendwarden.dll", b"")
     if len(dll) > 0x40:
         pe = struct.unpack_from("<I", dll, 0x3C)[0]

@@ -233,6 +233,9 @@ void AddValue(sendwarden::HeaderMap& fields, const char* key, const std::string&
 }
 
 int Main(int argc, char** argv) {
+  // One write a buffer, not one a line: on Windows every write to a pipe or
+  // console is a system call, and a scan or a long lint writes thousands.
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   std::vector<std::string> args;
   Language l = SystemIsJapanese() ? Language::kJapanese : Language::kEnglish;
   for (int i = 1; i < argc; ++i) {
