@@ -118,6 +118,23 @@ int main(int argc, char** argv) {
   Run("mbox, text report", base + (folder / "archive.mbox").string() + " > /dev/null");
   Run("mbox, CSV", base + "--format csv " + (folder / "archive.mbox").string() + " > /dev/null");
   Run("folder of files, text report", base + (folder / "files").string() + " > /dev/null");
+
+  // Bad input: a 200 MB message, a header block of 20 MB with no end, random
+  // bytes. Each is named with its reason and the scan goes on.
+  fs::path bad = folder / "bad";
+  fs::create_directories(bad);
+  {
+    std::ofstream big(bad / "200mb.eml", std::ios::binary);
+    big << "From: a@example.co.jp\r\nTo: b@example.co.jp\r\n\r\n";
+    std::string line(998, 'x');
+    for (size_t size = 0; size < (200u << 20); size += 1000) big << line << "\r\n";
+    std::ofstream endless(bad / "endless-header.eml", std::ios::binary);
+    for (size_t size = 0; size < (20u << 20); size += 40) endless << "X-Filler: 0123456789012345678901\r\n";
+    std::ofstream junk(bad / "junk.bin", std::ios::binary);
+    std::mt19937 random(5);
+    for (int i = 0; i < (10 << 20); ++i) junk << static_cast<char>(random());
+  }
+  Run("200 MB message, 20 MB header, junk", base + bad.string() + " > /dev/null");
   if (!keep) fs::remove_all(folder);
   return 0;
 }
