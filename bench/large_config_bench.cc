@@ -32,6 +32,7 @@
 #include <malloc.h>
 #endif
 
+#include "bench/timing.h"
 #include "check/recipient_check.h"
 #include "check/rejection_notice.h"
 #include "config/config_loader.h"
@@ -61,6 +62,8 @@ void operator delete(void* block, size_t) noexcept { operator delete(block); }
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using sendwarden::MedianMs;
+using sendwarden::MillisecondsSince;
 namespace fs = std::filesystem;
 
 // What the operating system's heap has handed out, overhead included: the
@@ -75,10 +78,6 @@ double HeapMegabytes() {
   struct mallinfo2 info = mallinfo2();
   return static_cast<double>(info.uordblks + info.hblkhd) / (1 << 20);
 #endif
-}
-
-double Ms(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 struct Generated {
@@ -162,22 +161,10 @@ void Load(const std::string& path, bool engine_for_every_pattern, Loaded* out) {
   auto start = Clock::now();
   sendwarden::LoadAllowConfig(path, out->config, &drops,
                               sendwarden::LoadOptions{engine_for_every_pattern});
-  out->ms = Ms(start);
+  out->ms = MillisecondsSince(start);
   out->megabytes = static_cast<double>(g_live_bytes - before) / (1 << 20);
   out->heapMegabytes = HeapMegabytes() - heap_before;
   out->drops = drops.drops;
-}
-
-template <typename F>
-double MedianMs(int repeats, F run) {
-  std::vector<double> times;
-  for (int i = 0; i < repeats; ++i) {
-    auto start = Clock::now();
-    run();
-    times.push_back(Ms(start));
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
 }
 
 sendwarden::Recipients Message(const Generated& generated, int count, bool with_stranger,
@@ -250,7 +237,7 @@ void BadInput(const char* name, const std::string& bytes, const std::string& fol
   auto start = Clock::now();
   bool allowed = CheckRecipients(loaded.config, recipients).allowed;
   std::printf("%-28s load %8.1f ms  store %6.1f MB (heap %6.1f MB)  check %6.2f ms  (%s)\n",
-              name, loaded.ms, loaded.megabytes, loaded.heapMegabytes, Ms(start),
+              name, loaded.ms, loaded.megabytes, loaded.heapMegabytes, MillisecondsSince(start),
               allowed ? "allowed" : "refused");
   std::fflush(stdout);
   fs::remove(path);

@@ -17,6 +17,7 @@
 #include <re2/set.h>
 #endif
 
+#include "bench/timing.h"
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
 #include "config/rule_store.h"
@@ -24,6 +25,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using sendwarden::MedianMs;
+using sendwarden::MillisecondsSince;
 
 std::string PatternText(int i) {
   if (i % 10 < 7) {
@@ -54,22 +57,6 @@ std::vector<std::string> Addresses(int patterns, int count, std::mt19937& random
     }
   }
   return out;
-}
-
-template <typename F>
-double MedianMs(int repeats, F run) {
-  std::vector<double> times;
-  for (int i = 0; i < repeats; ++i) {
-    auto start = Clock::now();
-    run();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-double Ms(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 std::string Lines(const std::vector<std::string>& addresses) {
@@ -168,7 +155,7 @@ void Measure(int recipients, int patterns, bool refusal_row) {
     bool allowed_ok = verdict.allowed;
     auto start = Clock::now();
     verdict = sendwarden::CheckRecipients(config, mixed);
-    double refusal_ms = Ms(start);
+    double refusal_ms = MillisecondsSince(start);
     std::printf("%6d x %6d  allowed send (%zu recipients) %8.3f ms  refused send %9.3f ms "
                 "(prefiltered walk, then the exact walk)%s\n",
                 recipients, patterns, allowed_only.size(), allowed_ms, refusal_ms,

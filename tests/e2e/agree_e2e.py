@@ -7,7 +7,6 @@ notice texts are compared for every example message, every fuzz seed
 message, and generated cases: sections, display names, quotes, escapes
 (malformed ones too), encoded words, repeated and folded fields.
 """
-import argparse
 import concurrent.futures
 import glob
 import os
@@ -17,7 +16,7 @@ import shutil
 import sys
 import tempfile
 
-from harness import Harness
+from harness import Harness, parse_arguments
 
 LOCALS = ["a", "b", "boss", "sales", "x", "evil"]
 DOMAINS = ["x.test", "corp.test", "bad.test", "partner.example.com"]
@@ -178,13 +177,7 @@ def run(r, source, rounds):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--scripts", required=True)
-    parser.add_argument("--rounds", type=int, default=40)
-    args = parser.parse_args()
+    args = parse_arguments(("--rounds", int, 40))
     runner = Runner(args.build, args.platform, args.scripts)
     try:
         run(runner, args.source, args.rounds)

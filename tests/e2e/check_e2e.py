@@ -2,7 +2,6 @@
 """Tests sendwarden-check as a user runs it: lint output on the configuration
 files of tests/configs (each NAME.conf next to its expected NAME.lint), test
 verdicts and explanations, languages and exit codes."""
-import argparse
 import glob
 import os
 import shutil
@@ -10,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness import Harness
+from harness import Harness, parse_arguments
 
 
 class Runner(Harness):
@@ -150,12 +149,7 @@ def run(r, source):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--scripts", required=True)
-    args = parser.parse_args()
+    args = parse_arguments()
     runner = Runner(args.build, args.platform, args.scripts)
     try:
         run(runner, args.source)

@@ -1,8 +1,23 @@
 """What the end-to-end scripts share: running a built program of any preset
 (the Windows ones, win32 and win64, under their leg's Wine) and counting
 checks."""
+import argparse
 import os
 import subprocess
+
+
+def parse_arguments(*extra):
+    """The options every end-to-end script takes: where the build, the
+    source and the Wine helpers are, and which preset built it."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
+    parser.add_argument("--source")
+    parser.add_argument("--examples")
+    parser.add_argument("--scripts", required=True)
+    for name, kind, default in extra:
+        parser.add_argument(name, type=kind, default=default)
+    return parser.parse_args()
 
 
 class Harness:

@@ -6,14 +6,13 @@ host functions and calls the callbacks, exactly as the mail client would.
 Run once per preset: --platform linux (Sendwarden.so, native), win32 or
 win64 (Sendwarden.dll, the host run under that leg's Wine).
 """
-import argparse
 import os
 import re
 import shutil
 import sys
 import tempfile
 
-from harness import Harness
+from harness import Harness, parse_arguments
 
 GENERAL = ("なんか駄目です。。。\r\n送信先を見直すか、設定(Sendwarden.conf)を見直してください。")
 HEAD = "許可されていないアドレス("
@@ -258,12 +257,7 @@ def run(r):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
-    parser.add_argument("--examples", required=True)
-    parser.add_argument("--scripts", required=True)
-    args = parser.parse_args()
+    args = parse_arguments()
     runner = Runner(args.build, args.platform, args.examples, args.scripts)
     try:
         run(runner)

@@ -3,12 +3,11 @@
 tests/scan (an mbox and a folder: allowed and refused sends, encoded words in
 several charsets, broken input): every output format compared in full with
 the expected files, and the exit statuses."""
-import argparse
 import json
 import os
 import sys
 
-from harness import Harness
+from harness import Harness, parse_arguments
 
 ARGS = ["--conf", "scan.conf", "archive.mbox", "folder", "missing-path"]
 
@@ -78,12 +77,7 @@ def run(r):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--platform", choices=["linux", "win32", "win64"], required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--scripts", required=True)
-    args = parser.parse_args()
+    args = parse_arguments()
     runner = Runner(args.build, args.platform, args.scripts)
     runner.folder = os.path.join(args.source, "tests", "scan")
     run(runner)
