@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     std::mt19937 random(1);
     for (int i = 0; i < messages; ++i) {
       std::string text = Message(i, random);
-      mbox << "From sales@example.co.jp Tue Dec  1 09:00:00 2026\r\n" << text;
+      mbox << "From sales@example.co.jp Tue Dec  1 09:00:00 2026\r\n" << text << "\r\n";
       std::ofstream file(folder / "files" / ("m" + std::to_string(i) + ".eml"), std::ios::binary);
       file << text;
     }

@@ -1,5 +1,7 @@
 #include "config/literal_prefilter.h"
 
+#include "config/pattern_syntax.h"
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -11,10 +13,6 @@ namespace sendwarden {
 namespace {
 
 bool OneOf(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
-
-// Escaped punctuation that the engine reads as the byte itself. Left out on
-// purpose: "\<" and "\>" (word boundaries), "\`" and "\'" (buffer ends).
-bool IsIdentityEscape(char c) { return OneOf(c, ".-@/\\*+?()[]{}|^$#!\"%&,:;=~_ "); }
 
 // Escapes that stand for a class of one character, or assert something
 // without consuming any: they end a literal run and are otherwise harmless.

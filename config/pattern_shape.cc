@@ -3,14 +3,11 @@
 #include <cstring>
 
 #include "base/pattern.h"
+#include "config/pattern_syntax.h"
 
 namespace sendwarden {
 
 namespace {
-
-bool IsIdentityEscape(char c) {
-  return c != '\0' && std::strchr(".-@/\\*+?()[]{}|^$#!\"%&,:;=~_ ", c) != nullptr;
-}
 
 bool IsMeta(char c) { return c != '\0' && std::strchr("\\^$.|?*+()[]{}", c) != nullptr; }
 

@@ -19,8 +19,12 @@ const Pattern& ContinuationLinePattern() {
   return *pattern;
 }
 
-// The fields whose values are lists of recipients.
-bool IsAddressField(const std::string& key) { return key == "TO" || key == "CC" || key == "BCC"; }
+// The fields whose values are lists of recipients: those of a message, and
+// those of a message sent on again (a redirect).
+bool IsAddressField(const std::string& key) {
+  return key == "TO" || key == "CC" || key == "BCC" || key == "RESENT-TO" || key == "RESENT-CC" ||
+         key == "RESENT-BCC";
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -52,6 +56,7 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
   const Pattern& continuation_line = ContinuationLinePattern();
   boost::cmatch groups;  // reused for every line
   std::string current_field;
+  bool in_field = false;  // continuation lines belong to current_field
 
   // The text is walked line by line without measuring it first: the body
   // after the header block is never touched.
@@ -67,7 +72,7 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
     if (line_end == line) break;
 
     if (boost::regex_match(line, line_end, continuation_line)) {
-      auto entry = headers.find(current_field);
+      auto entry = in_field ? headers.find(current_field) : headers.end();
       if (entry != headers.end()) entry->second.append(line, line_end);
       continue;
     }
@@ -75,6 +80,7 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
     // the check because of how its field was written.
     const char* value_start;
     if (ReadAddressFieldLine(line, line_end, &current_field, &value_start)) {
+      in_field = true;
       std::string& value = headers[current_field];
       // A repeated address field is one more list: a comma keeps the last
       // address of one line and the first of the next from merging into a
@@ -83,10 +89,15 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       value.append(value_start, line_end);
       continue;
     }
+    // A line of no known shape is dropped, and so are the continuation
+    // lines after it: they belong to it (a field whose value starts on the
+    // next line, say), not to the field before it, which may be To.
+    in_field = false;
     if (boost::regex_match(line, line_end, groups, header_line)) {
       if (groups[1].length() == 0 || groups[2].length() == 0) continue;
       current_field = groups[1].str();
       ToUpperAscii(current_field);
+      in_field = true;
       headers[current_field].append(groups[2].first, groups[2].second);
     }
   }

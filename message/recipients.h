@@ -53,6 +53,9 @@ enum class ExtractionFault {
   kNoDecodedText,     // the decoder gave no text for a piece or the sender
   kEmptiedByDecoding, // a piece with text decoded to nothing (a NUL, say)
   kAddressLost,       // a "<...>" of the piece is not in its decoded text
+  kHiddenLineBreak,   // a carriage return inside a piece
+  kNotOneAddress,     // text after the angle address, or a bare piece that is not one word
+  kAddressFromDecoding,  // decoding made an angle bracket (or, bare, an "@")
 };
 
 struct Extraction {
@@ -63,12 +66,12 @@ struct Extraction {
 };
 
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
-// Bcc (in that order) into pieces and decodes each in turn, then decodes the
-// whole From value. Stops at the first fault. A decoded piece must still
-// hold what decoding never changes: some text when the piece had some, and
-// each of its angle addresses ("<...>"); otherwise the text the check would
-// see is not the recipient the mail goes to. May throw std::bad_alloc, and
-// the pattern engine's errors on lines too complex for it.
+// Bcc (in that order; each with its Resent- counterpart) into pieces and
+// decodes each in turn, then decodes the whole From value. Stops at the
+// first fault. Each piece must be one address, as written and as decoded
+// (see PieceFault in the .cc): otherwise the text the check would see may
+// not be the recipient the mail goes to. May throw std::bad_alloc, and the
+// pattern engine's errors on lines too complex for it.
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 
 // The same from fields already read: "TO", "CC", "BCC" and "FROM" of

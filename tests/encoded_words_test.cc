@@ -198,6 +198,8 @@ TEST(EncodedWords, MalformedWordsAndTheKnownDifferences) {
       // leave the word as it stands.
       {"=?unknown?Q?abc?= x", "=?unknown?Q?abc?= x"},
       {"=?x-unknown?B?gqA=?=", "=?x-unknown?B?gqA=?="},
+      // The blanks beside a word left as it stands stay.
+      {"=?X-UNKNOWN?Q?a?= =?UTF-8?Q?b?=", "=?X-UNKNOWN?Q?a?= b"},
   };
   for (const Case& c : cases) {
     std::string expected = c.ours != nullptr ? c.ours : AsSeen(HostDecode(c.text));

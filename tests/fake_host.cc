@@ -28,7 +28,7 @@ char* SENDWARDEN_WINAPI FakeMimeHeader(const char* text, char* charset, int size
   if (index == g_host->nullAtCall || text == nullptr) return nullptr;
   std::string decoded = g_host->decodeWords
                             ? sendwarden_tools::DecodeEncodedWords(text, &KeepBytes)
-                            : "<" + std::string(text) + ">";
+                            : "{" + std::string(text) + "}";
   char* copy = static_cast<char*>(std::malloc(decoded.size() + 1));
   std::memcpy(copy, decoded.c_str(), decoded.size() + 1);
   g_host->outstanding[copy]++;

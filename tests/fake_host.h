@@ -1,5 +1,5 @@
 // A fake mail client for tests and fuzzing: decodes a header text by putting
-// it in angle brackets (so a check that saw the raw text is caught), or, with
+// it in braces (so a check that saw the raw text is caught), or, with
 // decodeWords, by decoding its encoded words byte for byte (so that decoded
 // texts with a NUL or a CR inside reach the plug-in); records every call, and
 // tracks each text it hands out until it is freed.

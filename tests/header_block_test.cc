@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/ascii.h"
 
 namespace sendwarden {
@@ -45,20 +47,50 @@ TEST(ParseHeaderBlock, FoldedAndRepeatedFields) {
   EXPECT_EQ(headers.size(), 5u);
 }
 
-TEST(ParseHeaderBlock, DropsLinesOfNoKnownShape) {
+// A dropped line takes its continuation lines with it: they are its own (a
+// value that starts on the next line), never the field's before it.
+TEST(ParseHeaderBlock, DropsLinesOfNoKnownShapeWithTheirContinuations) {
   HeaderMap headers = Parse(
       " orphan continuation\n"
       "Subject:a\n"      // no blank after the colon
-      "Comments:   \n"   // empty value: dropped, current field stays
       "From: me\n"
-      "Keywords: \t\n"
-      " more\n"          // goes to FROM, the last field taken
+      "Keywords: \t\n"   // empty value
+      " more\n"          // belongs to Keywords, which is dropped
       "X:Y: z\n"         // the name may hold colons
       ": nameless\n"
-      "garbage line\n");
-  EXPECT_EQ(headers["FROM"], "me more");
+      "garbage line\n"
+      "\tafter garbage\n");
+  EXPECT_EQ(headers["FROM"], "me");
   EXPECT_EQ(headers["X:Y"], "z");
   EXPECT_EQ(headers.size(), 2u);
+}
+
+// Whatever other fields stand among them, and however they are written and
+// folded, the address fields' values do not change.
+TEST(ParseHeaderBlock, OtherFieldsNeverReachTheAddressFields) {
+  static const char* const kOthers[] = {
+      "References:\r\n <20240101.ABCD@example.co.jp>\r\n", "Subject:hello\r\n",
+      "In-Reply-To:\r\n\t<a@example.co.jp>\r\n", "X-Empty: \r\n x@example.co.jp\r\n",
+      "garbage\r\n <g@example.co.jp>\r\n", "Comments: ok\r\n folded@example.co.jp\r\n",
+      ": x\r\n y@example.co.jp\r\n"};
+  static const char* const kAddresses[] = {
+      "To: a@x.test\r\n", "Cc:\r\n b@x.test\r\n", "Bcc :c@x.test\r\n",
+      "To: d@x.test,\r\n e@x.test\r\n", "Resent-To: f@x.test\r\n"};
+  std::mt19937 random(21);
+  for (int round = 0; round < 2000; ++round) {
+    std::string plain, mixed;
+    int lines = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < lines; ++i) {
+      std::string address = kAddresses[random() % 5];
+      plain += address;
+      mixed += address;
+      for (int k = static_cast<int>(random() % 3); k > 0; --k) mixed += kOthers[random() % 7];
+    }
+    HeaderMap expected = Parse(plain + "\r\n"), got = Parse(mixed + "\r\n");
+    for (const char* key : {"TO", "CC", "BCC", "RESENT-TO"}) {
+      ASSERT_EQ(got[key], expected[key]) << mixed;
+    }
+  }
 }
 
 // Every first line of To, Cc and Bcc is read, whatever its form, and starts

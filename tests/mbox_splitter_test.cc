@@ -29,13 +29,15 @@ std::vector<SplitMessage> Split(const std::string& text, bool mbox, size_t max_h
 std::vector<SplitMessage> Reference(const std::string& text, bool mbox, size_t max_header) {
   std::vector<SplitMessage> out;
   bool in_header = !mbox;
+  bool after_empty = true;
   if (!mbox) out.push_back(SplitMessage{1, 0, "", false, false});
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find('\n', at);
     end = end == std::string::npos ? text.size() : end + 1;
     std::string line = text.substr(at, end - at);
-    if (mbox && line.compare(0, 5, "From ") == 0) {
+    bool empty = line == "\n" || line == "\r\n";
+    if (mbox && after_empty && line.compare(0, 5, "From ") == 0) {
       out.push_back(SplitMessage{out.size() + 1, at, "", false, false});
       in_header = true;
     } else if (in_header && !out.empty()) {
@@ -50,6 +52,7 @@ std::vector<SplitMessage> Reference(const std::string& text, bool mbox, size_t m
         m.header += line;
       }
     }
+    after_empty = empty;
     at = end;
   }
   return out;
@@ -62,7 +65,8 @@ std::string Generate(std::mt19937& random, bool mbox) {
   std::string text;
   int messages = mbox ? 1 + static_cast<int>(random() % 4) : 1;
   for (int m = 0; m < messages; ++m) {
-    if (mbox) text += "From sender@x.test Tue Dec  1 09:00:00 2026\n";
+    if (mbox) text += m == 0 ? "From sender@x.test Tue Dec  1 09:00:00 2026\n"
+                             : "\nFrom sender@x.test Tue Dec  1 09:00:00 2026\n";
     int lines = static_cast<int>(random() % 12);
     for (int l = 0; l < lines; ++l) {
       text += kLines[random() % (sizeof kLines / sizeof *kLines)];

@@ -32,6 +32,8 @@ messages["cp932.eml"] = ("From: 営業 <sales@example.co.jp>\nTo: 表 <hyo@x>, �
 # hide or lose their address.
 messages["address-forms.eml"] = (b"To:\r\n evil@bad.test\r\nCc: \r\n\tc@x.test\r\nBcc:b@x.test\r\n"
                                  b"To : t@x.test\r\ncc :d@x.test\r\n\r\n")
+messages["dropped-folds.eml"] = (b"To: evil@bad.test\r\nReferences:\r\n <id@x.test>\r\nSubject:x\r\n"
+                                 b" <a@x.test>\r\nResent-To: r@bad.test\r\n\r\n")
 messages["decoded-shapes.eml"] = (b"From: =?us-ascii?q?boss@corp.test=0D?= <me@x>\n"
                                   b"To: =?us-ascii?q?boss@corp.test=0D?= <evil@bad.test>,"
                                   b" =?us-ascii?q?=00?= <evil@bad.test>\n"

@@ -218,8 +218,23 @@ def run(r):
         ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0D?= <evil@bad.test>", GENERAL),
         ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0C?= <evil@bad.test>", GENERAL),
         ("ALL=^(.*<)?a@x\\.test>?$", "To: =?us-ascii?q?a@x.test=0D?= <evil@bad.test>", GENERAL),
-        ("[.]\nTO=^(.*<)?a@x\\.test>?$", "From: me\nTo: =?us-ascii?q?a@x.test=0D?= <evil@bad.test>",
-         notice("a@x.test\r <evil@bad.test>")),
+        ("[.]\nTO=^(.*<)?a@x\\.test>?$", "From: me\nTo: =?us-ascii?q?Boss=0D?= <evil@bad.test>",
+         notice("Boss\r <evil@bad.test>")),
+        # More than one address in a piece, by some other program's reading.
+        ("ALL=@x\\.test>?$", "To: evil@bad.test x@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: evil@bad.test; x@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: <evil@bad.test> x@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: evil@bad.test\\,x@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: evil@bad.test <x@x.test>", GENERAL),
+        ("ALL=@x\\.test>?$", "To: evil@bad.test =?us-ascii?q?=3Cx@x.test=3E?=", GENERAL),
+        ("ALL=@x\\.test>?$", "Bcc: evil@bad.test\rCc: y@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", "To: \"Sato\nTo: evil@bad.test, x@x.test\"", GENERAL),
+        ("ALL=@x\\.test>?$", "Resent-To: evil@bad.test", GENERAL),
+        # A field whose value starts on a folded line keeps it: never To's.
+        ("ALL=@x\\.test>?$", "To: evil@bad.test\nReferences:\n <20240101.ABCD@x.test>", GENERAL),
+        ("ALL=@x\\.test>?$", "To: evil@bad.test\nSubject:x\n <a@x.test>", GENERAL),
+        ("ALL=@x\\.test>?$", "To: a@x.test\nReferences:\n <id@x.test>\nCc: b@x.test\nIn-Reply-To:\n"
+                               " <evil@bad.test>", None),
         ("ALL=^nothing$", "To: =?us-ascii?q?=00?= <evil@bad.test>", GENERAL),
         ("ALL=^(.*<)?a@x\\.test>?$", "To: =?us-ascii?q?a@x.test=00?= <evil@bad.test>", GENERAL),
         ("ALL=@x\\.test>?$", "To:\n evil@bad.test", GENERAL),
@@ -234,7 +249,12 @@ def run(r):
         message = r.write("unchecked.eml", header + "\nSubject: x\n\nbody\n")
         code, out, _ = r.host("--record", "--conf", conf_u, message)
         found = boxes(out)
-        r.check("refused: %s under %s" % (header.replace("\n", "\\n"), rules.replace("\n", " ")),
+        shown = header.replace("\n", "\\n").replace("\r", "\\r")
+        if expected is None:
+            # Fields that are no address fields keep their folded lines.
+            r.check("sent: %s under %s" % (shown, rules), code == 0 and not found, out)
+            continue
+        r.check("refused: %s under %s" % (shown, rules.replace("\n", " ")),
                 code == 1 and len(found) == 1 and found[0][3] == hexof(expected) and no_leak(out),
                 out)
     # Without line separators nothing changes: the same forms, written plainly, pass.

@@ -45,7 +45,8 @@ messages = [
     message([("From", "intern@example.co.jp"),
              ("To", "friend@freemail.example.net"),
              ("Date", "Wed, 2 Dec 2026 12:00:00 +0900"),
-             ("Subject", q("café", "iso-8859-1"))], body="From the intern\r\n>From here\r\n"),
+             ("Subject", q("café", "iso-8859-1"))],
+            body="Hello,\r\nFrom the intern, a line no writer quoted\r\n>From here\r\n"),
     # refused: an unclosed quote, which the plug-in cannot check
     message([("From", "sales@example.co.jp"),
              ("To", 'evil@bad.test (O"Brien), tanaka@example.co.jp'),
@@ -54,9 +55,11 @@ messages = [
     # not a message at all
     "\x00\x01binary junk\r\n",
 ]
-mbox = "".join("From sender@example.co.jp Tue Dec  1 09:00:00 2026\r\n" + m for m in messages)
+# Each message ends in an empty line, as an mbox writer puts it.
+mbox = "".join("From sender@example.co.jp Tue Dec  1 09:00:00 2026\r\n" + m + "\r\n"
+               for m in messages)
 with open(os.path.join(HERE, "archive.mbox"), "wb") as out:
-    out.write(mbox.encode("latin-1", "strict") if False else mbox.encode("utf-8"))
+    out.write(mbox.encode("utf-8"))
 
 folder = os.path.join(HERE, "folder")
 os.makedirs(os.path.join(folder, "sub"), exist_ok=True)

@@ -81,19 +81,51 @@ bool AllowsEveryone(const std::string& text) {
   }
 }
 
-// True when a match must reach the end of the text: the pattern ends in an
-// unescaped "$", or "\z" / "\Z".
-bool AnchoredAtEnd(const std::string& pattern) {
-  size_t n = pattern.size();
-  if (n >= 2 && pattern[n - 2] == '\\' && (pattern[n - 1] == 'z' || pattern[n - 1] == 'Z')) {
-    size_t slashes = 0;
-    for (size_t i = n - 2; i < n && pattern[i] == '\\'; --i) ++slashes;
-    return slashes % 2 == 1;
+// The pattern's top-level alternatives ("a|b(c|d)" gives "a" and "b(c|d)").
+std::vector<std::string> TopLevelBranches(const std::string& pattern) {
+  std::vector<std::string> branches(1);
+  int depth = 0;
+  bool in_class = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      branches.back() += pattern.substr(i++, 2);
+      continue;
+    }
+    if (in_class) {
+      in_class = c != ']';
+    } else if (c == '[') {
+      in_class = true;
+      if (i + 1 < pattern.size() && pattern[i + 1] == ']') branches.back() += pattern[i++];
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && depth > 0) {
+      --depth;
+    } else if (c == '|' && depth == 0) {
+      branches.emplace_back();
+      continue;
+    }
+    branches.back() += c;
   }
-  if (n == 0 || pattern[n - 1] != '$') return false;
-  size_t slashes = 0;
-  for (size_t i = n - 1; i-- > 0 && pattern[i] == '\\';) ++slashes;
-  return slashes % 2 == 0;
+  return branches;
+}
+
+// True when every match must reach the end of the text: each top-level
+// alternative ends in an unescaped "$", or "\z" / "\Z".
+bool AnchoredAtEnd(const std::string& pattern) {
+  for (const std::string& branch : TopLevelBranches(pattern)) {
+    size_t n = branch.size();
+    size_t slashes = 0;
+    if (n >= 2 && (branch[n - 1] == 'z' || branch[n - 1] == 'Z') && branch[n - 2] == '\\') {
+      for (size_t i = n - 1; i-- > 0 && branch[i] == '\\';) ++slashes;
+      if (slashes % 2 == 1) continue;
+      return false;
+    }
+    if (n == 0 || branch[n - 1] != '$') return false;
+    for (size_t i = n - 1; i-- > 0 && branch[i] == '\\';) ++slashes;
+    if (slashes % 2 != 0) return false;
+  }
+  return true;
 }
 
 // A "." outside brackets, not escaped, between a letter or digit and a

@@ -62,6 +62,10 @@ const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
     case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
     case sendwarden::ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
     case sendwarden::ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
+    case sendwarden::ExtractionFault::kHiddenLineBreak: return Say(l, Msg::kHiddenLineBreak);
+    case sendwarden::ExtractionFault::kNotOneAddress: return Say(l, Msg::kNotOneAddress);
+    case sendwarden::ExtractionFault::kAddressFromDecoding:
+      return Say(l, Msg::kAddressFromDecoding);
     case sendwarden::ExtractionFault::kNone: break;
   }
   return "";

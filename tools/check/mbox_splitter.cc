@@ -52,9 +52,15 @@ void MboxSplitter::Feed(const char* data, size_t size) {
   }
 }
 
+// A "From " line starts a message at the start of the stream or after an
+// empty line; anywhere else it is a body line that a writer did not quote.
+bool MboxSplitter::StartsMessage() const {
+  return mbox_ && afterEmptyLine_ && lineLength_ >= kFromLength &&
+         line_.compare(0, kFromLength, "From ") == 0;
+}
+
 void MboxSplitter::EndOfLine() {
-  bool starts_message = mbox_ && lineLength_ >= kFromLength &&
-                        line_.compare(0, kFromLength, "From ") == 0;
+  bool starts_message = StartsMessage();
   if (starts_message) {
     EmitMessage();
     StartMessage(lineOffset_);
@@ -71,6 +77,7 @@ void MboxSplitter::EndOfLine() {
       message_.header += line_;
     }
   }
+  afterEmptyLine_ = line_ == "\n" || line_ == "\r\n";
   lineOffset_ = offset_;
   line_.clear();
   lineLength_ = 0;
@@ -79,8 +86,7 @@ void MboxSplitter::EndOfLine() {
 void MboxSplitter::Finish() {
   if (lineLength_ > 0) {
     // A last line without a line end.
-    bool starts_message = mbox_ && lineLength_ >= kFromLength &&
-                          line_.compare(0, kFromLength, "From ") == 0;
+    bool starts_message = StartsMessage();
     if (!starts_message && state_ == State::kHeader && line_ != "\r") {
       if (message_.header.size() + lineLength_ > maxHeader_) {
         message_.headerTooLong = true;

@@ -1,7 +1,7 @@
 // Cuts a stream of bytes into mail messages and keeps each one's header
 // block, without ever holding more than one header block: an mbox (messages
-// after lines that start with "From ") or a single message. Bodies are only
-// looked at for the next "From " line.
+// after lines that start with "From ", at the start or after an empty line)
+// or a single message. Bodies are only looked at for the next "From " line.
 #ifndef SENDWARDEN_TOOLS_CHECK_MBOX_SPLITTER_H_
 #define SENDWARDEN_TOOLS_CHECK_MBOX_SPLITTER_H_
 
@@ -25,7 +25,8 @@ class MboxSplitter {
   using Sink = std::function<void(SplitMessage&&)>;
 
   // `mbox`: messages start at lines beginning with "From " (not part of the
-  // message); otherwise the whole stream is one message. A header block
+  // message) at the start of the stream or after an empty line; otherwise
+  // the whole stream is one message. A header block
   // longer than `max_header` bytes is cut there and marked.
   MboxSplitter(bool mbox, size_t max_header, Sink sink);
 
@@ -44,6 +45,7 @@ class MboxSplitter {
  private:
   enum class State { kBeforeFirst, kHeader, kBody };
 
+  bool StartsMessage() const;
   void EndOfLine();
   void StartMessage(uint64_t offset);
   void EmitMessage();
@@ -58,6 +60,7 @@ class MboxSplitter {
   size_t lineLength_ = 0;     // the current line's whole length so far
   SplitMessage message_;
   bool inMessage_ = false;
+  bool afterEmptyLine_ = true;  // the stream's start counts as one
   uint64_t count_ = 0;
 };
 

@@ -83,6 +83,11 @@ constexpr Text kEnglish[] = {
     {Msg::kNoDecodedText, "no decoded text"},
     {Msg::kEmptiedByDecoding, "the decoded text of a recipient is empty"},
     {Msg::kAddressLost, "an address in angle brackets is missing from the decoded text"},
+    {Msg::kHiddenLineBreak, "a carriage return inside a recipient"},
+    {Msg::kNotOneAddress,
+     "a recipient that may be more than one address (text after \">\", or blanks, \";\" or a "
+     "second \"@\" without \"<...>\")"},
+    {Msg::kAddressFromDecoding, "decoding made an address out of a display name"},
     {Msg::kEngineGaveUp, "refused: the pattern engine gave up: "},
     {Msg::kScanRefused, "would be refused: "},
     {Msg::kScanMessageAt, "message %llu, byte %llu"},
@@ -181,6 +186,11 @@ constexpr Text kJapanese[] = {
     {Msg::kNoDecodedText, "復号した文字列がありません"},
     {Msg::kEmptiedByDecoding, "宛先を復号すると空になります"},
     {Msg::kAddressLost, "< > で囲まれたアドレスが復号後の文字列にありません"},
+    {Msg::kHiddenLineBreak, "宛先の中に CR があります"},
+    {Msg::kNotOneAddress,
+     "1 つの宛先に複数のアドレスが入っているかもしれません（「>」の後の文字、または「<...>」なしの"
+     "空白・「;」・2 つ目の「@」）"},
+    {Msg::kAddressFromDecoding, "表示名を復号するとアドレスの形になります"},
     {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: "},
     {Msg::kScanRefused, "送信中止になるメール: "},
     {Msg::kScanMessageAt, "%llu 通目、%llu バイト目"},

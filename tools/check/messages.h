@@ -66,6 +66,9 @@ enum class Msg {
   kNoDecodedText,
   kEmptiedByDecoding,
   kAddressLost,
+  kHiddenLineBreak,
+  kNotOneAddress,
+  kAddressFromDecoding,
   kEngineGaveUp,          // + engine message
   kScanRefused,           // + where
   kScanMessageAt,         // "message %llu, byte %llu"

@@ -251,9 +251,15 @@ ScanItem DecideMessage(const std::string& header, const AllowConfig& config, Lan
 
   item.from =
       sendwarden_tools::DecodeEncodedWords(headers["FROM"], &sendwarden_tools::ConvertToCp932);
-  sendwarden_tools::ToolDecoder decoder;
-  sendwarden::Extraction extraction = sendwarden::ExtractRecipients(headers, decoder);
   item.outcome = Outcome::kRefuse;
+  sendwarden_tools::ToolDecoder decoder;
+  sendwarden::Extraction extraction;
+  try {
+    extraction = sendwarden::ExtractRecipients(headers, decoder);
+  } catch (const std::exception& error) {
+    item.reason = Say(l, Msg::kScanEngineGaveUp) + std::string(error.what());
+    return item;
+  }
   if (extraction.fault != sendwarden::ExtractionFault::kNone) {
     item.reason = Say(l, Msg::kScanCannotCheck) + extraction.faultField + ": " +
                   FaultText(extraction.fault, l);

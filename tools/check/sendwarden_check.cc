@@ -145,16 +145,19 @@ int Refuse(const std::string& why, const std::string& sender, Language l) {
 int Test(const TestRequest& request, Language l) {
   ToolDecoder decoder;
   sendwarden::Extraction extraction;
-  if (!request.message.empty()) {
-    std::string message;
-    if (!ReadMessage(request.message, &message)) {
-      PrintError(Say(l, Msg::kCannotRead) + request.message + "\n");
-      return 2;
-    }
+  std::string message;
+  if (!request.message.empty() && !ReadMessage(request.message, &message)) {
+    PrintError(Say(l, Msg::kCannotRead) + request.message + "\n");
+    return 2;
+  }
+  try {
     // The host hands the plug-in a NUL-terminated text.
-    extraction = sendwarden::ExtractRecipients(message.c_str(), decoder);
-  } else {
-    extraction = sendwarden::ExtractRecipients(request.fields, decoder);
+    extraction = request.message.empty()
+                     ? sendwarden::ExtractRecipients(request.fields, decoder)
+                     : sendwarden::ExtractRecipients(message.c_str(), decoder);
+  } catch (const std::exception& error) {
+    // The plug-in refuses a message it cannot read; so does its tester.
+    return Refuse(Say(l, Msg::kEngineGaveUp) + std::string(error.what()), "", l);
   }
 
   // The plug-in refuses every send when its configuration cannot be read;

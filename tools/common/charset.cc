@@ -50,7 +50,11 @@ std::string FromIso2022Jp(const std::string& bytes) {
       } else if (escape.compare(0, 3, "$(D") == 0) {
         set = Set::kOther, i += 3;
       } else {
+        // Another escape: its intermediate bytes and its final byte go.
         out += '?';
+        size_t k = i + 1;
+        while (k < bytes.size() && bytes[k] >= 0x20 && bytes[k] <= 0x2F) ++k;
+        i = k < bytes.size() ? k : bytes.size() - 1;
       }
       continue;
     }
@@ -90,6 +94,8 @@ std::string FromEucJp(const std::string& bytes) {
       out += static_cast<char>(c);
     } else if ((c == 0x8E || (c >= 0xA1 && c <= 0xFE)) && i + 1 >= bytes.size()) {
       break;  // cut short at the end: nothing
+    } else if (c == 0x8F && i + 2 >= bytes.size()) {
+      break;
     } else if (c == 0x8E) {
       unsigned char kana = static_cast<unsigned char>(bytes[++i]);
       out += kana >= 0xA1 && kana <= 0xDF ? static_cast<char>(kana) : '?';

@@ -153,40 +153,48 @@ std::string DecodeEncodedWords(const std::string& text, CharsetConverter convert
   }
   if (words.empty()) return text;
 
-  std::string out;
-  size_t cursor = 0;
-  size_t i = 0;
-  while (i < words.size()) {
-    out.append(text, cursor, words[i].begin - cursor);
-    // A run: words separated by blanks only, in one charset.
+  auto only_blanks = [&text](size_t from, size_t to) {
+    for (size_t k = from; k < to; ++k) {
+      if (!IsBlank(text[k])) return false;
+    }
+    return true;
+  };
+
+  // Runs of words separated by blanks only, in one charset and encoding,
+  // each converted as one.
+  struct Run {
+    size_t first, last;
+    bool converted;
+    std::string text;
+  };
+  std::vector<Run> runs;
+  for (size_t i = 0; i < words.size();) {
     size_t last = i;
     std::string bytes = words[i].bytes;
     while (last + 1 < words.size() && !IsStateful(words[i].charset) &&
            words[last + 1].encoding == words[i].encoding &&
-           SameCharset(words[last + 1].charset, words[i].charset)) {
-      bool only_blanks = true;
-      for (size_t k = words[last].end; k < words[last + 1].begin; ++k) {
-        if (!IsBlank(text[k])) only_blanks = false;
-      }
-      if (!only_blanks) break;
+           SameCharset(words[last + 1].charset, words[i].charset) &&
+           only_blanks(words[last].end, words[last + 1].begin)) {
       bytes += words[++last].bytes;
     }
-    std::string converted;
-    if (convert(bytes, words[i].charset, &converted)) {
-      out += converted;
-    } else {
-      out.append(text, words[i].begin, words[last].end - words[i].begin);
-    }
-    cursor = words[last].end;
-    // Blanks between this run and a following encoded word go too.
-    if (last + 1 < words.size()) {
-      bool only_blanks = true;
-      for (size_t k = cursor; k < words[last + 1].begin; ++k) {
-        if (!IsBlank(text[k])) only_blanks = false;
-      }
-      if (only_blanks) cursor = words[last + 1].begin;
-    }
+    Run run{i, last, false, std::string()};
+    run.converted = convert(bytes, words[i].charset, &run.text);
+    if (!run.converted) run.text = text.substr(words[i].begin, words[last].end - words[i].begin);
+    runs.push_back(std::move(run));
     i = last + 1;
+  }
+
+  // The blanks between two decoded runs go; those beside a word left as it
+  // stands stay.
+  std::string out;
+  size_t cursor = 0;
+  for (size_t r = 0; r < runs.size(); ++r) {
+    size_t begin = words[runs[r].first].begin;
+    bool joined = r > 0 && runs[r - 1].converted && runs[r].converted &&
+                  only_blanks(cursor, begin);
+    if (!joined) out.append(text, cursor, begin - cursor);
+    out += runs[r].text;
+    cursor = words[runs[r].last].end;
   }
   out.append(text, cursor, std::string::npos);
   return out;

@@ -1,0 +1,127 @@
+// No recipient reaches the host unchecked. Address fields are generated from
+// recipients (some refused, some allowed, some only quoted names) written in
+// every form that might hide one: separators that are no separators, text
+// after an angle address, escapes, quotes, line breaks, encoded words,
+// repeated and Resent- fields. Whenever a refused address is one of the
+// recipients, the message must be refused.
+#include "message/recipients.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "check/recipient_check.h"
+#include "config/config_loader.h"
+#include "tests/test_support.h"
+#include "tools/common/encoded_words.h"
+
+namespace sendwarden {
+namespace {
+
+// Decodes encoded words byte for byte, as a mail client would hand them over.
+class WordDecoder : public HeaderDecoder {
+ public:
+  bool DecodeAddress(const std::string& piece, std::string* decoded) override {
+    *decoded = sendwarden_tools::DecodeEncodedWords(piece, &KeepBytes);
+    return true;
+  }
+  bool DecodeSender(const std::string& from, std::string* decoded) override {
+    return DecodeAddress(from, decoded);
+  }
+
+ private:
+  static bool KeepBytes(const std::string& bytes, const std::string&, std::string* out) {
+    *out = bytes;
+    return true;
+  }
+};
+
+struct Field {
+  std::string text;
+  bool refusedRecipient = false;  // a refused address is one of its recipients
+};
+
+class Generator {
+ public:
+  explicit Generator(uint32_t seed) : random_(seed) {}
+  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
+
+  // One recipient as written; `refused` says whether it goes to bad.test.
+  std::string Recipient(bool* refused) {
+    *refused = Below(3) == 0;
+    std::string address = *refused ? "evil@bad.test" : "x@example.co.jp";
+    switch (Below(7)) {
+      case 0: return address;
+      case 1: return "<" + address + ">";
+      case 2: return "Name <" + address + ">";
+      case 3: return "\"Doe, John\" <" + address + ">";
+      case 4: return "\"x@example.co.jp\" <" + address + ">";
+      case 5: return "=?us-ascii?q?Boss?= <" + address + ">";
+      default: return "=?utf-8?q?" + std::string(*refused ? "Evil" : "Good") + "?= <" + address + ">";
+    }
+  }
+
+  // A text that joins two recipients: a real separator, or one that is none.
+  std::string Joint() {
+    static const char* const kJoints[] = {", ", ",", " , ", " ", "; ", ";", "\\,", "\r",
+                                          " (c) ", "\t", "\x95\\,", ",\r\n ", ", \"x\" "};
+    return kJoints[Below(13)];
+  }
+
+  Field Make() {
+    Field field;
+    int count = 1 + Below(3);
+    for (int i = 0; i < count; ++i) {
+      bool refused;
+      std::string recipient = Recipient(&refused);
+      field.refusedRecipient = field.refusedRecipient || refused;
+      if (i > 0) field.text += Joint();
+      field.text += recipient;
+      // A decoded name that would make another address, or hide this one.
+      if (Below(8) == 0) field.text += " =?us-ascii?q?=3Cx@example.co.jp=3E?=";
+      if (Below(8) == 0) field.text += " x@example.co.jp";
+    }
+    return field;
+  }
+
+ private:
+  std::mt19937 random_;
+};
+
+TEST(ExtractRecipients, ARefusedAddressAmongTheRecipientsIsNeverSent) {
+  testing::ScratchDir dir;
+  std::string path = dir.File("Sendwarden.conf");
+  testing::WriteFile(path, "ALL=@example\\.co\\.jp>?$\nALL=^(.*<)?x@example\\.co\\.jp>?$\n");
+  AllowConfig config;
+  ASSERT_TRUE(LoadAllowConfig(path, config));
+
+  Generator generate(18);
+  static const char* const kFields[] = {"To", "Cc", "Bcc", "Resent-To", "to", "CC :", "Bcc:"};
+  int refused_recipient = 0, sent = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string message = "From: me@example.co.jp\r\n";
+    bool refused = false;
+    int fields = 1 + generate.Below(3);
+    for (int f = 0; f < fields; ++f) {
+      Field field = generate.Make();
+      refused = refused || field.refusedRecipient;
+      std::string name = kFields[generate.Below(7)];
+      message += name + (name.back() == ':' ? "" : ": ") + field.text + "\r\n";
+    }
+    message += "Subject: x\r\n\r\n";
+    WordDecoder decoder;
+    Extraction extraction = ExtractRecipients(message.c_str(), decoder);
+    bool allowed = extraction.fault == ExtractionFault::kNone &&
+                   CheckRecipients(config, extraction.recipients).allowed;
+    if (refused) {
+      ++refused_recipient;
+      ASSERT_FALSE(allowed) << message;
+    }
+    sent += allowed;
+  }
+  EXPECT_GT(refused_recipient, 10000);
+  EXPECT_GT(sent, 500);  // the generator also writes messages that may go
+}
+
+}  // namespace
+}  // namespace sendwarden
