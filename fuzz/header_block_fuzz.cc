@@ -16,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (const auto& entry : headers) {
     // Only an address field may be started by a line with an empty value.
-    bool address = entry.first == "TO" || entry.first == "CC" || entry.first == "BCC";
+    std::string field = entry.first.compare(0, 7, "RESENT-") == 0 ? entry.first.substr(7)
+                                                                  : entry.first;
+    bool address = field == "TO" || field == "CC" || field == "BCC";
     if (entry.first.empty() || (entry.second.empty() && !address)) __builtin_trap();
     for (char c : entry.first) {
       if (c >= 'a' && c <= 'z') __builtin_trap();  // keys are upper-cased
