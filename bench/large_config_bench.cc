@@ -67,13 +67,14 @@ using sendwarden::MillisecondsSince;
 namespace fs = std::filesystem;
 
 // What the operating system's heap has handed out, overhead included: the
-// process's private bytes on Windows, the C library's bytes in use on Linux.
+// process's committed bytes on Windows (PagefileUsage, which Wine keeps up to
+// date), the C library's bytes in use on Linux.
 double HeapMegabytes() {
 #ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS_EX counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return static_cast<double>(counters.PrivateUsage) / (1 << 20);
+  PROCESS_MEMORY_COUNTERS counters;
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return static_cast<double>(counters.PagefileUsage) / (1 << 20);
 #else
   struct mallinfo2 info = mallinfo2();
   return static_cast<double>(info.uordblks + info.hblkhd) / (1 << 20);
