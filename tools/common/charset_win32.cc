@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tools/common/charset.h"
+#include "tools/common/recode_win32.h"
 
 namespace sendwarden_tools {
 
@@ -40,36 +41,13 @@ bool PlatformConvertToCp932(const std::string& bytes, const std::string& charset
                             std::string* out) {
   UINT code_page = CodePageOf(charset);
   if (code_page == 0 || !IsValidCodePage(code_page)) return false;
-  out->clear();
-  if (bytes.empty()) return true;
-  int wide_length = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                        nullptr, 0);
-  if (wide_length <= 0) return false;
-  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
-                      wide_length);
   // No best fit: a character code page 932 lacks becomes "?", as iconv makes
   // it, not a look-alike.
-  int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, nullptr,
-                                   0, "?", nullptr);
-  out->resize(static_cast<size_t>(length));
-  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, &(*out)[0], length,
-                      "?", nullptr);
+  *out = Recode(bytes, code_page, 932, true);
   return true;
 }
 
-std::string Cp932ToUtf8(const std::string& text) {
-  if (text.empty()) return text;
-  int wide_length =
-      MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
-  MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), &wide[0], wide_length);
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr,
-                                   nullptr);
-  std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, &out[0], length, nullptr, nullptr);
-  return out;
-}
+std::string Cp932ToUtf8(const std::string& text) { return Recode(text, 932, CP_UTF8); }
 
 bool IsValidCp932(const std::string& bytes) {
   if (bytes.empty()) return true;

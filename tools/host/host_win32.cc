@@ -11,6 +11,7 @@
 
 #include "tools/common/charset.h"
 #include "tools/common/encoded_words.h"
+#include "tools/common/recode_win32.h"
 #include "tools/host/host.h"
 
 namespace sendwarden_host {
@@ -83,17 +84,7 @@ std::string DefaultModulePath() {
 }
 
 std::string ToTerminal(const std::string& text) {
-  if (text.empty()) return text;
-  int wide_length = MultiByteToWideChar(g_codepage, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
-  MultiByteToWideChar(g_codepage, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                      wide_length);
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr,
-                                   nullptr);
-  std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, &out[0], length, nullptr, nullptr);
-  return out;
+  return sendwarden_tools::Recode(text, g_codepage, CP_UTF8);
 }
 
 void* OpenModule(const std::string& path, std::string* error) {
