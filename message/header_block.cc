@@ -98,7 +98,11 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       current_field = groups[1].str();
       ToUpperAscii(current_field);
       in_field = true;
-      headers[current_field].append(groups[2].first, groups[2].second);
+      std::string& value = headers[current_field];
+      // A second From is kept apart by a line feed, which no line holds, so
+      // that the extraction can tell there were two.
+      if (current_field == "FROM" && !value.empty()) value += '\n';
+      value.append(groups[2].first, groups[2].second);
     }
   }
 }

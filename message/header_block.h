@@ -12,7 +12,8 @@ namespace sendwarden {
 
 // Upper-cased field name -> unfolded value. A repeated field's values are
 // joined with nothing between them, except for the address fields, whose
-// values are joined with a comma; continuation lines are appended with
+// values are joined with a comma, and From, whose values are joined with a
+// line feed; continuation lines are appended with
 // nothing between them and keep their leading blanks and tabs.
 using HeaderMap = std::map<std::string, std::string>;
 

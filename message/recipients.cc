@@ -5,124 +5,81 @@
 
 #include <boost/tokenizer.hpp>
 
+#include "base/ascii.h"
 #include "message/address_list.h"
+#include "message/address_reader.h"
 #include "message/header_block.h"
 
 namespace sendwarden {
 
 namespace {
 
-// True when a double quote of `value` opens and never closes, read with the
-// splitter's rules: a backslash takes the next byte, a quote toggles.
-bool HasUnclosedQuote(const std::string& value) {
-  bool quoted = false;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\\') {
-      ++i;
-    } else if (value[i] == '"') {
-      quoted = !quoted;
-    }
-  }
-  return quoted;
-}
-
 size_t Count(const std::string& text, char c) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), c));
 }
 
-// True when every "<...>" of `piece` stands in `decoded` too.
-bool AngleAddressesKept(const std::string& piece, const std::string& decoded) {
-  for (size_t open = piece.find('<'); open != std::string::npos; open = piece.find('<', open + 1)) {
-    size_t close = piece.find('>', open);
-    if (close == std::string::npos) break;
-    if (decoded.find(piece.substr(open, close - open + 1)) == std::string::npos) return false;
+// A line feed anywhere, or a carriage return before the very end, would let
+// "^" and "$" or a mail program see more than one line.
+bool HasLineBreak(const std::string& text) {
+  size_t cr = text.find('\r');
+  return text.find('\n') != std::string::npos || (cr != std::string::npos && cr + 1 != text.size());
+}
+
+// The address a piece (or its decoded text) shows the patterns: with an
+// angle address, the text between its last "<" and its last ">", with the
+// blanks just inside the brackets trimmed, and only blanks after the ">";
+// without one, the whole piece, trimmed. False when the piece has a "<"
+// that no ">" closes, or text after the ">".
+bool ShownAddress(const std::string& piece, std::string* address) {
+  std::string text = piece;
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  TrimBlanks(text);
+  size_t open = text.rfind('<');
+  if (open == std::string::npos) {
+    *address = text;
+    return true;
   }
+  size_t close = text.rfind('>');
+  if (close == std::string::npos || close < open || close + 1 != text.size()) return false;
+  *address = text.substr(open + 1, close - open - 1);
+  TrimBlanks(*address);
   return true;
 }
 
-// One token of an address field as written: its bytes, and which of them
-// stand inside double quotes. Cut where the address splitter cuts.
-struct RawToken {
-  std::string text;
-  std::vector<bool> quoted;
-};
-
-std::vector<RawToken> RawTokens(const std::string& value) {
-  std::vector<RawToken> tokens;
-  if (value.empty()) return tokens;
-  tokens.emplace_back();
-  bool quoted = false;
-  for (size_t i = 0; i < value.size(); ++i) {
-    char c = value[i];
-    if (c == ',' && !quoted) {
-      tokens.emplace_back();
-      continue;
-    }
-    RawToken& token = tokens.back();
-    if (c == '"') {
-      quoted = !quoted;
-    }
-    token.text += c;
-    token.quoted.push_back(quoted || c == '"');
-    if (c == '\\' && i + 1 < value.size()) {
-      token.text += value[++i];
-      token.quoted.push_back(quoted);
-    }
-  }
-  return tokens;
-}
-
-// Why the mail client might read a piece (as written, and as decoded) as an
-// address other than the text the check sees, or kNone. Other mail programs
-// parse the field their own way, so a piece must be one address by any
-// reading: outside quotes, no backslash; with an angle address, one "<" and
-// one ">", nothing but blanks after it and no "@" or ";" before it; without
-// one, a single word with at most one "@" and no quotes. Decoding changes
-// display names only: it neither empties a piece nor loses or makes an angle
-// address, nor (without one) makes an "@". A carriage return may end a piece
-// (a line that ended in two), but not stand inside it, where a mail program
-// may take it for a line end.
-ExtractionFault PieceFault(const RawToken& raw, const std::string& piece,
-                           const std::string& decoded) {
-  if (piece.empty()) return ExtractionFault::kNone;
-  size_t cr = piece.find('\r');
-  if (cr != std::string::npos && cr + 1 != piece.size()) return ExtractionFault::kHiddenLineBreak;
-  // What stands outside quotes, as written.
-  std::string outside;
-  bool any_quote = false;
-  for (size_t i = 0; i < raw.text.size(); ++i) {
-    if (raw.quoted[i]) {
-      any_quote = true;
-      continue;
-    }
-    if (raw.text[i] == '\\') return ExtractionFault::kNotOneAddress;
-    if (raw.text[i] != '\r') outside += raw.text[i];
-  }
-  size_t open = outside.find('<');
-  bool angle = open != std::string::npos;
-  if (angle) {
-    size_t close = outside.find('>', open);
-    if (close == std::string::npos || Count(outside, '<') != 1 || Count(outside, '>') != 1 ||
-        outside.find_first_not_of(" \t", close + 1) != std::string::npos ||
-        outside.find_first_of("@;", 0) < open) {
-      return ExtractionFault::kNotOneAddress;
-    }
-  } else {
-    std::string word = outside;
-    size_t first = word.find_first_not_of(" \t");
-    size_t last = word.find_last_not_of(" \t");
-    word = first == std::string::npos ? "" : word.substr(first, last - first + 1);
-    if (any_quote || word.find_first_of(" \t;>") != std::string::npos || Count(word, '@') > 1) {
-      return ExtractionFault::kNotOneAddress;
-    }
-  }
-  if (decoded.empty()) return ExtractionFault::kEmptiedByDecoding;
-  if (!AngleAddressesKept(piece, decoded)) return ExtractionFault::kAddressLost;
-  if (Count(decoded, '<') > Count(piece, '<') || Count(decoded, '>') > Count(piece, '>') ||
-      (!angle && Count(decoded, '@') > Count(piece, '@'))) {
-    return ExtractionFault::kAddressFromDecoding;
+// Why the reader's `member` is not what `piece` shows, or kNone.
+ExtractionFault MemberFault(const AddressMember& member, const std::string& piece) {
+  if (member.inGroup) return ExtractionFault::kGroupWithMembers;
+  if (member.route) return ExtractionFault::kRoute;
+  if (member.quotedLocalPart) return ExtractionFault::kQuotedLocalPart;
+  if (member.commentAfter) return ExtractionFault::kCommentAfterAddress;
+  if (HasLineBreak(piece)) return ExtractionFault::kHiddenLineBreak;
+  std::string shown;
+  if (!ShownAddress(piece, &shown) || shown != member.addrSpec) {
+    return ExtractionFault::kAddressDiffers;
   }
   return ExtractionFault::kNone;
+}
+
+// Why `decoded` might be read as another recipient than `piece`, or kNone.
+// Decoding changes display names only: it neither empties a piece nor
+// loses or makes an address.
+ExtractionFault DecodedFault(const AddressMember& member, const std::string& piece,
+                             const std::string& decoded) {
+  if (decoded.empty()) return ExtractionFault::kEmptiedByDecoding;
+  if (HasLineBreak(decoded)) return ExtractionFault::kHiddenLineBreak;
+  if (Count(decoded, '<') > Count(piece, '<') || Count(decoded, '>') > Count(piece, '>') ||
+      (!member.angle && Count(decoded, '@') > Count(piece, '@'))) {
+    return ExtractionFault::kAddressFromDecoding;
+  }
+  std::string shown;
+  if (!ShownAddress(decoded, &shown) || shown != member.addrSpec) {
+    return ExtractionFault::kAddressLost;
+  }
+  return ExtractionFault::kNone;
+}
+
+bool IsBlankPiece(const std::string& piece) {
+  return piece.find_first_not_of(" \t") == std::string::npos;
 }
 
 // A field's value with its Resent- counterpart's: a message sent on again
@@ -191,46 +148,77 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
   std::string decoded;
   for (Field field : kAddressFields) {
     const std::string field_value = FieldValue(headers, field);
+    const char* key = FieldKey(field);
     try {
       SplitAddressList(field_value, pieces);
     } catch (const boost::escaped_list_error& error) {
-      return fail(ExtractionFault::kMalformedEscape, FieldKey(field), error.what());
+      return fail(ExtractionFault::kMalformedEscape, key, error.what());
     }
-    if (HasUnclosedQuote(field_value)) {
-      return fail(ExtractionFault::kUnclosedQuote, FieldKey(field), field_value);
+    AddressReading reading = ReadAddressList(field_value);
+    if (reading.error != AddressSyntax::kNone) {
+      out.syntax = reading.error;
+      return fail(ExtractionFault::kUnreadable, key, field_value);
     }
-    // The same cuts, as written: a mismatch would mean the two readings
-    // disagree, and then neither can be trusted.
-    std::vector<RawToken> raw = RawTokens(field_value);
-    if (raw.size() != pieces.size()) {
-      return fail(ExtractionFault::kNotOneAddress, FieldKey(field), field_value);
+    size_t non_empty = static_cast<size_t>(
+        std::count_if(pieces.begin(), pieces.end(), [](const std::string& p) { return !IsBlankPiece(p); }));
+    if (non_empty != reading.members.size()) {
+      out.quoteInComment = reading.quoteInComment;
+      out.commaInComment = reading.commaInComment;
+      return fail(ExtractionFault::kPiecesDiffer, key, field_value);
     }
     std::string& lines = out.recipients.Lines(field);
-    for (size_t i = 0; i < pieces.size(); ++i) {
-      const std::string& piece = pieces[i];
-      if (!decoder.DecodeAddress(piece, &decoded)) {
-        return fail(ExtractionFault::kNoDecodedText, FieldKey(field), piece);
+    size_t next_member = 0;
+    for (const std::string& piece : pieces) {
+      const AddressMember* member = nullptr;
+      if (!IsBlankPiece(piece)) {
+        member = &reading.members[next_member++];
+        if (member->kind == AddressMember::Kind::kMailbox) {
+          ExtractionFault fault = MemberFault(*member, piece);
+          if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
+        }
       }
-      ExtractionFault fault = PieceFault(raw[i], piece, decoded);
-      if (fault != ExtractionFault::kNone) return fail(fault, FieldKey(field), piece);
+      if (!decoder.DecodeAddress(piece, &decoded)) {
+        return fail(ExtractionFault::kNoDecodedText, key, piece);
+      }
+      if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) continue;
+      if (member != nullptr) {
+        ExtractionFault fault = DecodedFault(*member, piece, decoded);
+        if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
+      }
       lines += decoded;
       lines += '\n';
     }
   }
-  if (!decoder.DecodeSender(value("FROM"), &out.recipients.sender)) {
-    return fail(ExtractionFault::kNoDecodedText, "FROM", value("FROM"));
+
+  // The sender chooses sections, so it may name one mailbox at most, and
+  // only one it is sent from: header_block joins a repeated From with a
+  // line feed, which no line holds.
+  const std::string& from = value("FROM");
+  if (from.find('\n') != std::string::npos) return fail(ExtractionFault::kTwoSenders, "FROM", from);
+  AddressReading sender = ReadAddressList(from);
+  if (sender.error != AddressSyntax::kNone) {
+    if (from.find('@') != std::string::npos) {
+      out.syntax = sender.error;
+      return fail(ExtractionFault::kSenderUnreadable, "FROM", from);
+    }
+  } else {
+    size_t mailboxes = 0;
+    for (const AddressMember& member : sender.members) {
+      if (member.kind == AddressMember::Kind::kMailbox) ++mailboxes;
+      if (member.inGroup) mailboxes = 2;
+    }
+    if (mailboxes > 1) return fail(ExtractionFault::kSenderNotOne, "FROM", from);
+  }
+  if (!decoder.DecodeSender(from, &out.recipients.sender)) {
+    return fail(ExtractionFault::kNoDecodedText, "FROM", from);
+  }
+  const std::string& sender_text = out.recipients.sender;
+  for (char c : {'@', '<', '>'}) {
+    if (Count(sender_text, c) > Count(from, c)) {
+      return fail(ExtractionFault::kSenderFromDecoding, "FROM", from);
+    }
   }
   return out;
-}
-
-bool IdentityDecoder::DecodeAddress(const std::string& piece, std::string* decoded) {
-  *decoded = piece;
-  return true;
-}
-
-bool IdentityDecoder::DecodeSender(const std::string& from, std::string* decoded) {
-  *decoded = from;
-  return true;
 }
 
 }  // namespace sendwarden

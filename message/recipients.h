@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "message/address_reader.h"
 #include "message/header_block.h"
 
 namespace sendwarden {
@@ -48,43 +49,55 @@ class HeaderDecoder {
 // Why a message cannot be checked. Every fault refuses the send.
 enum class ExtractionFault {
   kNone,
-  kMalformedEscape,   // a backslash the address splitter rejects
-  kUnclosedQuote,     // a double quote that never closes: the rest would be one piece
-  kNoDecodedText,     // the decoder gave no text for a piece or the sender
-  kEmptiedByDecoding, // a piece with text decoded to nothing (a NUL, say)
-  kAddressLost,       // a "<...>" of the piece is not in its decoded text
-  kHiddenLineBreak,   // a carriage return inside a piece
-  kNotOneAddress,     // text after the angle address, or a bare piece that is not one word
+  kMalformedEscape,      // a backslash the address splitter rejects
+  kNoDecodedText,        // the decoder gave no text for a piece or the sender
+  kEmptiedByDecoding,    // a piece with text decoded to nothing (a NUL, say)
+  kAddressLost,          // the decoded text shows another address than the piece
+  kHiddenLineBreak,      // a line feed, or a carriage return before the end, in a piece
   kAddressFromDecoding,  // decoding made an angle bracket (or, bare, an "@")
+  kUnreadable,           // the address reader cannot read the field: `syntax` says why
+  kPiecesDiffer,         // the splitter and the reader cut the field differently
+  kAddressDiffers,       // a piece shows the patterns another address than its mailbox's
+  kGroupWithMembers,     // "name: a@x, b@y;"
+  kQuotedLocalPart,      // '"a b"@x': refused on purpose
+  kRoute,                // "<@relay:a@x>": refused on purpose
+  kCommentAfterAddress,  // "a@x (comment)" without angle brackets: refused on purpose
+  kTwoSenders,           // two From lines
+  kSenderNotOne,         // a From with more than one mailbox, or a group with members
+  kSenderUnreadable,     // a From with an "@" that the reader cannot read
+  kSenderFromDecoding,   // decoding the From brings in an "@", "<" or ">"
 };
 
 struct Extraction {
   Recipients recipients;
   ExtractionFault fault = ExtractionFault::kNone;
   std::string faultField;   // "TO", "CC", "BCC" or "FROM"
-  std::string faultDetail;  // the piece or the splitter's message
+  std::string faultDetail;  // the piece, the field value or the splitter's message
+  // With kUnreadable and kSenderUnreadable: why the reader stopped.
+  AddressSyntax syntax = AddressSyntax::kNone;
+  // With kPiecesDiffer: what in the field makes the two readings differ.
+  bool quoteInComment = false;
+  bool commaInComment = false;
 };
 
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
 // Bcc (in that order; each with its Resent- counterpart) into pieces and
 // decodes each in turn, then decodes the whole From value. Stops at the
-// first fault. Each piece must be one address, as written and as decoded
-// (see PieceFault in the .cc): otherwise the text the check would see may
-// not be the recipient the mail goes to. May throw std::bad_alloc, and the
-// pattern engine's errors on lines too complex for it.
+// first fault.
+//
+// The address reader is the judge: every non-empty piece must be one
+// mailbox the reader finds in the field, in the same order, one to one, and
+// show the patterns that mailbox's addr-spec byte for byte, as written and
+// as decoded (see ShownAddress in the .cc). A piece the reader sees as a
+// group that names nobody is decoded but not checked. The sender may not
+// name more than one mailbox, nor gain an address by decoding. May throw
+// std::bad_alloc, and the pattern engine's errors on lines too complex for it.
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 
 // The same from fields already read: "TO", "CC", "BCC" and "FROM" of
 // `headers` (absent ones read as empty).
 Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder);
 
-// A decoder that hands every text back unchanged, for texts that are
-// already decoded.
-class IdentityDecoder : public HeaderDecoder {
- public:
-  bool DecodeAddress(const std::string& piece, std::string* decoded) override;
-  bool DecodeSender(const std::string& from, std::string* decoded) override;
-};
 
 }  // namespace sendwarden
 

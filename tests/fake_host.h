@@ -1,7 +1,7 @@
-// A fake mail client for tests and fuzzing: decodes a header text by putting
-// it in braces (so a check that saw the raw text is caught), or, with
-// decodeWords, by decoding its encoded words byte for byte (so that decoded
-// texts with a NUL or a CR inside reach the plug-in); records every call, and
+// A fake mail client for tests and fuzzing: decodes a header text's encoded
+// words byte for byte (so that decoded texts with a NUL or a CR inside reach
+// the plug-in), or, without decodeWords, puts the text in braces (which the
+// plug-in refuses for any piece but an empty one); records every call, and
 // tracks each text it hands out until it is freed.
 #ifndef SENDWARDEN_TESTS_FAKE_HOST_H_
 #define SENDWARDEN_TESTS_FAKE_HOST_H_
@@ -22,7 +22,7 @@ struct FakeHost {
   int unknownFrees = 0;              // frees of texts not handed out or already freed
   int badArguments = 0;              // BKA_MIMEHeader calls not of the form (text, null, 0, 0)
   int nullAtCall = -1;               // this BKA_MIMEHeader call (0-based) returns null
-  bool decodeWords = false;          // decode encoded words instead of adding brackets
+  bool decodeWords = true;           // decode encoded words instead of adding braces
 
   // True when every text handed out was freed exactly once.
   bool AllFreedOnce() const;

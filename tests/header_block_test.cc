@@ -42,7 +42,7 @@ TEST(ParseHeaderBlock, FoldedAndRepeatedFields) {
   EXPECT_EQ(headers["TO"], "first second\tthird,again");
   EXPECT_EQ(headers["CC"], "x@y,z@y");
   EXPECT_EQ(headers["BCC"], "b1,b2");
-  EXPECT_EQ(headers["FROM"], "f1f2");
+  EXPECT_EQ(headers["FROM"], "f1\nf2");  // kept apart: two senders refuse
   EXPECT_EQ(headers["SUBJECT"], "abc  ");
   EXPECT_EQ(headers.size(), 5u);
 }

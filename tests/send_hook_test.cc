@@ -58,19 +58,20 @@ TEST_F(SendHookTest, NoRecipientsStillDecodesTheSenderAndChecks) {
 }
 
 TEST_F(SendHookTest, FieldNamesInAnyCaseAndEmptyPiecesGiveLines) {
-  // Decoded lines reach the check: "{}" is the host's text for an empty piece.
-  UseConfig("TO=^\\{[a-c]?\\}$\nCC=^\\{d\\}$\nBCC=^\\{e\\}$\n");
-  EXPECT_EQ(Send("to: a,,b,\ncC: d\nbcc: e\nfrom: x\n\n"), 0);
-  EXPECT_EQ(host_.texts, std::vector<std::string>({"a", "", "b", "", "d", "e", "x"}));
+  // Decoded lines reach the check, an empty one for each empty piece.
+  UseConfig("TO=^(Bo <a@x>|b)?$\nCC=^d$\nBCC=^e$\n");
+  EXPECT_EQ(Send("to: =?us-ascii?Q?Bo?= <a@x>,,b,\ncC: d\nbcc: e\nfrom: x\n\n"), 0);
+  EXPECT_EQ(host_.texts,
+            std::vector<std::string>({"=?us-ascii?Q?Bo?= <a@x>", "", "b", "", "d", "e", "x"}));
   ExpectAllFreedOnce();
   // Raw, undecoded text would not pass.
-  UseConfig("TO=^a$\n");
-  EXPECT_EQ(Send("To: a\n\n"), -1);
+  UseConfig("TO=^=\n");
+  EXPECT_EQ(Send("To: =?us-ascii?Q?Bo?= <a@x>\n\n"), -1);
 }
 
 TEST_F(SendHookTest, SectionVerdictsUseTheDecodedSender) {
-  UseConfig("[^\\{boss@x\\}$]\nALL=.\n");
-  EXPECT_EQ(Send("From: boss@x\nTo: anyone, else\n\n"), 0);
+  UseConfig("[^Boss <boss@x>$]\nALL=.\n");
+  EXPECT_EQ(Send("From: =?us-ascii?B?Qm9zcw==?= <boss@x>\nTo: anyone, else\n\n"), 0);
   EXPECT_TRUE(boxes_.boxes().empty());
   EXPECT_EQ(Send("From: intern@x\nTo: anyone\n\n"), -1);
   ASSERT_EQ(boxes_.boxes().size(), 1u);
@@ -79,9 +80,9 @@ TEST_F(SendHookTest, SectionVerdictsUseTheDecodedSender) {
 }
 
 TEST_F(SendHookTest, RewrittenConfigurationJudgesTheNextSend) {
-  UseConfig("TO=^\\{a\\}$\n");
+  UseConfig("TO=^a$\n");
   EXPECT_EQ(Send("To: b\n\n"), -1);
-  testing::WriteFile(path_, "TO=^\\{b\\}$\n");
+  testing::WriteFile(path_, "TO=^b$\n");
   testing::ShiftFileTime(path_, 5);
   EXPECT_EQ(Send("To: b\n\n"), 0);
 }
@@ -90,7 +91,7 @@ TEST_F(SendHookTest, RewrittenConfigurationJudgesTheNextSend) {
 // start), caption "Sendwarden", one OK button, naming only this send's
 // refused addresses.
 TEST_F(SendHookTest, NoticeOwnerCaptionStyleAndOnlyThisSendsAddresses) {
-  UseConfig("ALL=^\\{ok\\}$\n[^\\{me\\}$]\nTO=^\\{ok2\\}$\n");
+  UseConfig("ALL=^ok$\n[^me$]\nTO=^ok2$\n");
   EXPECT_EQ(Send("From: me\nTo: A\n\n"), -1);
   state_.mainWindow = reinterpret_cast<WindowHandle>(0x1234);
   EXPECT_EQ(Send("From: me\nTo: ok\n\n"), 0);
@@ -101,13 +102,13 @@ TEST_F(SendHookTest, NoticeOwnerCaptionStyleAndOnlyThisSendsAddresses) {
   EXPECT_EQ(box.owner, reinterpret_cast<WindowHandle>(0x1234));
   EXPECT_EQ(box.caption, "Sendwarden");
   EXPECT_EQ(box.style, 0u);
-  EXPECT_EQ(box.text, NoticeText({"{B}"}));
+  EXPECT_EQ(box.text, NoticeText({"B"}));
 }
 
 // Every way the check can break refuses with exactly one general notice,
 // leaves no address behind for the next notice, and frees what it was given.
 TEST_F(SendHookTest, BrokenChecksFailClosed) {
-  UseConfig("ALL=^\\{ok\\}$\n[.]\nTO=^\\{never\\}$\nTO=(x+x+)+(y|z)\n");
+  UseConfig("ALL=^ok$\n[.]\nTO=^never$\nTO=(x+x+)+(y|z)\n");
   struct Case {
     const char* name;
     const char* message;

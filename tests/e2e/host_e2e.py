@@ -218,8 +218,9 @@ def run(r):
         ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0D?= <evil@bad.test>", GENERAL),
         ("ALL=@corp\\.test>?$", "To: =?us-ascii?q?boss@corp.test=0C?= <evil@bad.test>", GENERAL),
         ("ALL=^(.*<)?a@x\\.test>?$", "To: =?us-ascii?q?a@x.test=0D?= <evil@bad.test>", GENERAL),
+        # A decoded carriage return would hide a second line from "^" and "$".
         ("[.]\nTO=^(.*<)?a@x\\.test>?$", "From: me\nTo: =?us-ascii?q?Boss=0D?= <evil@bad.test>",
-         notice("Boss\r <evil@bad.test>")),
+         GENERAL),
         # More than one address in a piece, by some other program's reading.
         ("ALL=@x\\.test>?$", "To: evil@bad.test x@x.test", GENERAL),
         ("ALL=@x\\.test>?$", "To: evil@bad.test; x@x.test", GENERAL),

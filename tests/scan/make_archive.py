@@ -47,7 +47,7 @@ messages = [
              ("Date", "Wed, 2 Dec 2026 12:00:00 +0900"),
              ("Subject", q("café", "iso-8859-1"))],
             body="Hello,\r\nFrom the intern, a line no writer quoted\r\n>From here\r\n"),
-    # refused: an unclosed quote, which the plug-in cannot check
+    # refused: a quote inside a comment, which the splitter reads otherwise
     message([("From", "sales@example.co.jp"),
              ("To", 'evil@bad.test (O"Brien), tanaka@example.co.jp'),
              ("Date", "Thu, 3 Dec 2026 08:00:00 +0900"),

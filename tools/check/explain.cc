@@ -55,18 +55,69 @@ void ExplainRule(const AllowConfig& config, const RuleTrace& rule, Language l,
 
 }  // namespace
 
-const char* FaultText(sendwarden::ExtractionFault fault, Language l) {
-  switch (fault) {
-    case sendwarden::ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
-    case sendwarden::ExtractionFault::kUnclosedQuote: return Say(l, Msg::kUnclosedQuote);
-    case sendwarden::ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
-    case sendwarden::ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
-    case sendwarden::ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
-    case sendwarden::ExtractionFault::kHiddenLineBreak: return Say(l, Msg::kHiddenLineBreak);
-    case sendwarden::ExtractionFault::kNotOneAddress: return Say(l, Msg::kNotOneAddress);
-    case sendwarden::ExtractionFault::kAddressFromDecoding:
-      return Say(l, Msg::kAddressFromDecoding);
-    case sendwarden::ExtractionFault::kNone: break;
+namespace {
+
+Msg SyntaxWhy(sendwarden::AddressSyntax syntax) {
+  using sendwarden::AddressSyntax;
+  switch (syntax) {
+    case AddressSyntax::kUnclosedComment: return Msg::kWhyUnclosedComment;
+    case AddressSyntax::kUnclosedQuote: return Msg::kWhyUnclosedQuote;
+    case AddressSyntax::kUnclosedAngle: return Msg::kWhyUnclosedAngle;
+    case AddressSyntax::kUnclosedDomainLiteral: return Msg::kWhyUnclosedDomainLiteral;
+    case AddressSyntax::kUnclosedGroup: return Msg::kWhyUnclosedGroup;
+    case AddressSyntax::kNestedGroup: return Msg::kWhyNestedGroup;
+    case AddressSyntax::kNoLocalPart: return Msg::kWhyNoLocalPart;
+    case AddressSyntax::kNoDomain: return Msg::kWhyNoDomain;
+    case AddressSyntax::kBadDots: return Msg::kWhyBadDots;
+    case AddressSyntax::kTextAfterAddress: return Msg::kWhyTextAfterAddress;
+    case AddressSyntax::kEmptyDisplayName: return Msg::kWhyEmptyDisplayName;
+    case AddressSyntax::kStrayCharacter:
+    case AddressSyntax::kNone: break;
+  }
+  return Msg::kWhyStrayCharacter;
+}
+
+// `template_id` with its one "%s" replaced by the text `why`.
+std::string Fill(Language l, Msg template_id, Msg why) {
+  std::string text = Say(l, template_id);
+  size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, Say(l, why));
+  return text;
+}
+
+}  // namespace
+
+std::string FaultText(const sendwarden::Extraction& extraction, Language l) {
+  using sendwarden::ExtractionFault;
+  switch (extraction.fault) {
+    case ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
+    case ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
+    case ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
+    case ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
+    case ExtractionFault::kHiddenLineBreak: return Say(l, Msg::kHiddenLineBreak);
+    case ExtractionFault::kAddressFromDecoding: return Say(l, Msg::kAddressFromDecoding);
+    case ExtractionFault::kUnreadable:
+      return Fill(l, Msg::kAddressUnreadable, SyntaxWhy(extraction.syntax));
+    case ExtractionFault::kPiecesDiffer:
+      return Fill(l, Msg::kAddressUnreadable,
+                  extraction.quoteInComment   ? Msg::kWhyQuoteInComment
+                  : extraction.commaInComment ? Msg::kWhyCommaInComment
+                                              : Msg::kWhyPiecesDiffer);
+    case ExtractionFault::kAddressDiffers:
+      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyAddressDiffers);
+    case ExtractionFault::kGroupWithMembers:
+      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyGroupWithMembers);
+    case ExtractionFault::kQuotedLocalPart:
+      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyQuotedLocalPart);
+    case ExtractionFault::kRoute: return Fill(l, Msg::kAddressUnreadable, Msg::kWhyRoute);
+    case ExtractionFault::kCommentAfterAddress:
+      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyCommentAfterAddress);
+    case ExtractionFault::kTwoSenders: return Say(l, Msg::kTwoSenders);
+    case ExtractionFault::kSenderNotOne: return Say(l, Msg::kSenderNotOne);
+    case ExtractionFault::kSenderUnreadable:
+      return Fill(l, Msg::kSenderUnreadable, SyntaxWhy(extraction.syntax));
+    case ExtractionFault::kSenderFromDecoding: return Say(l, Msg::kSenderFromDecoding);
+    case ExtractionFault::kNone: break;
   }
   return "";
 }

@@ -62,13 +62,36 @@ enum class Msg {
   kNotice,
   kCannotCheck,           // + reason
   kMalformedEscape,
-  kUnclosedQuote,
   kNoDecodedText,
   kEmptiedByDecoding,
   kAddressLost,
   kHiddenLineBreak,
-  kNotOneAddress,
   kAddressFromDecoding,
+  kAddressUnreadable,     // "%s": one of the kWhy texts
+  kWhyUnclosedComment,
+  kWhyUnclosedQuote,
+  kWhyUnclosedAngle,
+  kWhyUnclosedDomainLiteral,
+  kWhyUnclosedGroup,
+  kWhyNestedGroup,
+  kWhyStrayCharacter,
+  kWhyNoLocalPart,
+  kWhyNoDomain,
+  kWhyBadDots,
+  kWhyTextAfterAddress,
+  kWhyEmptyDisplayName,
+  kWhyQuoteInComment,
+  kWhyCommaInComment,
+  kWhyPiecesDiffer,
+  kWhyAddressDiffers,
+  kWhyGroupWithMembers,
+  kWhyQuotedLocalPart,
+  kWhyRoute,
+  kWhyCommentAfterAddress,
+  kTwoSenders,
+  kSenderNotOne,
+  kSenderUnreadable,      // "%s": one of the kWhy texts
+  kSenderFromDecoding,
   kEngineGaveUp,          // + engine message
   kScanRefused,           // + where
   kScanMessageAt,         // "message %llu, byte %llu"

@@ -262,7 +262,7 @@ ScanItem DecideMessage(const std::string& header, const AllowConfig& config, Lan
   }
   if (extraction.fault != sendwarden::ExtractionFault::kNone) {
     item.reason = Say(l, Msg::kScanCannotCheck) + extraction.faultField + ": " +
-                  FaultText(extraction.fault, l);
+                  FaultText(extraction, l);
     return item;
   }
   try {

@@ -168,7 +168,7 @@ int Test(const TestRequest& request, Language l) {
   const sendwarden::Recipients& recipients = extraction.recipients;
   if (extraction.fault != sendwarden::ExtractionFault::kNone) {
     return Refuse(Say(l, Msg::kCannotCheck) + extraction.faultField + ": " +
-                      FaultText(extraction.fault, l) + " (" + extraction.faultDetail + ")",
+                      FaultText(extraction, l) + " (" + extraction.faultDetail + ")",
                   recipients.sender, l);
   }
   sendwarden::Verdict verdict;

@@ -1,0 +1,322 @@
+#include "message/address_reader.h"
+
+namespace sendwarden {
+
+namespace {
+
+// The bytes an atom may hold: letters, digits, the grammar's list of marks,
+// and every byte of 0x80 and above (raw code page 932 or UTF-8 text, read as
+// Python's reader reads it).
+bool IsAtext(unsigned char c) {
+  if (c >= 0x80) return true;
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  switch (c) {
+    case '!': case '#': case '$': case '%': case '&': case '\'': case '*': case '+':
+    case '-': case '/': case '=': case '?': case '^': case '_': case '`': case '{':
+    case '|': case '}': case '~':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Folding white space: the unfolded value may still hold a CR or LF.
+bool IsFws(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+enum class Kind { kAtom, kQuoted, kLiteral, kSpecial };
+
+struct Token {
+  Kind kind;
+  std::string_view text;  // as written; quoted strings and literals with their delimiters
+  size_t offset;
+  bool commentBefore;     // a comment stands between this token and the one before
+};
+
+struct Lexed {
+  std::vector<Token> tokens;
+  bool commentAtEnd = false;
+  AddressSyntax error = AddressSyntax::kNone;
+  size_t errorOffset = 0;
+  bool quoteInComment = false;
+  bool commaInComment = false;
+};
+
+// Ends a delimited run ('"' or ']'): a backslash takes the next byte.
+// Returns the offset after the closing byte, or npos.
+size_t SkipDelimited(std::string_view value, size_t i, char close, char forbidden) {
+  for (++i; i < value.size(); ++i) {
+    char c = value[i];
+    if (c == '\\') {
+      ++i;
+    } else if (c == close) {
+      return i + 1;
+    } else if (c == forbidden) {
+      return std::string_view::npos;
+    }
+  }
+  return std::string_view::npos;
+}
+
+Lexed Lex(std::string_view value) {
+  Lexed out;
+  bool comment = false;
+  auto fail = [&out](AddressSyntax error, size_t at) {
+    out.error = error;
+    out.errorOffset = at;
+    return out;
+  };
+  size_t i = 0;
+  while (i < value.size()) {
+    unsigned char c = static_cast<unsigned char>(value[i]);
+    if (IsFws(static_cast<char>(c))) {
+      ++i;
+    } else if (c == '(') {
+      // Nested, with quoted pairs; counted, not recursed.
+      size_t start = i;
+      int depth = 0;
+      for (; i < value.size(); ++i) {
+        char d = value[i];
+        if (d == '\\') {
+          ++i;
+        } else if (d == '(') {
+          ++depth;
+        } else if (d == ')') {
+          if (--depth == 0) break;
+        } else if (d == '"') {
+          out.quoteInComment = true;
+        } else if (d == ',') {
+          out.commaInComment = true;
+        }
+      }
+      if (i >= value.size()) return fail(AddressSyntax::kUnclosedComment, start);
+      ++i;
+      comment = true;
+    } else if (c == '"' || c == '[') {
+      size_t end = c == '"' ? SkipDelimited(value, i, '"', '\0') : SkipDelimited(value, i, ']', '[');
+      if (end == std::string_view::npos) {
+        return fail(c == '"' ? AddressSyntax::kUnclosedQuote : AddressSyntax::kUnclosedDomainLiteral,
+                    i);
+      }
+      out.tokens.push_back({c == '"' ? Kind::kQuoted : Kind::kLiteral, value.substr(i, end - i), i,
+                            comment});
+      comment = false;
+      i = end;
+    } else if (c == '<' || c == '>' || c == '@' || c == ',' || c == ';' || c == ':' || c == '.') {
+      out.tokens.push_back({Kind::kSpecial, value.substr(i, 1), i, comment});
+      comment = false;
+      ++i;
+    } else if (IsAtext(c)) {
+      size_t start = i;
+      while (i < value.size() && IsAtext(static_cast<unsigned char>(value[i]))) ++i;
+      out.tokens.push_back({Kind::kAtom, value.substr(start, i - start), start, comment});
+      comment = false;
+    } else {
+      // ")", "]", a backslash outside quotes, a control byte.
+      return fail(AddressSyntax::kStrayCharacter, i);
+    }
+  }
+  out.commentAtEnd = comment;
+  return out;
+}
+
+class Parser {
+ public:
+  Parser(const Lexed& lexed, AddressReading* out) : tokens_(lexed.tokens), lexed_(lexed), out_(out) {}
+
+  void ReadList() {
+    while (!AtEnd()) {
+      if (IsSpecial(',')) {  // an empty member
+        ++i_;
+        continue;
+      }
+      if (!ReadAddress(/*in_group=*/false)) return;
+      if (AtEnd()) return;
+      if (!IsSpecial(',')) {
+        Fail(AddressSyntax::kTextAfterAddress);
+        return;
+      }
+      ++i_;
+    }
+  }
+
+ private:
+  bool AtEnd() const { return i_ >= tokens_.size(); }
+  bool IsSpecial(char c) const {
+    return !AtEnd() && tokens_[i_].kind == Kind::kSpecial && tokens_[i_].text[0] == c;
+  }
+  bool IsWord() const {
+    return !AtEnd() && (tokens_[i_].kind == Kind::kAtom || tokens_[i_].kind == Kind::kQuoted);
+  }
+  bool Fail(AddressSyntax error) {
+    if (out_->error == AddressSyntax::kNone) {
+      out_->error = error;
+      out_->errorOffset = AtEnd() ? EndOffset() : tokens_[i_].offset;
+    }
+    return false;
+  }
+  size_t EndOffset() const {
+    return tokens_.empty() ? 0 : tokens_.back().offset + tokens_.back().text.size();
+  }
+  // A comment follows the token before i_ (the next token's flag, or the
+  // comment at the very end).
+  bool CommentHere() const { return AtEnd() ? lexed_.commentAtEnd : tokens_[i_].commentBefore; }
+
+  // word *("." word) between tokens [from, to): a local part. Writes it
+  // without the white space and comments between its tokens. Returns `to`,
+  // or the token where the form breaks.
+  size_t DottedWords(size_t from, size_t to, std::string* text, bool* quoted) {
+    bool want_word = true;
+    for (size_t k = from; k < to; ++k) {
+      const Token& t = tokens_[k];
+      bool word = t.kind == Kind::kAtom || t.kind == Kind::kQuoted;
+      if (word != want_word) return k;
+      if (t.kind == Kind::kQuoted) *quoted = true;
+      text->append(t.text.data(), t.text.size());
+      want_word = !want_word;
+    }
+    return want_word ? to - 1 : to;  // a dot at the end
+  }
+
+  // domain = atom *("." atom) / domain-literal, from i_.
+  bool ReadDomain(std::string* text) {
+    if (!AtEnd() && tokens_[i_].kind == Kind::kLiteral) {
+      text->append(tokens_[i_].text.data(), tokens_[i_].text.size());
+      ++i_;
+      return true;
+    }
+    if (AtEnd() || tokens_[i_].kind != Kind::kAtom) return Fail(AddressSyntax::kNoDomain);
+    while (true) {
+      text->append(tokens_[i_].text.data(), tokens_[i_].text.size());
+      ++i_;
+      if (!IsSpecial('.')) return true;
+      text->push_back('.');
+      ++i_;
+      if (AtEnd() || tokens_[i_].kind != Kind::kAtom) return Fail(AddressSyntax::kBadDots);
+    }
+  }
+
+  // The local part in [from, to), then "@" domain if one follows.
+  bool ReadAddrSpec(size_t from, size_t to, AddressMember* member) {
+    if (from == to) return Fail(AddressSyntax::kNoLocalPart);
+    size_t broken = DottedWords(from, to, &member->addrSpec, &member->quotedLocalPart);
+    if (broken != to) {
+      // Two words in a row ("John Smith@x") or a misplaced dot.
+      bool dot = tokens_[broken].kind == Kind::kSpecial || (broken > from && tokens_[broken - 1].kind == Kind::kSpecial);
+      i_ = broken;
+      return Fail(dot ? AddressSyntax::kBadDots : AddressSyntax::kStrayCharacter);
+    }
+    if (!IsSpecial('@')) return true;
+    ++i_;
+    member->addrSpec.push_back('@');
+    member->hasDomain = true;
+    return ReadDomain(&member->addrSpec);
+  }
+
+  // obs-route: *("," / CFWS) "@" domain *("," ["@" domain]) ":"
+  bool ReadRoute() {
+    while (IsSpecial(',')) ++i_;
+    std::string ignored;
+    while (IsSpecial('@')) {
+      ++i_;
+      if (!ReadDomain(&ignored)) return false;
+      while (IsSpecial(',')) ++i_;
+    }
+    if (!IsSpecial(':')) return Fail(AddressSyntax::kStrayCharacter);
+    ++i_;
+    return true;
+  }
+
+  // "<" [route] addr-spec ">", with i_ on the "<".
+  bool ReadAngle(AddressMember* member) {
+    ++i_;
+    member->angle = true;
+    if (IsSpecial('@') || IsSpecial(',')) {
+      member->route = true;
+      if (!ReadRoute()) return false;
+    }
+    size_t from = i_;
+    while (IsWord() || IsSpecial('.')) ++i_;
+    if (IsSpecial('>') && from == i_) return Fail(AddressSyntax::kNoLocalPart);
+    if (!ReadAddrSpec(from, i_, member)) return false;
+    if (!member->hasDomain) return Fail(AtEnd() ? AddressSyntax::kUnclosedAngle : AddressSyntax::kNoDomain);
+    if (!IsSpecial('>')) {
+      return Fail(AtEnd() ? AddressSyntax::kUnclosedAngle : AddressSyntax::kStrayCharacter);
+    }
+    ++i_;
+    return true;
+  }
+
+  // One mailbox, or (outside a group) a group. The phrase before "<" or
+  // ":" is read loosely (words, dots, comments: the obsolete phrase), since
+  // the display name is never compared.
+  bool ReadAddress(bool in_group) {
+    size_t from = i_;
+    while (IsWord() || IsSpecial('.')) ++i_;
+    AddressMember member;
+    member.inGroup = in_group;
+    if (IsSpecial('<')) {
+      if (!ReadAngle(&member)) return false;
+      out_->members.push_back(std::move(member));
+      return true;
+    }
+    if (IsSpecial(':')) {
+      if (in_group) return Fail(AddressSyntax::kNestedGroup);
+      if (from == i_ || !(tokens_[from].kind == Kind::kAtom || tokens_[from].kind == Kind::kQuoted)) {
+        return Fail(AddressSyntax::kEmptyDisplayName);
+      }
+      ++i_;
+      return ReadGroup();
+    }
+    if (!ReadAddrSpec(from, i_, &member)) return false;
+    member.commentAfter = CommentHere();
+    out_->members.push_back(std::move(member));
+    return true;
+  }
+
+  // After "name:": mailboxes and empty members up to ";".
+  bool ReadGroup() {
+    size_t first = out_->members.size();
+    while (true) {
+      if (AtEnd()) return Fail(AddressSyntax::kUnclosedGroup);
+      if (IsSpecial(';')) break;
+      if (IsSpecial(',')) {
+        ++i_;
+        continue;
+      }
+      if (!ReadAddress(/*in_group=*/true)) return false;
+      if (!IsSpecial(',') && !IsSpecial(';')) {
+        return Fail(AtEnd() ? AddressSyntax::kUnclosedGroup : AddressSyntax::kTextAfterAddress);
+      }
+    }
+    ++i_;
+    if (out_->members.size() == first) {
+      AddressMember empty;
+      empty.kind = AddressMember::Kind::kEmptyGroup;
+      out_->members.push_back(std::move(empty));
+    }
+    return true;
+  }
+
+  const std::vector<Token>& tokens_;
+  const Lexed& lexed_;
+  AddressReading* out_;
+  size_t i_ = 0;
+};
+
+}  // namespace
+
+AddressReading ReadAddressList(std::string_view value) {
+  AddressReading out;
+  Lexed lexed = Lex(value);
+  out.quoteInComment = lexed.quoteInComment;
+  out.commaInComment = lexed.commaInComment;
+  if (lexed.error != AddressSyntax::kNone) {
+    out.error = lexed.error;
+    out.errorOffset = lexed.errorOffset;
+    return out;
+  }
+  Parser(lexed, &out).ReadList();
+  return out;
+}
+
+}  // namespace sendwarden
