@@ -6,11 +6,14 @@
 
 #include "base/ascii.h"
 #include "config/pattern_shape.h"
+#include "config/settled_read.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
 
 namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 // The rule lines of the section being read, until its end hands them over.
 struct WorkingLists {
@@ -94,6 +97,31 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
   }
 }
 
+enum class HeaderKind { kNone, kHeader, kBroken };
+
+// A section header: "[", at least one byte, "]", with blanks, tabs or
+// carriage returns around the brackets, and on the first line after a
+// byte-order mark (Notepad writes one). The name is every byte between the
+// brackets. A line without "=" that begins with "[" or ends with "]" but is
+// no header ("[]", "[sales", "[sales] x", "sales]") is a broken header: what
+// it was meant to start must not fall to the section before it.
+HeaderKind ClassifyHeader(const std::string& line, bool first_line, std::string* name) {
+  size_t start = first_line && line.compare(0, sizeof kUtf8Bom - 1, kUtf8Bom) == 0
+                     ? sizeof kUtf8Bom - 1
+                     : 0;
+  size_t first = line.find_first_not_of(" \t\r", start);
+  if (first == std::string::npos) return HeaderKind::kNone;
+  size_t last = line.find_last_not_of(" \t\r");
+  bool opens = line[first] == '[';
+  bool closes = line[last] == ']';
+  if (opens && closes && last > first + 1) {
+    name->assign(line, first + 1, last - first - 1);
+    return HeaderKind::kHeader;
+  }
+  if ((opens || closes) && line.find('=') == std::string::npos) return HeaderKind::kBroken;
+  return HeaderKind::kNone;
+}
+
 }  // namespace
 
 bool SplitKeyValue(const std::string& line, const std::string& separator,
@@ -117,23 +145,29 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
   // Until this load has read the file, the store does not describe it.
   config.lastWriteTime.reset();
 
-  // The time is taken before the bytes: a write in between then shows as a
-  // change at the next check instead of being missed.
-  FileTime time;
-  bool found = ReadLastWriteTime(path, &time);
+  FileStamp stamp;
   std::string bytes;
-  if (!ReadFileBytes(path, &bytes)) return false;
+  if (!ReadSettledFile(path, &bytes, &stamp)) return false;
 
+  // 0x1A ends the input. A line it cuts short is dropped: its pattern would
+  // be cut too, and a shorter pattern usually allows more.
+  std::string cut_line;
   size_t stop = bytes.find('\x1A');
-  if (stop != std::string::npos) bytes.resize(stop);
+  if (stop != std::string::npos) {
+    size_t line_start = bytes.rfind('\n', stop);
+    line_start = line_start == std::string::npos ? 0 : line_start + 1;
+    cut_line = bytes.substr(line_start, stop - line_start);
+    bytes.resize(line_start);
+  }
 
   WorkingLists lists;
   bool out_of_memory = false;
   std::string section_name;
   size_t section_line = 0;
+  size_t broken_header = 0;  // rule lines under a broken header allow nothing
   size_t line_number = 0;
   size_t cursor = 0;
-  std::string line;
+  std::string line, name;
   while (cursor < bytes.size()) {
     size_t line_end = bytes.find('\n', cursor);
     size_t next = line_end == std::string::npos ? bytes.size() : line_end + 1;
@@ -147,19 +181,46 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
     ++line_number;
 
     if (line.empty() || line[0] == '#') continue;
-    if (line[0] == '[' && line.back() == ']' && line.size() != 2) {
-      EndSection(config, lists, section_line, section_name, observer, out_of_memory);
-      section_name = line.substr(1, line.size() - 2);
-      section_line = line_number;
+    switch (ClassifyHeader(line, line_number == 1, &name)) {
+      case HeaderKind::kHeader:
+        if (broken_header == 0) {
+          EndSection(config, lists, section_line, section_name, observer, out_of_memory);
+        }
+        broken_header = 0;
+        section_name = name;
+        section_line = line_number;
+        continue;
+      case HeaderKind::kBroken:
+        if (broken_header == 0) {
+          EndSection(config, lists, section_line, section_name, observer, out_of_memory);
+        }
+        broken_header = line_number;
+        if (observer != nullptr) {
+          observer->LineDropped(line_number, line, DropReason::kBrokenHeader, "");
+        }
+        continue;
+      case HeaderKind::kNone:
+        break;
+    }
+    if (broken_header != 0) {
+      if (observer != nullptr) {
+        observer->LineDropped(line_number, line, DropReason::kUnderBrokenHeader,
+                              std::to_string(broken_header));
+      }
       continue;
     }
     ReadRuleLine(line, line_number, lists, observer, options, out_of_memory);
   }
-  EndSection(config, lists, section_line, section_name, observer, out_of_memory);
+  if (broken_header == 0) {
+    EndSection(config, lists, section_line, section_name, observer, out_of_memory);
+  }
+  if (!cut_line.empty() && observer != nullptr) {
+    observer->LineDropped(line_number + 1, cut_line, DropReason::kCutByEndOfFile, "");
+  }
 
   // A store that lost lines to memory running out does not describe the file:
   // leave the time unset so that the next check reads it again.
-  if (found && !out_of_memory) config.lastWriteTime = time;
+  if (!out_of_memory) config.lastWriteTime = stamp.time;
   return true;
 }
 

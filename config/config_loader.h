@@ -2,15 +2,20 @@
 //
 // The file is lines of bytes in the system's code page. A line feed ends a
 // line; one carriage return right before it goes with it; byte 0x1A ends the
-// input. Each line, exactly as read, is one of:
+// input, and a line it cuts short is dropped. Each line is one of:
 //   ""                 ignored
 //   "#..."             comment (only at the very first byte)
 //   "[name]"           starts a sender section; name is every byte between
-//                      the brackets (at least one), used as a pattern
+//                      the brackets (at least one), used as a pattern;
+//                      blanks, tabs and carriage returns may stand around the
+//                      brackets, and a byte-order mark before them on line 1
+//   "[..." or "...]"   without "=" and not a header: a broken header; the
+//                      rule lines after it, up to the next header, are dropped
 //   "KEY = pattern"    KEY is ALL, TO, CC or BCC in any letter case
 // Rule lines before the first header form the default rule. Anything that
 // cannot be used is dropped without a word: the plug-in cannot argue with a
-// user in the middle of a send. A LoadObserver hears about every drop.
+// user in the middle of a send. Every mistake narrows what is allowed, never
+// widens it. A LoadObserver hears about every drop.
 #ifndef SENDWARDEN_CONFIG_CONFIG_LOADER_H_
 #define SENDWARDEN_CONFIG_CONFIG_LOADER_H_
 
@@ -27,6 +32,9 @@ enum class DropReason {
   kBadPattern,        // the value does not compile; detail = engine's message
   kUnknownKey,        // key is none of ALL, TO, CC, BCC
   kOutOfMemory,       // memory ran out while the line was compiled or stored
+  kBrokenHeader,      // a line meant as a section header that is none ("[]", "[x", "x]")
+  kUnderBrokenHeader, // a rule line under a broken header; detail = the header's line number
+  kCutByEndOfFile,    // a line cut short by byte 0x1A, which ends the input
 };
 
 // Hears what the loader does with each line, for tools that explain a
@@ -54,7 +62,8 @@ struct LoadOptions {
 };
 
 // Empties `config`, records `path` as its configPath, and fills it from the
-// file. Returns false when the file cannot be read (the store stays empty
+// file once it holds still (ReadSettledFile). Returns false when the file
+// cannot be read whole, or kept changing (the store stays empty
 // and lastWriteTime is cleared, so the next ReloadIfChanged tries again);
 // true otherwise. lastWriteTime is set to the time of the file that was read,
 // unless memory ran out on the way and lines were lost. Lines that memory ran

@@ -36,12 +36,40 @@ bool SameFileTime(const FileTime& a, const FileTime& b);
 
 // Reads the bytes of the regular file at `path` into `bytes`. Returns false,
 // with `bytes` empty, when the file cannot be opened (missing, a directory, no
-// access). A read error part-way keeps what was read and still returns true.
+// access) or a read fails part-way: half a file is no file.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
+
+// What tells one version of a file from the next: its last-write time and
+// its size.
+struct FileStamp {
+  FileTime time;
+  uint64_t size = 0;
+};
+
+// Writes the stamp of the file at `path` and returns true; false when there
+// is no such file.
+bool ReadFileStamp(const std::string& path, FileStamp* stamp);
+
+// The current time, as a file time, and a pause of the calling thread.
+FileTime CurrentFileTime();
+void SleepMilliseconds(unsigned milliseconds);
+
+// For tests: when set, ReadFileBytes calls `hook` with the path and the
+// offset before each read of the file; a false answer makes that read fail.
+// The hook may change the file, as a user saving it would.
+using ReadHook = bool (*)(const std::string& path, uint64_t offset);
+void SetReadHook(ReadHook hook);
 
 // Writes the full path of the file `module` was loaded from. Never truncates:
 // returns false when the whole path cannot be had.
 bool ReadModulePath(ModuleHandle module, std::string* path);
+
+// Called by the module's entry point first at attach: makes C++ exceptions
+// thrown inside the module reach their handlers whatever other modules the
+// process holds (platform/win32/unwind_tables.cc says why that needs doing).
+// ReleaseUnwindTables undoes it at detach.
+void ClaimUnwindTables(ModuleHandle module);
+void ReleaseUnwindTables();
 
 // The host executable's module, or null when there is none.
 ModuleHandle HostModule();

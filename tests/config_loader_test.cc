@@ -66,11 +66,20 @@ TEST_F(ConfigLoaderTest, KeysAndValues) {
   EXPECT_EQ(Load("=x\nTO=\nTO=  \nTO\n \t \nFROM=x\nTOO=x\n"), "");
 }
 
-TEST_F(ConfigLoaderTest, HeadersAndCommentsAreRecognisedOnlyExactlyAsWritten) {
+// A mistake in a header narrows what is allowed, never widens it: a header
+// with blanks around its brackets (or behind a byte-order mark) is read as
+// one, and the rule lines under a broken one allow nothing.
+TEST_F(ConfigLoaderTest, HeadersAndBrokenHeaders) {
   EXPECT_EQ(Load("[ x ]\nTO=a\n"), "[ x ]\n  TO [a]\n");
-  // "[]" is no header; a blank before "[" or after "]" makes a rule line
-  // with an unknown key, so the lines after it stay in the section before.
-  EXPECT_EQ(Load("TO=a\n[]\n [s]\n[s] \n[s]=x\nCC=b\n"), "default\n  TO [a]\n  CC [b]\n");
+  EXPECT_EQ(Load("TO=a\n \t[s] \r\nCC=b\n"), "default\n  TO [a]\n[s]\n  CC [b]\n");
+  // "[]", a missing "]", text after it, a missing "[": the lines under it
+  // are dropped up to the next header; "[s]=x" is a rule line.
+  for (const char* broken : {"[]", "[s", "[s] x", "s]", " [ "}) {
+    SCOPED_TRACE(broken);
+    EXPECT_EQ(Load(std::string("TO=a\n") + broken + "\nCC=b\n[t]\nBCC=c\n"),
+              "default\n  TO [a]\n[t]\n  BCC [c]\n");
+  }
+  EXPECT_EQ(Load("TO=a\n[s]=x\nCC=b\n"), "default\n  TO [a]\n  CC [b]\n");
   // "#" counts only as the first byte.
   EXPECT_EQ(Load("#ALL=x\n #ALL=y\n # note\nALL=z\n"), "default\n  ALL [z]\n");
 }
@@ -87,13 +96,16 @@ TEST_F(ConfigLoaderTest, BadPatternIsDroppedAndItsNeighboursLoad) {
 }
 
 TEST_F(ConfigLoaderTest, ByteLevelReadingRules) {
-  // Two CRs keep one: the header is no header, the pattern ends in CR.
-  EXPECT_EQ(Load("ALL=a\r\r\n[s]\r\r\nTO=b\r\n"), "default\n  ALL [a\r]\n  TO [b]\n");
-  // A byte-order mark belongs to the first line.
-  EXPECT_EQ(Load("\xEF\xBB\xBF[s]\nTO=a\n"), "default\n  TO [a]\n");
+  // Two CRs keep one: the pattern ends in CR; the header is still a header.
+  EXPECT_EQ(Load("ALL=a\r\r\n[s]\r\r\nTO=b\r\n"), "default\n  ALL [a\r]\n[s]\n  TO [b]\n");
+  // A byte-order mark belongs to the first line, but a header behind it is
+  // a header.
+  EXPECT_EQ(Load("\xEF\xBB\xBF[s]\nTO=a\n"), "[s]\n  TO [a]\n");
   EXPECT_EQ(Load("\xEF\xBB\xBFTO=a\nCC=b\n"), "default\n  CC [b]\n");
-  // 0x1A ends the input; the last line needs no line feed.
-  EXPECT_EQ(Load("TO=a\nCC=b\x1A\nBCC=c\n"), "default\n  TO [a]\n  CC [b]\n");
+  // 0x1A ends the input, and a line it cuts is dropped; the last line needs
+  // no line feed.
+  EXPECT_EQ(Load("TO=a\nCC=b\x1A\nBCC=c\n"), "default\n  TO [a]\n");
+  EXPECT_EQ(Load("TO=a\nCC=b\n\x1A\nBCC=c\n"), "default\n  TO [a]\n  CC [b]\n");
   // A CR not before a line feed stays in the line.
   EXPECT_EQ(Load("TO=a\rb\n"), "default\n  TO [a\rb]\n");
   // A NUL byte is part of the pattern, which is compiled by length.

@@ -62,8 +62,14 @@ ScratchDir::~ScratchDir() {
 std::string ScratchDir::File(const std::string& name) const { return (path_ / name).string(); }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  // Saved a while ago, so that a load does not pause to let it settle.
+  std::error_code ignored;
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(5), ignored);
 }
 
 void ShiftFileTime(const std::string& path, int seconds) {

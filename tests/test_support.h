@@ -23,6 +23,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// Writes `bytes` and dates the file five seconds back.
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // Moves a file's last-write time by whole seconds, so a change is visible

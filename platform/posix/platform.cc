@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@ namespace sendwarden {
 namespace {
 
 MessageBoxHook g_message_box_hook = nullptr;
+ReadHook g_read_hook = nullptr;  // tests only
 
 // Seconds between 1601-01-01 and 1970-01-01.
 constexpr int64_t kEpochDifference = 11644473600LL;
@@ -57,13 +59,49 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
   if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
   char chunk[65536];
   for (;;) {
-    ssize_t got = read(file.fd, chunk, sizeof chunk);
+    ssize_t got = g_read_hook != nullptr && !g_read_hook(path, bytes->size())
+                      ? -1
+                      : read(file.fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
+    if (got < 0) {
+      bytes->clear();
+      return false;
+    }
+    if (got == 0) break;
     bytes->append(chunk, static_cast<size_t>(got));
   }
   return true;
 }
+
+bool ReadFileStamp(const std::string& path, FileStamp* stamp) {
+  struct stat info;
+  if (path.empty() || stat(path.c_str(), &info) != 0) return false;
+  if (!ReadLastWriteTime(path, &stamp->time)) return false;
+  stamp->size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+FileTime CurrentFileTime() {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t ticks = static_cast<uint64_t>((static_cast<int64_t>(now.tv_sec) + kEpochDifference) *
+                                             10000000LL +
+                                         now.tv_nsec / 100);
+  return FileTime{static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  struct timespec pause = {static_cast<time_t>(milliseconds / 1000),
+                           static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
+void SetReadHook(ReadHook hook) { g_read_hook = hook; }
+
+// The unwinder finds a shared object's tables through the dynamic loader.
+void ClaimUnwindTables(ModuleHandle) {}
+void ReleaseUnwindTables() {}
 
 bool ReadModulePath(ModuleHandle, std::string* path) {
   Dl_info info;

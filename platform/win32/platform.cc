@@ -11,6 +11,7 @@ namespace sendwarden {
 
 namespace {
 MessageBoxHook g_message_box_hook = nullptr;
+ReadHook g_read_hook = nullptr;  // tests only
 }  // namespace
 
 bool ReadLastWriteTime(const std::string& path, FileTime* time) {
@@ -38,12 +39,41 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
                                                        &std::fclose);
   if (file == nullptr) return false;
   char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+  for (;;) {
+    if (g_read_hook != nullptr && !g_read_hook(path, bytes->size())) {
+      bytes->clear();
+      return false;
+    }
+    size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
     bytes->append(chunk, got);
+    if (got < sizeof chunk) break;
+  }
+  if (std::ferror(file.get())) {
+    bytes->clear();
+    return false;
   }
   return true;
 }
+
+bool ReadFileStamp(const std::string& path, FileStamp* stamp) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  stamp->time = FileTime{found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime};
+  stamp->size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  return true;
+}
+
+FileTime CurrentFileTime() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FileTime{now.dwLowDateTime, now.dwHighDateTime};
+}
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+void SetReadHook(ReadHook hook) { g_read_hook = hook; }
 
 bool ReadModulePath(ModuleHandle module, std::string* path) {
   // A path longer than the first buffer is asked for again, never cut short:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <initializer_list>
 #include <map>
 
 #include "base/pattern.h"
@@ -16,7 +18,6 @@ namespace {
 
 using sendwarden::DropReason;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Why a line that looks meant as a header or comment was not taken as one.
 std::string Hint(const std::string& line, size_t number, Language l) {
@@ -27,24 +28,77 @@ std::string Hint(const std::string& line, size_t number, Language l) {
   if (first != std::string::npos && first > 0 && (line[first] == '[' || line[first] == '#')) {
     return Say(l, Msg::kHintLeadingBlank);
   }
-  if (!line.empty() && line[0] == '[' && IsBlank(line.back())) {
-    size_t last = line.find_last_not_of(" \t");
-    if (last != std::string::npos && line[last] == ']') return Say(l, Msg::kHintTrailingBlank);
-  }
-  if (!line.empty() && line[0] == '[' && line.find(']', 1) != std::string::npos) {
+  size_t last = line.find_last_not_of(" \t\r");
+  if (first != std::string::npos && line[first] == '[' && line.find(']', first) < last) {
     return Say(l, Msg::kHintTrailingText);
   }
   return "";
 }
 
-// A line meant as a section header that the loader did not take as one: a
-// "[" ... "]" behind a byte-order mark, blanks or tabs, or with anything
-// after the "]". The rule lines after it join the rule before it.
-bool LooksLikeHeader(const std::string& line, size_t number) {
-  size_t start = number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  start = line.find_first_not_of(" \t", start);
-  return start != std::string::npos && line[start] == '[' &&
-         line.find(']', start + 1) != std::string::npos;
+// `text` with each "%s" replaced by the next of `values`.
+std::string Fill(std::string text, std::initializer_list<std::string> values) {
+  size_t at = 0;
+  for (const std::string& value : values) {
+    at = text.find("%s", at);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, value);
+    at += value.size();
+  }
+  return text;
+}
+
+// The engine's complaint about a pattern, in words, with where it stands.
+std::string ExplainBadPattern(const std::string& pattern, const boost::regex_error& error,
+                              Language l) {
+  namespace rc = boost::regex_constants;
+  Msg why;
+  switch (error.code()) {
+    case rc::error_paren: case rc::error_right_paren: why = Msg::kRegexParen; break;
+    case rc::error_brack: why = Msg::kRegexBracket; break;
+    case rc::error_brace: case rc::error_badbrace: why = Msg::kRegexBrace; break;
+    case rc::error_escape: why = Msg::kRegexEscape; break;
+    case rc::error_badrepeat: why = Msg::kRegexRepeat; break;
+    case rc::error_range: why = Msg::kRegexRange; break;
+    case rc::error_complexity: case rc::error_stack: why = Msg::kRegexComplexity; break;
+    default: why = Msg::kRegexOther; break;
+  }
+  std::string explained = Fill(Say(l, why), {error.what()});
+  size_t at = std::min(static_cast<size_t>(std::max<std::ptrdiff_t>(error.position(), 0)),
+                       pattern.size());
+  // An arrow before the byte where the engine stopped.
+  std::string marked = pattern.substr(0, at) + "→" + pattern.substr(at);
+  return Fill(Say(l, Msg::kBadPatternAt), {explained, std::to_string(at + 1), marked});
+}
+
+// Lines of the pattern that look like one thing and are another.
+bool HasFullWidthMark(const std::string& pattern) {
+  // Code page 932 ("＠" 81 97, "．" 81 44), walked by characters so that a
+  // trail byte is never taken for a lead byte; and the same in UTF-8.
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(pattern[i]);
+    if (c == 0x81 && i + 1 < pattern.size() && (pattern[i + 1] == '\x97' || pattern[i + 1] == '\x44')) {
+      return true;
+    }
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
+  }
+  return pattern.find("\xEF\xBC\xA0") != std::string::npos ||
+         pattern.find("\xEF\xBC\x8E") != std::string::npos;
+}
+
+// "^" followed by text that cannot stretch over a display name and "<": no
+// "<" anywhere, and nothing that matches any byte (".", "[^", "\S", ...).
+bool AnchoredAtStartOnly(const std::string& pattern) {
+  if (pattern.size() < 2 || pattern[0] != '^' || pattern.find('<') != std::string::npos) return false;
+  for (size_t i = 1; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      if (std::strchr("SWDHVNXCRhv", pattern[i + 1]) != nullptr) return false;
+      ++i;
+    } else if (c == '.' || c == '|' || c == '(' || (c == '[' && i + 1 < pattern.size() && pattern[i + 1] == '^')) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // "3-5, 8": line numbers in order, runs of consecutive ones joined.
@@ -163,22 +217,49 @@ class LintObserver : public sendwarden::LoadObserver {
   void LineDropped(size_t number, const std::string& line, DropReason reason,
                    const std::string& detail) override {
     std::string message;
+    Severity severity = Severity::kNoEffect;
     switch (reason) {
       case DropReason::kNoSeparator: message = Say(l_, Msg::kNoSeparator); break;
       case DropReason::kEmptyKeyOrValue: message = Say(l_, Msg::kEmptyKeyOrValue); break;
       case DropReason::kUnknownKey: message = Say(l_, Msg::kUnknownKey) + detail; break;
-      case DropReason::kBadPattern: message = Say(l_, Msg::kBadPattern) + detail; break;
+      case DropReason::kBadPattern: message = BadPattern(line); break;
       case DropReason::kOutOfMemory: message = Say(l_, Msg::kOutOfMemory); break;
+      case DropReason::kBrokenHeader:
+        // The message names the lines it drops, known only later.
+        broken_headers_.push_back({result_.findings.size(), line, Hint(line, number, l_), {}});
+        Add(number, line, Severity::kError, "");
+        return;
+      case DropReason::kUnderBrokenHeader:
+        if (!broken_headers_.empty()) broken_headers_.back().dropped.push_back(number);
+        message = Fill(Say(l_, Msg::kUnderBrokenHeader), {detail});
+        break;
+      case DropReason::kCutByEndOfFile:
+        message = Say(l_, Msg::kCutByEndOfFile);
+        severity = Severity::kError;
+        break;
     }
-    if (reason != DropReason::kBadPattern) message += Hint(line, number, l_);
-    Add(number, line, Severity::kNoEffect, message);
-    if (LooksLikeHeader(line, number)) broken_headers_.push_back({number, line, {}});
+    if (reason == DropReason::kNoSeparator || reason == DropReason::kEmptyKeyOrValue ||
+        reason == DropReason::kUnknownKey) {
+      message += Hint(line, number, l_);
+    }
+    Add(number, line, severity, message);
+  }
+
+  // Fills in what each broken header drops, once the whole file is read.
+  void Finish() {
+    for (const BrokenHeader& broken : broken_headers_) {
+      std::string lines = broken.dropped.empty()
+                              ? std::string(Say(l_, Msg::kBrokenHeaderNoLines))
+                              : Fill(Say(l_, Msg::kBrokenHeaderLines), {LineRanges(broken.dropped)});
+      result_.findings[broken.finding].message =
+          Fill(Say(l_, Msg::kBrokenHeader), {broken.hint, lines});
+    }
+    broken_headers_.clear();
   }
 
   void PatternAdded(size_t number, const std::string& line, const std::string&,
                     const std::string& pattern) override {
     pending_.push_back({number, line});
-    if (!broken_headers_.empty()) broken_headers_.back().joined.push_back(number);
     WarnAboutPattern(number, line, pattern);
     if (in_default_ && AllowsEveryone(pattern)) {
       Add(number, line, Severity::kWarning, Say(l_, Msg::kAllowsEveryone));
@@ -217,18 +298,6 @@ class LintObserver : public sendwarden::LoadObserver {
         first_header_[name] = header_line;
       }
     }
-    // Rule lines under a line that was meant as a header joined this rule.
-    for (const BrokenHeader& broken : broken_headers_) {
-      if (broken.joined.empty() || !stored) continue;
-      std::string where = header_line == 0 ? std::string(Say(l_, Msg::kWidenedToDefault))
-                                           : Say(l_, Msg::kWidenedToSection) +
-                                                 std::to_string(header_line) +
-                                                 Say(l_, Msg::kWidenedToSectionEnd);
-      Add(broken.line, broken.text, Severity::kError,
-          Say(l_, Msg::kWidenedLines) + where + ": " + Say(l_, Msg::kLine) + " " +
-              LineRanges(broken.joined));
-    }
-    broken_headers_.clear();
     pending_.clear();
     in_default_ = false;
   }
@@ -239,10 +308,23 @@ class LintObserver : public sendwarden::LoadObserver {
     std::string text;
   };
   struct BrokenHeader {
-    size_t line;
+    size_t finding;  // its entry in result_.findings
     std::string text;
-    std::vector<size_t> joined;  // rule lines after it that went to the rule before it
+    std::string hint;
+    std::vector<size_t> dropped;  // the rule lines under it
   };
+
+  std::string BadPattern(const std::string& line) {
+    std::string key, value;
+    sendwarden::SplitKeyValue(line, "=", key, value);
+    try {
+      sendwarden::CompilePattern(value);
+    } catch (const boost::regex_error& error) {
+      return ExplainBadPattern(value, error, l_);
+    } catch (const std::exception&) {
+    }
+    return Say(l_, Msg::kBadPattern);
+  }
 
   void Add(size_t line, const std::string& text, Severity severity, const std::string& message) {
     result_.findings.push_back({line, text, severity, message});
@@ -262,12 +344,19 @@ class LintObserver : public sendwarden::LoadObserver {
     if (HasUnescapedDomainDot(pattern)) {
       Add(line, text, Severity::kWarning, Say(l_, Msg::kUnescapedDot));
     }
+    if (pattern.find(" #") != std::string::npos || pattern.find("\t#") != std::string::npos) {
+      Add(line, text, Severity::kWarning, Say(l_, Msg::kHashInValue));
+    }
+    if (HasFullWidthMark(pattern)) Add(line, text, Severity::kWarning, Say(l_, Msg::kFullWidthMark));
+    if (AnchoredAtStartOnly(pattern)) {
+      Add(line, text, Severity::kWarning, Say(l_, Msg::kAnchoredAtStart));
+    }
   }
 
   const Language l_;
   LintResult& result_;
   std::vector<Source> pending_;  // the rule lines of the section being read
-  std::vector<BrokenHeader> broken_headers_;  // in the section being read
+  std::vector<BrokenHeader> broken_headers_;
   bool in_default_ = true;                    // still before the first header
   std::map<std::string, size_t> first_header_;
 };
@@ -308,10 +397,12 @@ LintResult LintConfig(const std::string& path, Language language) {
   LintObserver observer(language, result);
   result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
   if (!result.readable) return result;
+  observer.Finish();
   CheckEncoding(path, language, result);
   if (result.config.Empty()) {
-    result.findings.push_back({0, "", Severity::kWarning, Say(language, Msg::kNoRules)});
-    ++result.warnings;
+    // Every send will be refused: surely not what the file was written for.
+    result.findings.push_back({0, "", Severity::kError, Say(language, Msg::kNoRules)});
+    ++result.errors;
   }
   std::stable_sort(result.findings.begin(), result.findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });

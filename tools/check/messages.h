@@ -24,13 +24,25 @@ enum class Msg {
   kHintBom,
   kHintSecondCr,
   kHintLeadingBlank,
-  kHintTrailingBlank,
   kHintEmptyBrackets,
   kHintTrailingText,
-  kWidenedLines,          // + where the lines go + kLine + line numbers
-  kWidenedToDefault,
-  kWidenedToSection,      // + header line + kWidenedToSectionEnd
-  kWidenedToSectionEnd,
+  kBrokenHeader,          // "%s": a hint or ""; "%s": kBrokenHeaderLines or kBrokenHeaderNoLines
+  kBrokenHeaderLines,     // "%s": line numbers
+  kBrokenHeaderNoLines,
+  kUnderBrokenHeader,     // "%s": the broken header's line
+  kCutByEndOfFile,
+  kHashInValue,
+  kFullWidthMark,
+  kAnchoredAtStart,
+  kBadPatternAt,          // "%s": why; "%s": position; "%s": the pattern, marked
+  kRegexParen,
+  kRegexBracket,
+  kRegexBrace,
+  kRegexEscape,
+  kRegexRepeat,
+  kRegexRange,
+  kRegexComplexity,
+  kRegexOther,            // "%s": the engine's own message
   kAllowsEveryone,
   kSectionWithoutRules,
   kSectionBadName,        // + engine message
@@ -66,6 +78,7 @@ enum class Msg {
   kEmptiedByDecoding,
   kAddressLost,
   kHiddenLineBreak,
+  kBareCarriageReturn,
   kAddressFromDecoding,
   kAddressUnreadable,     // "%s": one of the kWhy texts
   kWhyUnclosedComment,
