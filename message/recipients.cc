@@ -97,6 +97,26 @@ std::string FieldValue(const HeaderMap& headers, Field field) {
 
 }  // namespace
 
+bool HasBareCarriageReturn(const char* message, std::string* line) {
+  // The lines as ParseHeaderBlock walks them, up to the empty line.
+  const char* cursor = message;
+  while (*cursor != '\0') {
+    const char* start = cursor;
+    const char* end = start;
+    while (*end != '\0' && *end != '\n') ++end;
+    cursor = *end == '\n' ? end + 1 : end;
+    if (end != start && end[-1] == '\r') --end;
+    if (end == start) return false;
+    for (const char* p = start; p != end; ++p) {
+      if (*p == '\r') {
+        line->assign(start, end);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 const char* FieldKey(Field field) {
   switch (field) {
     case Field::kTo: return "TO";
@@ -125,6 +145,14 @@ const std::string& Recipients::Lines(Field field) const {
 }
 
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder) {
+  std::string line;
+  if (HasBareCarriageReturn(message, &line)) {
+    Extraction out;
+    out.fault = ExtractionFault::kBareCarriageReturn;
+    out.faultField = "HEADER";
+    out.faultDetail = line;
+    return out;
+  }
   HeaderMap headers;
   ParseHeaderBlock(message, headers);
   return ExtractRecipients(headers, decoder);

@@ -66,12 +66,13 @@ enum class ExtractionFault {
   kSenderNotOne,         // a From with more than one mailbox, or a group with members
   kSenderUnreadable,     // a From with an "@" that the reader cannot read
   kSenderFromDecoding,   // decoding the From brings in an "@", "<" or ">"
+  kBareCarriageReturn,   // a CR without its LF in a header line: other programs start a line there
 };
 
 struct Extraction {
   Recipients recipients;
   ExtractionFault fault = ExtractionFault::kNone;
-  std::string faultField;   // "TO", "CC", "BCC" or "FROM"
+  std::string faultField;   // "TO", "CC", "BCC", "FROM", or "HEADER" for the whole block
   std::string faultDetail;  // the piece, the field value or the splitter's message
   // With kUnreadable and kSenderUnreadable: why the reader stopped.
   AddressSyntax syntax = AddressSyntax::kNone;
@@ -80,10 +81,17 @@ struct Extraction {
   bool commaInComment = false;
 };
 
+// True when a line of the header block of the NUL-terminated `message` holds
+// a carriage return that no line feed follows (a CR just before the line
+// feed, or at the very end, ends the line). ParseHeaderBlock keeps such a
+// byte inside the line, but other mail programs end the line there, and what
+// follows may be a To line no check read. Writes that line to `line`.
+bool HasBareCarriageReturn(const char* message, std::string* line);
+
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
 // Bcc (in that order; each with its Resent- counterpart) into pieces and
 // decodes each in turn, then decodes the whole From value. Stops at the
-// first fault.
+// first fault; a bare carriage return in the header block is one.
 //
 // The address reader is the judge: every non-empty piece must be one
 // mailbox the reader finds in the field, in the same order, one to one, and
@@ -95,7 +103,8 @@ struct Extraction {
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 
 // The same from fields already read: "TO", "CC", "BCC" and "FROM" of
-// `headers` (absent ones read as empty).
+// `headers` (absent ones read as empty). The caller checks the header block
+// with HasBareCarriageReturn first.
 Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder);
 
 

@@ -123,5 +123,32 @@ TEST(ExtractRecipients, ARefusedAddressAmongTheRecipientsIsNeverSent) {
   EXPECT_GT(sent, 500);  // the generator also writes messages that may go
 }
 
+// Other mail programs end a header line at a carriage return without its
+// line feed; the plug-in reads on to the line feed. What the CR starts must
+// not be a recipient field no one checked, so such a header refuses. A CR
+// that ends a line, or stands in the body, does not.
+TEST(ExtractRecipients, ABareCarriageReturnInTheHeaderRefuses) {
+  struct Case {
+    const char* message;
+    bool bare;
+  };
+  const Case cases[] = {
+      {"From: me\r\nX-Note: x\rTo: evil@bad.test\r\nTo: a@x\r\n\r\n", true},
+      {"From: me\r\nSubject:x\rBcc: evil@bad.test\r\n\r\n", true},
+      {"From: me\nTo: a@x\r\r\nCc: evil@bad.test\n\n", true},
+      {"From: me\r\nTo: a@x,\r\n\rb@x\r\n\r\n", true},
+      {"From: me\r\nTo: a@x\r\n\r\nbody\rTo: evil@bad.test\r\n", false},
+      {"From: me\r\nTo: a@x\r", false},
+      {"From: me\nTo: a@x\n\r\n\r", false},
+  };
+  for (const Case& c : cases) {
+    WordDecoder decoder;
+    Extraction extraction = ExtractRecipients(c.message, decoder);
+    EXPECT_EQ(extraction.fault,
+              c.bare ? ExtractionFault::kBareCarriageReturn : ExtractionFault::kNone)
+        << c.message;
+  }
+}
+
 }  // namespace
 }  // namespace sendwarden

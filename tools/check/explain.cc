@@ -95,6 +95,7 @@ std::string FaultText(const sendwarden::Extraction& extraction, Language l) {
     case ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
     case ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
     case ExtractionFault::kHiddenLineBreak: return Say(l, Msg::kHiddenLineBreak);
+    case ExtractionFault::kBareCarriageReturn: return Say(l, Msg::kBareCarriageReturn);
     case ExtractionFault::kAddressFromDecoding: return Say(l, Msg::kAddressFromDecoding);
     case ExtractionFault::kUnreadable:
       return Fill(l, Msg::kAddressUnreadable, SyntaxWhy(extraction.syntax));

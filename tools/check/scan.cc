@@ -255,7 +255,14 @@ ScanItem DecideMessage(const std::string& header, const AllowConfig& config, Lan
   sendwarden_tools::ToolDecoder decoder;
   sendwarden::Extraction extraction;
   try {
-    extraction = sendwarden::ExtractRecipients(headers, decoder);
+    std::string line;
+    if (sendwarden::HasBareCarriageReturn(header.c_str(), &line)) {
+      extraction.fault = sendwarden::ExtractionFault::kBareCarriageReturn;
+      extraction.faultField = "HEADER";
+      extraction.faultDetail = line;
+    } else {
+      extraction = sendwarden::ExtractRecipients(headers, decoder);
+    }
   } catch (const std::exception& error) {
     item.reason = Say(l, Msg::kScanEngineGaveUp) + std::string(error.what());
     return item;
