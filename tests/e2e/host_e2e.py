@@ -258,6 +258,40 @@ def run(r):
         r.check("refused: %s under %s" % (shown, rules.replace("\n", " ")),
                 code == 1 and len(found) == 1 and found[0][3] == hexof(expected) and no_leak(out),
                 out)
+    # A configuration mistake narrows what is allowed, never widens it. Each
+    # damaged file refuses the message that the mistake would have let out,
+    # and still sends what the file meant to allow.
+    allowed = r.write("ok.eml", "From: intern@example.co.jp\nTo: a@example.co.jp\n\n")
+    widening = r.write("partner.eml", "From: intern@example.co.jp\nTo: p@partner.example.com\n\n")
+    by_sales = r.write("by-sales.eml", "From: sales@example.co.jp\nTo: p@partner.example.com\n\n")
+    suffix = r.write("suffix.eml", "From: intern@example.co.jp\nTo: x@example.co.jp.evil.test\n\n")
+    header = b"[(^|<)sales@example\\.co\\.jp>?$]"
+    partner = b"TO=@partner\\.example\\.com>?$\r\n"
+    default = b"ALL=@example\\.co\\.jp>?$\r\n"
+    damaged = [
+        ("byte-order mark before the first header",
+         b"\xEF\xBB\xBF" + header + b"\r\n" + partner, widening, by_sales),
+        ("blanks around the brackets", default + b" \t" + header + b" \r\n" + partner, widening,
+         allowed),
+        ("a header without its ]", default + header[:-1] + b"\r\n" + partner, widening, allowed),
+        ("a header with text after the ]", default + header + b" sales\r\n" + partner, widening,
+         allowed),
+        ("0x1A inside a pattern", b"ALL=@example\\.co\\.jp\x1A>?$\r\n", suffix, allowed),
+    ]
+    for name, conf_bytes, refused, allowed in damaged:
+        conf_d = os.path.join(r.scratch, "damaged.conf")
+        with open(conf_d, "wb") as out:
+            out.write(conf_bytes)
+        code, out, _ = r.host("--record", "--conf", conf_d, refused, allowed)
+        verdicts = re.findall(r"^\S+: (send|refused) \((-?\d)\)$", out, re.M)
+        if name.startswith("0x1A"):
+            # The only pattern is cut, so nothing is allowed at all.
+            ok = verdicts == [("refused", "-1"), ("refused", "-1")]
+        else:
+            ok = verdicts == [("refused", "-1"), ("send", "0")]
+        r.check("damaged configuration (%s): the widening message refused" % name,
+                code == 1 and ok and no_leak(out), out)
+
     # Without line separators nothing changes: the same forms, written plainly, pass.
     plain = r.write("plain.eml", "To: =?us-ascii?q?Boss?= <a@x.test>\nCc:a@x.test\n\n")
     code, out, _ = r.host("--record", "--conf", r.write("plain.conf", "ALL=^(.*<)?a@x\\.test>?$\n"),
