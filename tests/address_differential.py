@@ -1,0 +1,533 @@
+#!/usr/bin/env python3
+"""The plug-in's recipient check against two readers it shares no code with.
+
+Generated messages carry To, Cc and Bcc fields (and their Resent- forms)
+written from the address grammar: comments holding quotes, parentheses,
+backslashes and commas; quoted strings holding commas, angle brackets, "@"
+and escapes; groups, empty and with members; routes; domain literals; encoded
+words; folding; repeated fields; and the broken forms that once let a
+recipient past the check. Mailboxes go to allowed.example, which the
+configuration allows, or to evil.test, which it does not.
+
+address_oracle gives, per message, the plug-in's verdict and the mailboxes
+GMime finds. This script reads the same bytes with Python's email package
+(policy.default: each field's .addresses, defects ignored, invalid mailboxes
+counted) and with email.utils.getaddresses. Whenever the plug-in sends, every
+mailbox any reader finds must be in allowed.example (a mailbox without a
+domain is outside). A guard that refuses everything proves nothing, so fewer
+than 20 % sent fails too.
+
+Then two fixed sets: ordinary mail that must still be sent, and CPython's
+own email test messages under a configuration that allows everyone.
+"""
+import argparse
+import base64
+import email
+import email.policy
+import email.utils
+import glob
+import inspect
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+from email import _header_value_parser as hvp
+
+ALLOWED = "allowed.example"
+REFUSED = "evil.test"
+# Allowed: the address (bare, or in the last angle brackets) is exactly one
+# mailbox of allowed.example, in any case, as every reader compares domains.
+ALLOW_CONF = b"ALL=(?i)(^|<)[^<>@]*@allowed\\.example>?$\r\n"
+ALLOW_ALL_CONF = b"ALL=.\r\n"
+FIELDS = ("to", "cc", "bcc", "resent-to", "resent-cc", "resent-bcc")
+ROUNDS = 8400  # messages; about three address fields each
+
+# --- generating -----------------------------------------------------------
+
+
+def encoded_word(text, charset, mode):
+    data = text.encode(charset)
+    if mode == "B":
+        payload = base64.b64encode(data).decode("ascii")
+    else:
+        payload = "".join(
+            chr(b) if chr(b).isalnum() and b < 0x80 else "_" if b == 0x20 else "=%02X" % b
+            for b in data)
+    return "=?%s?%s?%s?=" % (charset, mode, payload)
+
+
+def encoded_words(rng, text):
+    """`text` as one or more encoded words, in a Japanese charset or UTF-8."""
+    charset = rng.choice(["ISO-2022-JP", "Shift_JIS", "UTF-8", "utf-8", "iso-2022-jp"])
+    try:
+        text.encode(charset)
+    except UnicodeEncodeError:
+        charset = "UTF-8"
+    parts = [text]
+    if len(text) > 1 and rng.random() < 0.5:
+        cut = rng.randrange(1, len(text))
+        parts = [text[:cut], text[cut:]]
+    return " ".join(encoded_word(p, charset, rng.choice("BQ")) for p in parts)
+
+
+NAMES = ["佐藤 三郎", "山田", "ｿﾌﾄ", "営業部 表", "ソフト開発", "ァィゥ", "Müller", "Boss"]
+# Comments a splitter on commas and quotes reads alike, and those it does not.
+PLAIN_COMMENTS = ["(comment)", "(nested (x))", "(at @ sign)", "(<angle>)", "(;:)", "()"]
+TRICKY_COMMENTS = ["(a, b)", '(say "hi)', "(nested (x, y))", "(back\\)slash)", "(\\(open)", '(")']
+
+
+def comment(rng):
+    return rng.choice(TRICKY_COMMENTS if rng.random() < 0.3 else PLAIN_COMMENTS)
+QUOTED = ['"Doe, John"', '"a@allowed.example"', '"<evil@evil.test>"', '"x\\"y"', '"back\\\\slash"',
+          '"a, <b@evil.test>, c"', '"Sales (Tokyo)"', '"semi;colon:"', '""', '"evil@evil.test"',
+          '"a\\,b"', '"tab\there"']
+ATOM_NAMES = ["Boss", "John Q. Public", "Sales Dept", "a.b", "Evil", "x@y"]
+LOCALS = ["a", "boss", "x.y", "first.last", "a+tag", "o'brien", "under_score", "Z"]
+
+
+def raw_name(rng):
+    """A name written without encoding: code page 932 or UTF-8 bytes, whose
+    second bytes may be a backslash, "@" or "[" (here as surrogate escapes)."""
+    text = rng.choice(NAMES)
+    data = text.encode(rng.choice(["cp932", "utf-8"]), "replace")
+    name = data.decode("ascii", "surrogateescape")
+    return '"' + name + '"' if rng.random() < 0.5 else name
+
+
+def display_name(rng):
+    kind = rng.randrange(6)
+    if kind == 5:
+        return raw_name(rng)
+    if kind == 0:
+        return rng.choice(ATOM_NAMES)
+    if kind == 1:
+        return rng.choice(QUOTED)
+    if kind == 2:
+        return encoded_words(rng, rng.choice(NAMES))
+    if kind == 3:
+        return rng.choice(ATOM_NAMES[:3]) + " " + comment(rng)
+    return encoded_words(rng, rng.choice(NAMES)) + " " + rng.choice(QUOTED)
+
+
+def domain_text(rng, allowed):
+    if not allowed:
+        return rng.choice([REFUSED, "Evil.Test", "sub.allowed.example", "allowed.example.evil.test"])
+    return rng.choice([ALLOWED] * 4 + ["Allowed.Example", "ALLOWED.EXAMPLE"])
+
+
+def addr_spec(rng, allowed, ordinary):
+    local = rng.choice(LOCALS)
+    domain = domain_text(rng, allowed)
+    if ordinary or rng.random() < 0.6:
+        return local + "@" + domain
+    return rng.choice([
+        local + " @ " + domain,
+        local + "(c)@" + domain,
+        local + "@(c)" + domain,
+        local + "@" + domain + "(c)",
+        " " + local + "@" + domain + " ",
+        '"a b"@' + domain,
+        '"a,b"@' + domain,
+        '"evil@evil.test"@' + domain,
+        local + "@[192.0.2.1]",
+        local + "@" + domain + ".",
+        local + ".@" + domain,
+        "=?us-ascii?q?" + local + "?=@" + domain,
+        local + "@=?us-ascii?q?" + domain + "?=",
+        local,
+    ])
+
+
+def mailbox(rng, allowed, ordinary):
+    spec = addr_spec(rng, allowed, ordinary)
+    kind = rng.randrange(9 if ordinary else 12)
+    if kind <= 1:
+        return spec
+    if kind == 2:
+        return "<" + spec + ">"
+    if kind <= 6:
+        return display_name(rng) + " <" + spec + ">"
+    if kind <= 8:
+        return display_name(rng) + " " + comment(rng) + " <" + spec + ">"
+    if kind == 9:
+        return spec + " " + comment(rng)
+    if kind == 10:
+        return "<@relay." + rng.choice([ALLOWED, REFUSED]) + ":" + spec + ">"
+    return "<" + spec + "> " + comment(rng)
+
+
+# The forms that once let a recipient past the check, with their
+# neighbours in the field.
+ATTACKS = [
+    'Evil (") <evil@evil.test>, Boss (") <x@allowed.example>',
+    "<evil@evil.test)@allowed.example>",
+    "<evil@evil.test;@allowed.example>",
+    "<evil@evil.test:@allowed.example>",
+    '<evil@evil.test"@allowed.example">',
+    "<evil@evil.test@allowed.example>",
+    '<evil@evil.test> "@allowed.example"',
+    'Boss <evil@evil.test> "<boss@allowed.example>"',
+    "Boss (a, <x@allowed.example>) <evil@evil.test>",
+    'A (\\") <evil@evil.test>, B (") <x@allowed.example>',
+    "evil@evil.test (x@allowed.example)",
+    "Team: evil@evil.test; <x@allowed.example>",
+    "undisclosed-recipients:; evil@evil.test",
+    '"\\" <evil@evil.test>, x@allowed.example',
+    "<x@allowed.example> evil@evil.test",
+    "=?us-ascii?q?=3Cevil@evil.test=3E?= <x@allowed.example>",
+    "=?us-ascii?q?evil@evil.test=2C?= x@allowed.example",
+]
+
+
+def address(rng, mode):
+    """One list member: a mailbox, or a group."""
+    allowed = mode == "clean" or rng.random() < 0.6
+    ordinary = mode == "clean" and rng.random() < 0.9
+    roll = rng.random()
+    if roll < 0.06:
+        return rng.choice(["undisclosed-recipients:;", "Team:;", "Empty (no one):;",
+                           "=?UTF-8?B?5a6b5YWI?=: ;"])
+    if roll < 0.10 and not ordinary:
+        members = ", ".join(mailbox(rng, allowed, ordinary) for _ in range(rng.randrange(1, 3)))
+        return rng.choice(["Team", "Group (c)"]) + ": " + members + ";"
+    return mailbox(rng, allowed, ordinary)
+
+
+def mutate(rng, value):
+    for _ in range(rng.randrange(1, 3)):
+        at = rng.randrange(len(value) + 1)
+        op = rng.randrange(3)
+        if op == 0:
+            value = value[:at] + rng.choice('"(),<>@;:\\[]. ') + value[at:]
+        elif op == 1 and value:
+            value = value[:at] + value[at + 1:]
+        else:
+            end = min(len(value), at + rng.randrange(1, 8))
+            value = value[:end] + value[at:end] + value[end:]
+    return value
+
+
+def field_value(rng, mode):
+    members = [address(rng, mode) for _ in range(rng.randrange(1, 5))]
+    if mode == "attack" and rng.random() < 0.6:
+        members.insert(rng.randrange(len(members) + 1), rng.choice(ATTACKS))
+    value = ""
+    for i, member in enumerate(members):
+        if i:
+            value += rng.choice([", ", ",", " , ", ",, ", ", ,", ","])
+        value += member
+    if rng.random() < 0.15:
+        value = rng.choice([",", ", "]) + value
+    if mode == "attack" and rng.random() < 0.5:
+        value = mutate(rng, value)
+    return value
+
+
+def fold(rng, value):
+    """Breaks the line at some blanks, as a mail program folds it."""
+    out = []
+    for c in value:
+        if c == " " and rng.random() < 0.2:
+            out.append(rng.choice(["\r\n ", "\r\n\t", "\r\n  "]))
+        else:
+            out.append(c)
+    return "".join(out)
+
+
+# Lines that one program may take for a recipient field and another not.
+HEADER_NOISE = [
+    "X-Note: x\rTo: evil@evil.test",
+    "Subject: x\r\n \r\n evil@evil.test",
+    "To\t: evil@evil.test",
+    "To: x@allowed.example\r\n\tevil@evil.test",
+    " To: evil@evil.test",
+    "X-Junk\r\nTo: evil@evil.test",
+    "Cc:evil@evil.test",
+    "Bcc:\r\n\r\n evil@evil.test",
+    "Resent-To:, evil@evil.test",
+    "To: x@allowed.example\r\n\x0cevil@evil.test",
+    "To: x@allowed.example\x0bevil@evil.test",
+    "To: x@allowed.example\x00, evil@evil.test",
+    "To: x@allowed.example\x85, evil@evil.test",
+    "To: x@allowed.example\u2028, evil@evil.test",
+]
+
+FIELD_NAMES = ["To", "to", "TO", "Cc", "CC", "Bcc", "bcc", "Resent-To", "Resent-Cc", "Resent-Bcc"]
+
+
+def message(rng):
+    mode = rng.choices(["clean", "mixed", "attack"], [6, 2, 2])[0]
+    sender = rng.choice(["me@allowed.example", "Me <me@allowed.example>",
+                         encoded_words(rng, "営業") + " <sales@allowed.example>"])
+    lines = ["From: " + sender, "Subject: test"]
+    fields = 0
+    for _ in range(rng.randrange(1, 5)):
+        name = rng.choice(FIELD_NAMES)
+        value = fold(rng, field_value(rng, mode))
+        head = rng.choice([name + ": ", name + ":", name + ":\r\n ", name + " : "])
+        lines.insert(rng.randrange(len(lines) + 1), head + value)
+        fields += 1
+    if rng.random() < 0.06:
+        lines.insert(rng.randrange(len(lines) + 1), rng.choice(HEADER_NOISE))
+    text = "\r\n".join(lines) + "\r\n\r\nbody\r\n"
+    if rng.random() < 0.05:
+        text = text.replace("\r\n", "\n")
+    return text.encode("utf-8", "surrogateescape"), fields
+
+
+# --- reading --------------------------------------------------------------
+
+GETADDRESSES_STRICT = "strict" in inspect.signature(email.utils.getaddresses).parameters
+
+
+def tree_mailboxes(token, found):
+    """Every mailbox, valid or not, in a parse tree of the address grammar."""
+    # The package may retype an empty group that something follows as an
+    # invalid mailbox; it stays a group, whose members are the mailboxes.
+    if not isinstance(token, hvp.Group) and \
+            getattr(token, "token_type", None) in ("mailbox", "invalid-mailbox"):
+        try:
+            found.append(("python", token.local_part or "", token.domain or ""))
+        except Exception:  # no parts to be had: judged by its whole text
+            found.append(("python", str(token), ""))
+        return
+    if isinstance(token, list):
+        for part in token:
+            tree_mailboxes(part, found)
+
+
+def python_mailboxes(raw):
+    """(reader, local part, domain) for every mailbox Python's readers find."""
+    found = []
+    msg = email.message_from_bytes(raw, policy=email.policy.default)
+    for name, value in msg.raw_items():
+        if name.strip().lower() not in FIELDS:
+            continue
+        try:
+            header = msg.policy.header_fetch_parse(name, value)
+            found += [("python", a.username, a.domain) for a in header.addresses]
+        except Exception:  # the package's own fault: read its tree instead
+            unfolded = "".join(value.splitlines())
+            try:
+                tree_mailboxes(hvp.get_address_list(unfolded)[0], found)
+            except Exception:  # not even a tree: this reader found nothing it can name
+                found.append(("python-unreadable", "", ""))
+    compat = email.message_from_bytes(raw)
+    for name, value in compat.raw_items():
+        if name.strip().lower() not in FIELDS:
+            continue
+        readers = [("getaddresses", {})]
+        if GETADDRESSES_STRICT:
+            readers = [("getaddresses", {"strict": False}), ("getaddresses-strict", {})]
+        for reader, options in readers:
+            # It reads unfolded text only: a line break inside a quoted
+            # string or a comment makes it invent addresses.
+            unfolded = re.sub(r"\r?\n", "", value)
+            for _, addr in email.utils.getaddresses([unfolded], **options):
+                if addr:
+                    local, at, domain = addr.rpartition("@")
+                    found.append((reader, local if at else addr, domain))
+    return found
+
+
+def unescape(text):
+    out = bytearray()
+    i = 0
+    data = text.encode("utf-8", "surrogateescape")
+    while i < len(data):
+        if data[i:i + 2] == b"\\x":
+            out.append(int(data[i + 2:i + 4], 16))
+            i += 4
+        else:
+            out.append(data[i])
+            i += 1
+    return out.decode("utf-8", "surrogateescape")
+
+
+def run_oracle(oracle, conf, messages):
+    with tempfile.TemporaryDirectory() as scratch:
+        conf_path = os.path.join(scratch, "Sendwarden.conf")
+        with open(conf_path, "wb") as f:
+            f.write(conf)
+        input_path = os.path.join(scratch, "messages")
+        with open(input_path, "wb") as f:
+            for raw in messages:
+                f.write(b"%d\n" % len(raw) + raw)
+        # GMime's address parser leaks a buffer on some broken input, and
+        # finding it by a full unwind of every allocation triples the time;
+        # leaks in the plug-in's code are the unit tests' business.
+        env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
+        result = subprocess.run([oracle, conf_path, input_path], stdout=subprocess.PIPE, check=True,
+                                env=env)
+    rows = []
+    for line in result.stdout.decode("utf-8", "surrogateescape").split("\n")[:-1]:
+        verdict, why, gmime = line.split("\t")
+        if gmime == "!":
+            mailboxes = None
+        else:
+            mailboxes = []
+            for addr in gmime.split("\x1f")[1:]:
+                local, at, domain = unescape(addr).rpartition("@")
+                mailboxes.append(("gmime", local if at else unescape(addr), domain))
+        rows.append((verdict == "sent", why, mailboxes))
+    if len(rows) != len(messages):
+        sys.exit("address_oracle answered %d of %d messages" % (len(rows), len(messages)))
+    return rows
+
+
+def outside(local, domain):
+    if not local and not domain:
+        return False  # "<>" or an empty member: no one
+    return domain.lower() != ALLOWED
+
+
+# --- the three runs -------------------------------------------------------
+
+
+def differential(oracle):
+    rng = random.Random(22)
+    messages, fields = [], 0
+    for _ in range(ROUNDS):
+        raw, count = message(rng)
+        # The host hands the plug-in a C string: a NUL ends the message.
+        raw = raw.split(b"\0")[0]
+        messages.append(raw)
+        fields += count
+    rows = run_oracle(oracle, ALLOW_CONF, messages)
+    sent = 0
+    why_counts = {}
+    found_counts = {}
+    caught = {}
+    failures = []
+    no_gmime = 0
+    for raw, (was_sent, why, gmime) in zip(messages, rows):
+        found = python_mailboxes(raw)
+        if gmime is None:
+            no_gmime += 1
+        else:
+            found += gmime
+        bad = sorted({(r, l + "@" + d) for r, l, d in found if outside(l, d)})
+        for reader in {r for r, _ in bad}:
+            caught[reader] = caught.get(reader, 0) + 1
+        for r, _, _ in found:
+            found_counts[r] = found_counts.get(r, 0) + 1
+        if was_sent:
+            sent += 1
+            if bad:
+                failures.append((raw, bad))
+        else:
+            why_counts[why] = why_counts.get(why, 0) + 1
+    total = len(messages)
+    print("generated: %d messages, %d address fields" % (total, fields))
+    print("sent: %d (%.1f %%), refused: %d" % (sent, 100.0 * sent / total, total - sent))
+    print("refused because: " + ", ".join("%s %d" % kv for kv in sorted(why_counts.items())))
+    print("mailboxes found: " + ", ".join("%s %d" % kv for kv in sorted(found_counts.items())))
+    print("messages with a mailbox outside, by reader: " +
+          ", ".join("%s %d" % kv for kv in sorted(caught.items())))
+    if no_gmime:
+        print("GMime built no message for %d" % no_gmime)
+    ok = True
+    for raw, bad in failures[:5]:
+        print("SENT, but outside the allowed domain %s:\n%r" % (bad, raw))
+    if failures:
+        print("%d messages sent to a mailbox outside the allowed domain" % len(failures))
+        ok = False
+    if fields < 20000:
+        print("too few fields: %d" % fields)
+        ok = False
+    if sent < total * 0.2:
+        print("fewer than 20 % sent: the guard proves nothing")
+        ok = False
+    return ok
+
+
+def ordinary_forms():
+    """(what, header lines) of mail that must be sent."""
+    a = "a@allowed.example"
+    forty = ",\r\n ".join(
+        ['"Doe, J%d" <j%d@allowed.example>' % (i, i) if i % 3 == 0 else
+         "n%d@allowed.example" % i if i % 3 == 1 else
+         encoded_word("表 %d" % i, "ISO-2022-JP", "B") + " <e%d@allowed.example>" % i
+         for i in range(40)])
+    rows = [
+        ("comma in quotes", ['To: "Doe, John" <%s>' % a]),
+        ("angle brackets in quotes", ['To: "Sales <sales>" <%s>, "<b@evil.test>" <%s>' % (a, a)]),
+        ("at sign in quotes", ['To: "a@allowed.example" <%s>' % a, 'Cc: "x@y, z" <%s>' % a]),
+        ("name and comment", ["To: Name (comment) <%s>" % a]),
+        ("escaped quote in name", ['To: "O\\"Brien" <%s>' % a]),
+        ("bare and angle", ["To: %s, <%s>, B <%s>" % (a, a, a)]),
+        ("upper-case domain", ["To: A@ALLOWED.EXAMPLE, Boss <boss@Allowed.Example>"]),
+        ("empty group with Bcc", ["To: undisclosed-recipients:;", "Bcc: %s" % a]),
+        ("empty group with comment", ["To: undisclosed-recipients (none):;", "Cc: %s" % a]),
+        ("value on the next line", ["To:\r\n %s" % a]),
+        ("repeated fields", ["To: %s" % a, "To: b@allowed.example", "Cc: c@allowed.example",
+                             "cc: d@allowed.example"]),
+        ("forty recipients folded", ["To: " + forty]),
+        ("empty member", ["To: %s,, b@allowed.example," % a]),
+        ("resent", ["Resent-To: %s" % a, "Resent-Cc: Boss <b@allowed.example>"]),
+    ]
+    for charset in ["ISO-2022-JP", "Shift_JIS", "UTF-8"]:
+        for mode in "BQ":
+            for name in ["佐藤 三郎", "ソフト開発部 表", "ァ@ィ"]:
+                word = encoded_word(name, charset, mode)
+                rows.append(("%s %s %s" % (charset, mode, name), ["To: %s <%s>" % (word, a)]))
+            split = " ".join(encoded_word(part, charset, mode) for part in ["山田", " 太郎"])
+            rows.append(("%s %s split" % (charset, mode), ["To: %s <%s>" % (split, a)]))
+            folded = "\r\n ".join(encoded_word(part, charset, mode) for part in ["営業部", "の", "表"])
+            rows.append(("%s %s folded" % (charset, mode), ["To: %s <%s>" % (folded, a)]))
+    rows.append(("decoded comma", ["To: =?UTF-8?Q?Doe=2C_John?= <%s>" % a]))
+    rows.append(("encoded and quoted", ['To: =?UTF-8?B?5bGx55Sw?= "(Tokyo)" <%s>' % a]))
+    return rows
+
+
+def ordinary(oracle):
+    rows = ordinary_forms()
+    messages = [("From: Me <me@allowed.example>\r\n" + "\r\n".join(lines) +
+                 "\r\nSubject: x\r\n\r\nbody\r\n").encode("utf-8") for _, lines in rows]
+    verdicts = run_oracle(oracle, ALLOW_CONF, messages)
+    ok = True
+    for (what, _), raw, (was_sent, why, gmime) in zip(rows, messages, verdicts):
+        found = python_mailboxes(raw) + (gmime or [])
+        bad = [(r, l + "@" + d) for r, l, d in found if outside(l, d)]
+        if not was_sent or bad:
+            print("ordinary mail %r: %s %s %r" % (what, "sent" if was_sent else "refused: " + why,
+                                                  bad, raw))
+            ok = False
+    print("ordinary mail: %d forms, %d sent" % (len(rows), sum(v[0] for v in verdicts)))
+    return ok
+
+
+def corpus(oracle):
+    paths = sorted(glob.glob("/usr/lib/python3*/test/test_email/data/msg_*.txt"))
+    if not paths:
+        print("CPython's email test messages are missing (Debian: libpython3.11-testsuite)")
+        return False
+    messages = []
+    for path in paths:
+        with open(path, "rb") as f:
+            messages.append(f.read())
+    verdicts = run_oracle(oracle, ALLOW_ALL_CONF, messages)
+    names = [os.path.basename(p) for p in paths]
+    refused = {n: why for n, (was_sent, why, _) in zip(names, verdicts) if not was_sent}
+    print("CPython test messages: %d, sent %d, refused %s" %
+          (len(paths), len(paths) - len(refused), sorted(refused.items())))
+    # msg_27 writes "addr (comment)" without angle brackets: refused on purpose.
+    unexpected = set(refused) - {"msg_27.txt"}
+    if unexpected or "msg_36.txt" not in names:
+        print("refused unexpectedly: %s" % sorted(unexpected))
+        return False
+    return True
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--oracle", required=True)
+    args = parser.parse_args()
+    results = [differential(args.oracle), ordinary(args.oracle), corpus(args.oracle)]
+    sys.exit(0 if all(results) else 1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,162 @@
+// For tests/address_differential.py: reads a file of messages, each
+// preceded by a line with its length in bytes, and prints one line per
+// message:
+//
+//   sent|refused <TAB> why <TAB> gmime-addresses
+//
+// "sent" is the plug-in's own verdict (ExtractRecipients with the tools'
+// decoder, then CheckRecipients under CONF). `why` names the extraction
+// fault, "check" for a refusal by the patterns, or "-". The last column
+// lists, separated by 0x1f, the address of every mailbox GMime's own
+// message parser and address-list reader (default options) find in the
+// To, Cc and Bcc fields and their Resent- forms, groups included; bytes
+// below 0x21, 0x7f and '\' are written as \xHH. "!" there means GMime
+// built no message.
+#include <gmime/gmime.h>
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "check/recipient_check.h"
+#include "config/config_loader.h"
+#include "message/recipients.h"
+#include "tools/common/tool_decoder.h"
+
+namespace {
+
+const char* FaultName(sendwarden::ExtractionFault fault) {
+  using F = sendwarden::ExtractionFault;
+  switch (fault) {
+    case F::kNone: return "-";
+    case F::kMalformedEscape: return "malformed-escape";
+    case F::kNoDecodedText: return "no-decoded-text";
+    case F::kEmptiedByDecoding: return "emptied-by-decoding";
+    case F::kAddressLost: return "address-lost";
+    case F::kHiddenLineBreak: return "hidden-line-break";
+    case F::kAddressFromDecoding: return "address-from-decoding";
+    case F::kUnreadable: return "unreadable";
+    case F::kPiecesDiffer: return "pieces-differ";
+    case F::kAddressDiffers: return "address-differs";
+    case F::kGroupWithMembers: return "group-with-members";
+    case F::kQuotedLocalPart: return "quoted-local-part";
+    case F::kRoute: return "route";
+    case F::kCommentAfterAddress: return "comment-after-address";
+    case F::kTwoSenders: return "two-senders";
+    case F::kSenderNotOne: return "sender-not-one";
+    case F::kSenderUnreadable: return "sender-unreadable";
+    case F::kSenderFromDecoding: return "sender-from-decoding";
+    case F::kBareCarriageReturn: return "bare-carriage-return";
+  }
+  return "?";
+}
+
+std::string Escape(const char* text) {
+  std::string out;
+  for (const char* p = text; *p != '\0'; ++p) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c <= 0x20 || c == 0x7f || c == '\\') {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+void CollectMailboxes(InternetAddressList* list, std::string* out) {
+  if (list == nullptr) return;
+  int count = internet_address_list_length(list);
+  for (int i = 0; i < count; ++i) {
+    InternetAddress* address = internet_address_list_get_address(list, i);
+    if (INTERNET_ADDRESS_IS_GROUP(address)) {
+      CollectMailboxes(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)), out);
+    } else if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
+      const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
+      *out += '\x1f';
+      *out += Escape(addr == nullptr ? "" : addr);
+    }
+  }
+}
+
+bool IsRecipientField(std::string name) {
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+  for (char& c : name) c = static_cast<char>(g_ascii_tolower(c));
+  return name == "to" || name == "cc" || name == "bcc" || name == "resent-to" ||
+         name == "resent-cc" || name == "resent-bcc";
+}
+
+std::string GmimeMailboxes(const std::string& raw) {
+  GMimeStream* stream = g_mime_stream_mem_new_with_buffer(raw.data(), raw.size());
+  GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+  g_object_unref(stream);
+  GMimeMessage* message = g_mime_parser_construct_message(parser, nullptr);
+  g_object_unref(parser);
+  if (message == nullptr) return "!";
+  std::string out;
+  GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message));
+  int count = g_mime_header_list_get_count(headers);
+  for (int i = 0; i < count; ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+    const char* name = g_mime_header_get_name(header);
+    const char* value = g_mime_header_get_raw_value(header);
+    if (name == nullptr || value == nullptr || !IsRecipientField(name)) continue;
+    InternetAddressList* list = internet_address_list_parse(nullptr, value);
+    CollectMailboxes(list, &out);
+    if (list != nullptr) g_object_unref(list);
+  }
+  g_object_unref(message);
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: address_oracle CONF MESSAGES\n";
+    return 2;
+  }
+  sendwarden::AllowConfig config;
+  if (!sendwarden::LoadAllowConfig(argv[1], config)) {
+    std::cerr << "address_oracle: cannot load " << argv[1] << "\n";
+    return 2;
+  }
+  std::ifstream in(argv[2], std::ios::binary);
+  if (!in) {
+    std::cerr << "address_oracle: cannot read " << argv[2] << "\n";
+    return 2;
+  }
+  g_mime_init();
+  std::ostringstream report;
+  std::string length_line;
+  while (std::getline(in, length_line)) {
+    size_t length = std::stoul(length_line);
+    std::string raw(length, '\0');
+    in.read(&raw[0], static_cast<std::streamsize>(length));
+    if (static_cast<size_t>(in.gcount()) != length) {
+      std::cerr << "address_oracle: truncated input\n";
+      return 2;
+    }
+    sendwarden_tools::ToolDecoder decoder;
+    sendwarden::Extraction extraction = sendwarden::ExtractRecipients(raw.c_str(), decoder);
+    bool sent = false;
+    const char* why = FaultName(extraction.fault);
+    if (extraction.fault == sendwarden::ExtractionFault::kNone) {
+      try {
+        sent = sendwarden::CheckRecipients(config, extraction.recipients).allowed;
+        if (!sent) why = "check";
+      } catch (const std::exception&) {
+        why = "engine";  // the plug-in refuses when the engine gives up
+      }
+    }
+    report << (sent ? "sent" : "refused") << '\t' << why << '\t' << GmimeMailboxes(raw) << '\n';
+  }
+  g_mime_shutdown();
+  std::cout << report.str();
+  return 0;
+}
