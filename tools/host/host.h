@@ -32,6 +32,10 @@ void* OpenModule(const std::string& path, std::string* error);
 void* FindExport(void* module, const char* name);
 void CloseModule(void* module);
 
+// Per platform: loads a library for the rest of the process, by the path
+// given, before the plug-in. False, with `error` set, when it does not load.
+bool PreloadLibrary(const std::string& path, std::string* error);
+
 // The number of a code page given as "932" or "CP932" (any case); 0 when the
 // value is neither.
 unsigned ParseCodePage(const std::string& value);

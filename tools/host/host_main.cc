@@ -1,5 +1,5 @@
 // sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP]
-//                 [--module PATH] [--record] [--info] MESSAGE...
+//                 [--module PATH] [--preload LIBRARY]... [--record] [--info] MESSAGE...
 //
 // Starts the plug-in, sends each message file through it and prints a verdict
 // line per message and every message box. --then-conf replaces the staged
@@ -7,6 +7,8 @@
 // two sends would. --codepage (932 or CP932, the default) is the code page
 // the decoded headers are handed over in. --record adds each box's exact
 // bytes (and, on Windows, intercepts the boxes instead of showing them).
+// --preload loads a library into the process before the plug-in, in the
+// order given, as another plug-in or tool of the mail client would have.
 // Exit status: 0 every message would be sent, 1 one or more were refused, 2
 // usage error or unreadable message file (nothing is sent), 3 the plug-in
 // did not load.
@@ -35,13 +37,13 @@ long g_unknown_frees = 0;
 
 const char kUsage[] =
     "usage: sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP] [--module PATH]\n"
-    "                       [--record] [--info] MESSAGE...\n";
+    "                       [--preload LIBRARY]... [--record] [--info] MESSAGE...\n";
 
 struct Options {
   std::string conf, thenConf, module;
   std::string codepage = "CP932";
   bool info = false;
-  std::vector<std::string> messages;
+  std::vector<std::string> preloads, messages;
 };
 
 std::string Hex(const std::string& bytes) {
@@ -79,6 +81,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       ok = value(&options->module);
     } else if (arg == "--codepage") {
       ok = value(&options->codepage);
+    } else if (arg == "--preload") {
+      options->preloads.emplace_back();
+      ok = value(&options->preloads.back());
     } else if (arg == "--record") {
       g_record = true;
     } else if (arg == "--info") {
@@ -201,6 +206,14 @@ int Run(const Options& options) {
     if (!Stage(module, options.conf, &module, &staged_folder)) {
       std::fprintf(stderr, "sendwarden-host: cannot stage %s beside the module\n",
                    options.conf.c_str());
+      return 2;
+    }
+  }
+
+  for (const std::string& library : options.preloads) {
+    if (!PreloadLibrary(library, &error)) {
+      std::fprintf(stderr, "sendwarden-host: cannot preload %s: %s\n", library.c_str(),
+                   error.c_str());
       return 2;
     }
   }

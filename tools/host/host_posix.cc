@@ -62,6 +62,12 @@ void* FindExport(void* module, const char* name) { return dlsym(module, name); }
 
 void CloseModule(void* module) { dlclose(module); }
 
+bool PreloadLibrary(const std::string& path, std::string* error) {
+  if (dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL) != nullptr) return true;
+  *error = dlerror();
+  return false;
+}
+
 }  // namespace sendwarden_host
 
 using namespace sendwarden_host;

@@ -109,6 +109,13 @@ void* FindExport(void* module, const char* name) {
 
 void CloseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
+bool PreloadLibrary(const std::string& path, std::string* error) {
+  // Kept loaded: a library another plug-in brought stays for the process.
+  if (LoadLibraryA(path.c_str()) != nullptr) return true;
+  *error = "LoadLibraryA failed with error " + std::to_string(GetLastError());
+  return false;
+}
+
 }  // namespace sendwarden_host
 
 using namespace sendwarden_host;
