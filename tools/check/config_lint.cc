@@ -32,6 +32,12 @@ std::string Hint(const std::string& line, size_t number, Language l) {
   if (first != std::string::npos && line[first] == '[' && line.find(']', first) < last) {
     return Say(l, Msg::kHintTrailingText);
   }
+  if (first != std::string::npos && line[first] == '[' && line[last] != ']') {
+    return Say(l, Msg::kHintNoClosingBracket);
+  }
+  if (first != std::string::npos && line[first] != '[' && line[last] == ']') {
+    return Say(l, Msg::kHintNoOpeningBracket);
+  }
   return "";
 }
 

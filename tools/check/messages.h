@@ -26,6 +26,8 @@ enum class Msg {
   kHintLeadingBlank,
   kHintEmptyBrackets,
   kHintTrailingText,
+  kHintNoClosingBracket,
+  kHintNoOpeningBracket,
   kBrokenHeader,          // "%s": a hint or ""; "%s": kBrokenHeaderLines or kBrokenHeaderNoLines
   kBrokenHeaderLines,     // "%s": line numbers
   kBrokenHeaderNoLines,
