@@ -119,6 +119,22 @@ Lexed Lex(std::string_view value) {
   return out;
 }
 
+// The first lead byte, pairing the bytes as code page 932 does, whose
+// second byte the grammar would read as a mark of its own; npos if none.
+// ("表" is 0x95 0x5C: the client reads a name, a byte-wise reader a
+// backslash that escapes whatever follows.)
+size_t FindDoubleByteMark(std::string_view value) {
+  for (size_t i = 0; i + 1 < value.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(value[i]);
+    if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) continue;
+    unsigned char next = static_cast<unsigned char>(value[i + 1]);
+    if (!((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) continue;
+    if (next == '\\' || next == '@' || next == '[' || next == ']') return i;
+    ++i;
+  }
+  return std::string_view::npos;
+}
+
 class Parser {
  public:
   Parser(const Lexed& lexed, AddressReading* out) : tokens_(lexed.tokens), lexed_(lexed), out_(out) {}
@@ -307,6 +323,12 @@ class Parser {
 
 AddressReading ReadAddressList(std::string_view value) {
   AddressReading out;
+  size_t mark = FindDoubleByteMark(value);
+  if (mark != std::string_view::npos) {
+    out.error = AddressSyntax::kDoubleByteMark;
+    out.errorOffset = mark;
+    return out;
+  }
   Lexed lexed = Lex(value);
   out.quoteInComment = lexed.quoteInComment;
   out.commaInComment = lexed.commaInComment;

@@ -34,6 +34,7 @@ enum class AddressSyntax {
   kBadDots,              // a dot at an end of a local part or domain, or two in a row
   kTextAfterAddress,     // anything but "," (or ";" in a group) after a mailbox
   kEmptyDisplayName,     // ":" with no group name before it
+  kDoubleByteMark,       // a code page 932 character whose second byte is "\\", "@", "[" or "]"
 };
 
 // One member of the list: a mailbox, or a group that names nobody.
@@ -62,7 +63,10 @@ struct AddressReading {
 };
 
 // Reads `value`, the raw field value (unfolded; encoded words are plain
-// atoms here). Bytes of 0x80 and above are atom characters. On a syntax
+// atoms here). Bytes of 0x80 and above are atom characters, but a field in
+// which a code page 932 lead byte pairs with "\\", "@", "[" or "]" is not
+// read at all: the mail client takes the pair for one character, and so
+// would find other quotes, comments or addresses than this reader. On a syntax
 // error the members read so far stay and `error` says why. Throws nothing
 // but std::bad_alloc; time and stack are linear in the length.
 AddressReading ReadAddressList(std::string_view value);

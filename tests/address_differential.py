@@ -178,6 +178,11 @@ ATTACKS = [
     "<x@allowed.example> evil@evil.test",
     "=?us-ascii?q?=3Cevil@evil.test=3E?= <x@allowed.example>",
     "=?us-ascii?q?evil@evil.test=2C?= x@allowed.example",
+    # Unencoded code page 932, whose second bytes a byte-wise reader takes
+    # for a backslash or an "@".
+    '"表" <evil@evil.test>, x" <a@allowed.example>'.encode("cp932").decode("ascii", "surrogateescape"),
+    "(ソ) <evil@evil.test>, x) <a@allowed.example>".encode("cp932").decode("ascii", "surrogateescape"),
+    "a\udc83@allowed.example",
 ]
 
 
@@ -282,38 +287,46 @@ def message(rng):
 GETADDRESSES_STRICT = "strict" in inspect.signature(email.utils.getaddresses).parameters
 
 
-def tree_mailboxes(token, found):
+def tree_mailboxes(token, reader, found):
     """Every mailbox, valid or not, in a parse tree of the address grammar."""
     # The package may retype an empty group that something follows as an
     # invalid mailbox; it stays a group, whose members are the mailboxes.
     if not isinstance(token, hvp.Group) and \
             getattr(token, "token_type", None) in ("mailbox", "invalid-mailbox"):
         try:
-            found.append(("python", token.local_part or "", token.domain or ""))
+            found.append((reader, token.local_part or "", token.domain or ""))
         except Exception:  # no parts to be had: judged by its whole text
-            found.append(("python", str(token), ""))
+            found.append((reader, str(token), ""))
         return
     if isinstance(token, list):
         for part in token:
-            tree_mailboxes(part, found)
+            tree_mailboxes(part, reader, found)
 
 
-def python_mailboxes(raw):
-    """(reader, local part, domain) for every mailbox Python's readers find."""
-    found = []
-    msg = email.message_from_bytes(raw, policy=email.policy.default)
+def header_mailboxes(msg, reader, found):
     for name, value in msg.raw_items():
         if name.strip().lower() not in FIELDS:
             continue
         try:
             header = msg.policy.header_fetch_parse(name, value)
-            found += [("python", a.username, a.domain) for a in header.addresses]
+            found += [(reader, a.username, a.domain) for a in header.addresses]
         except Exception:  # the package's own fault: read its tree instead
             unfolded = "".join(value.splitlines())
             try:
-                tree_mailboxes(hvp.get_address_list(unfolded)[0], found)
+                tree_mailboxes(hvp.get_address_list(unfolded)[0], reader, found)
             except Exception:  # not even a tree: this reader found nothing it can name
-                found.append(("python-unreadable", "", ""))
+                found.append((reader + "-unreadable", "", ""))
+
+
+def python_mailboxes(raw):
+    """(reader, local part, domain) for every mailbox Python's readers find."""
+    found = []
+    header_mailboxes(email.message_from_bytes(raw, policy=email.policy.default), "python", found)
+    # The mail client is a code page 932 program: read as such, a double-byte
+    # character's second byte is no backslash, "@" or bracket.
+    text = raw.decode("cp932", "surrogateescape")
+    header_mailboxes(email.message_from_string(text, policy=email.policy.default), "python-cp932",
+                     found)
     compat = email.message_from_bytes(raw)
     for name, value in compat.raw_items():
         if name.strip().lower() not in FIELDS:

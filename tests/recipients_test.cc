@@ -150,5 +150,33 @@ TEST(ExtractRecipients, ABareCarriageReturnInTheHeaderRefuses) {
   }
 }
 
+// The mail client pairs code page 932 bytes: "表" (0x95 0x5C) is a name to
+// it and a backslash to a byte-wise reader, "ァ" (0x83 0x40) an "@". Such a
+// field would be read two ways, so it refuses; other raw names still go.
+TEST(ExtractRecipients, ADoubleByteCharacterEndingInAMarkRefuses) {
+  enum Outcome { kSent, kMark, kOther };
+  struct Case {
+    const char* to;
+    Outcome outcome;
+  };
+  const Case cases[] = {
+      {"\"\x95\x5c\" <evil@bad.test>, x\" <a@x.test>", kMark},
+      {"a\x83\x40x.test", kMark},
+      {"\x83\x5c\x83\x74\x83\x67 <a@x.test>", kMark},
+      {"\x8e\x52\x93\x63 <a@x.test>, \"\x8e\x52, \x93\x63\" <b@x.test>", kSent},
+      {"\x81\x81\x81\x5c <a@x.test>", kMark},
+      {"\x81\x81\x5c <a@x.test>", kOther},  // 0x81 0x81 is the pair: a plain backslash
+      {"\xa0\x5c <a@x.test>", kOther},      // 0xA0 leads nothing
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadAddressList(c.to).error == AddressSyntax::kDoubleByteMark, c.outcome == kMark)
+        << c.to;
+    WordDecoder decoder;
+    std::string message = std::string("From: me\r\nTo: ") + c.to + "\r\n\r\n";
+    Extraction extraction = ExtractRecipients(message.c_str(), decoder);
+    EXPECT_EQ(extraction.fault == ExtractionFault::kNone, c.outcome == kSent) << c.to;
+  }
+}
+
 }  // namespace
 }  // namespace sendwarden

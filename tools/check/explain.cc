@@ -71,6 +71,7 @@ Msg SyntaxWhy(sendwarden::AddressSyntax syntax) {
     case AddressSyntax::kBadDots: return Msg::kWhyBadDots;
     case AddressSyntax::kTextAfterAddress: return Msg::kWhyTextAfterAddress;
     case AddressSyntax::kEmptyDisplayName: return Msg::kWhyEmptyDisplayName;
+    case AddressSyntax::kDoubleByteMark: return Msg::kWhyDoubleByteMark;
     case AddressSyntax::kStrayCharacter:
     case AddressSyntax::kNone: break;
   }

@@ -120,6 +120,9 @@ constexpr Text kEnglish[] = {
     {Msg::kWhyBadDots, "a dot at the start or end, or two dots in a row"},
     {Msg::kWhyTextAfterAddress, "text after an address"},
     {Msg::kWhyEmptyDisplayName, "a group without a name"},
+    {Msg::kWhyDoubleByteMark,
+     "a double-byte character whose second byte is \\, @, [ or ], which other programs read "
+     "as a mark"},
     {Msg::kWhyQuoteInComment, "a double quote inside parentheses"},
     {Msg::kWhyCommaInComment, "a comma inside parentheses"},
     {Msg::kWhyPiecesDiffer, "the list is cut into recipients differently from how mail servers cut it"},
@@ -263,6 +266,7 @@ constexpr Text kJapanese[] = {
     {Msg::kWhyBadDots, "先頭・末尾の点、または続いた点"},
     {Msg::kWhyTextAfterAddress, "アドレスの後の余分な文字"},
     {Msg::kWhyEmptyDisplayName, "名前のないグループ"},
+    {Msg::kWhyDoubleByteMark, "2 バイト目が \\ @ [ ] の全角文字（符号化されていない表示名など）"},
     {Msg::kWhyQuoteInComment, "括弧の中の引用符"},
     {Msg::kWhyCommaInComment, "括弧の中のカンマ"},
     {Msg::kWhyPiecesDiffer, "宛先の区切り方がメールサーバーの読み方と違います"},

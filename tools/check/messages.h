@@ -95,6 +95,7 @@ enum class Msg {
   kWhyBadDots,
   kWhyTextAfterAddress,
   kWhyEmptyDisplayName,
+  kWhyDoubleByteMark,
   kWhyQuoteInComment,
   kWhyCommaInComment,
   kWhyPiecesDiffer,
