@@ -16,7 +16,9 @@ def parse_arguments(*extra):
     parser.add_argument("--examples")
     parser.add_argument("--scripts", required=True)
     for name, kind, default in extra:
-        parser.add_argument(name, type=kind, default=default)
+        # A list default makes the option repeatable.
+        parser.add_argument(name, type=kind, default=default,
+                            action="append" if isinstance(default, list) else "store")
     return parser.parse_args()
 
 
@@ -25,6 +27,9 @@ class Harness:
         self.build, self.platform, self.scripts = build, platform, scripts
         self.passed = self.failed = 0
         self.windows = platform in ("win32", "win64")
+        # 32-bit programs under qemu-i386 (scripts/wine-env says so to the
+        # session): each Windows process then takes about a second to start.
+        self.emulated = platform == "win32" and os.environ.get("SENDWARDEN_WIN32_MODE") == "emulated"
 
     def run(self, program, args, output_encoding="utf-8", cwd=None, env=None):
         """(exit code, stdout, stderr) of a built program, line ends made LF."""

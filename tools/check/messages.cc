@@ -14,7 +14,7 @@ constexpr Text kEnglish[] = {
      "usage: sendwarden-check lint [--lang ja|en] [CONF]\n"
      "       sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT [--to A]... "
      "[--cc A]... [--bcc A]...\n"
-     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE\n"
+     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE...\n"
      "       sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] "
      "PATH...\n"},
     {Msg::kCannotRead, "cannot read "},
@@ -167,7 +167,7 @@ constexpr Text kJapanese[] = {
      "使い方: sendwarden-check lint [--lang ja|en] [設定ファイル]\n"
      "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] --from 差出人 "
      "[--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n"
-     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル\n"
+     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル...\n"
      "        sendwarden-check scan [--conf 設定ファイル] [--lang ja|en] [--format text|csv|json] "
      "ファイルかフォルダー...\n"},
     {Msg::kCannotRead, "読めません: "},

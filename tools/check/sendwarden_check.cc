@@ -5,14 +5,17 @@
 //   sendwarden-check lint [--lang ja|en] [CONF]
 //   sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT
 //                         [--to A]... [--cc A]... [--bcc A]...
-//   sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE
+//   sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE...
 //   sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] PATH...
 //
 // lint exits 0 when no line lacks effect (warnings alone do not fail), 1 when
 // one does, 2 when the file cannot be read or the usage is wrong. test exits
-// 0 allowed, 1 refused, 2 usage error. scan exits 0 when no message would be
+// 0 allowed, 1 refused, 2 usage error or an unreadable message; with several
+// messages each is decided in turn after a line "== MESSAGE", and the exit
+// status is the worst of theirs. scan exits 0 when no message would be
 // refused, 1 when one would, 2 on a usage error or a configuration that
 // cannot be read.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -259,6 +262,7 @@ int Main(int argc, char** argv) {
   if (args[0] != "test") return Usage(l);
 
   TestRequest request;
+  std::vector<std::string> messages;
   bool have_addresses = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -275,15 +279,26 @@ int Main(int argc, char** argv) {
       AddValue(request.fields, arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC",
                FromCommandLine(args[++i]));
       have_addresses = true;
-    } else if (arg.rfind("--", 0) == 0 || !request.message.empty()) {
+    } else if (arg.rfind("--", 0) == 0) {
       return Usage(l);
     } else {
-      request.message = arg;
+      messages.push_back(arg);
     }
   }
-  if (request.message.empty() == !have_addresses) return Usage(l);
-  if (request.message.empty() && !request.haveFrom) return Usage(l);
-  return Test(request, l);
+  if (messages.empty() == !have_addresses) return Usage(l);
+  if (messages.empty() && !request.haveFrom) return Usage(l);
+  if (messages.size() <= 1) {
+    if (!messages.empty()) request.message = messages[0];
+    return Test(request, l);
+  }
+  // One run decides many messages, each after a line naming it.
+  int status = 0;
+  for (const std::string& message : messages) {
+    Print("== " + message);
+    request.message = message;
+    status = std::max(status, Test(request, l));
+  }
+  return status;
 }
 
 }  // namespace
