@@ -1,5 +1,7 @@
 #include "message/address_reader.h"
 
+#include <cstdint>
+
 namespace sendwarden {
 
 namespace {
@@ -7,32 +9,43 @@ namespace {
 // The bytes an atom may hold: letters, digits, the grammar's list of marks,
 // and every byte of 0x80 and above (raw code page 932 or UTF-8 text, read as
 // Python's reader reads it).
-bool IsAtext(unsigned char c) {
+constexpr bool IsAtextByte(unsigned char c) {
   if (c >= 0x80) return true;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  switch (c) {
-    case '!': case '#': case '$': case '%': case '&': case '\'': case '*': case '+':
-    case '-': case '/': case '=': case '?': case '^': case '_': case '`': case '{':
-    case '|': case '}': case '~':
-      return true;
-    default:
-      return false;
+  for (char mark : "!#$%&'*+-/=?^_`{|}~") {
+    if (mark != '\0' && c == static_cast<unsigned char>(mark)) return true;
   }
+  return false;
 }
+
+struct AtextTable {
+  bool bytes[256] = {};
+  constexpr AtextTable() {
+    for (int c = 0; c < 256; ++c) bytes[c] = IsAtextByte(static_cast<unsigned char>(c));
+  }
+};
+constexpr AtextTable kAtext;
+
+bool IsAtext(unsigned char c) { return kAtext.bytes[c]; }
 
 // Folding white space: the unfolded value may still hold a CR or LF.
 bool IsFws(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 enum class Kind { kAtom, kQuoted, kLiteral, kSpecial };
 
+// Small, since a long list has thousands: the text is the field's bytes
+// [offset, offset + length), quoted strings and literals with their
+// delimiters.
 struct Token {
-  Kind kind;
-  std::string_view text;  // as written; quoted strings and literals with their delimiters
   size_t offset;
-  bool commentBefore;     // a comment stands between this token and the one before
+  uint32_t length;
+  Kind kind;
+  char first;          // the first byte, for the specials
+  bool commentBefore;  // a comment stands between this token and the one before
 };
 
 struct Lexed {
+  std::string_view value;
   std::vector<Token> tokens;
   bool commentAtEnd = false;
   AddressSyntax error = AddressSyntax::kNone;
@@ -59,6 +72,8 @@ size_t SkipDelimited(std::string_view value, size_t i, char close, char forbidde
 
 Lexed Lex(std::string_view value) {
   Lexed out;
+  out.value = value;
+  out.tokens.reserve(64);
   bool comment = false;
   auto fail = [&out](AddressSyntax error, size_t at) {
     out.error = error;
@@ -97,18 +112,18 @@ Lexed Lex(std::string_view value) {
         return fail(c == '"' ? AddressSyntax::kUnclosedQuote : AddressSyntax::kUnclosedDomainLiteral,
                     i);
       }
-      out.tokens.push_back({c == '"' ? Kind::kQuoted : Kind::kLiteral, value.substr(i, end - i), i,
-                            comment});
+      out.tokens.push_back({i, static_cast<uint32_t>(end - i),
+                            c == '"' ? Kind::kQuoted : Kind::kLiteral, value[i], comment});
       comment = false;
       i = end;
     } else if (c == '<' || c == '>' || c == '@' || c == ',' || c == ';' || c == ':' || c == '.') {
-      out.tokens.push_back({Kind::kSpecial, value.substr(i, 1), i, comment});
+      out.tokens.push_back({i, 1, Kind::kSpecial, value[i], comment});
       comment = false;
       ++i;
     } else if (IsAtext(c)) {
       size_t start = i;
       while (i < value.size() && IsAtext(static_cast<unsigned char>(value[i]))) ++i;
-      out.tokens.push_back({Kind::kAtom, value.substr(start, i - start), start, comment});
+      out.tokens.push_back({start, static_cast<uint32_t>(i - start), Kind::kAtom, value[start], comment});
       comment = false;
     } else {
       // ")", "]", a backslash outside quotes, a control byte.
@@ -158,7 +173,7 @@ class Parser {
  private:
   bool AtEnd() const { return i_ >= tokens_.size(); }
   bool IsSpecial(char c) const {
-    return !AtEnd() && tokens_[i_].kind == Kind::kSpecial && tokens_[i_].text[0] == c;
+    return !AtEnd() && tokens_[i_].kind == Kind::kSpecial && tokens_[i_].first == c;
   }
   bool IsWord() const {
     return !AtEnd() && (tokens_[i_].kind == Kind::kAtom || tokens_[i_].kind == Kind::kQuoted);
@@ -171,10 +186,13 @@ class Parser {
     return false;
   }
   size_t EndOffset() const {
-    return tokens_.empty() ? 0 : tokens_.back().offset + tokens_.back().text.size();
+    return tokens_.empty() ? 0 : tokens_.back().offset + tokens_.back().length;
   }
   // A comment follows the token before i_ (the next token's flag, or the
   // comment at the very end).
+  void Append(const Token& t, std::string* text) const {
+    text->append(lexed_.value.data() + t.offset, t.length);
+  }
   bool CommentHere() const { return AtEnd() ? lexed_.commentAtEnd : tokens_[i_].commentBefore; }
 
   // word *("." word) between tokens [from, to): a local part. Writes it
@@ -187,7 +205,7 @@ class Parser {
       bool word = t.kind == Kind::kAtom || t.kind == Kind::kQuoted;
       if (word != want_word) return k;
       if (t.kind == Kind::kQuoted) *quoted = true;
-      text->append(t.text.data(), t.text.size());
+      Append(t, text);
       want_word = !want_word;
     }
     return want_word ? to - 1 : to;  // a dot at the end
@@ -196,13 +214,13 @@ class Parser {
   // domain = atom *("." atom) / domain-literal, from i_.
   bool ReadDomain(std::string* text) {
     if (!AtEnd() && tokens_[i_].kind == Kind::kLiteral) {
-      text->append(tokens_[i_].text.data(), tokens_[i_].text.size());
+      Append(tokens_[i_], text);
       ++i_;
       return true;
     }
     if (AtEnd() || tokens_[i_].kind != Kind::kAtom) return Fail(AddressSyntax::kNoDomain);
     while (true) {
-      text->append(tokens_[i_].text.data(), tokens_[i_].text.size());
+      Append(tokens_[i_], text);
       ++i_;
       if (!IsSpecial('.')) return true;
       text->push_back('.');
@@ -337,6 +355,7 @@ AddressReading ReadAddressList(std::string_view value) {
     out.errorOffset = lexed.errorOffset;
     return out;
   }
+  out.members.reserve(lexed.tokens.size() / 4 + 1);
   Parser(lexed, &out).ReadList();
   return out;
 }

@@ -1,6 +1,7 @@
 #include "message/recipients.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include <boost/tokenizer.hpp>
@@ -14,67 +15,75 @@ namespace sendwarden {
 
 namespace {
 
-size_t Count(const std::string& text, char c) {
-  return static_cast<size_t>(std::count(text.begin(), text.end(), c));
-}
+// What in a text could make or hide an address, counted in one pass.
+struct Marks {
+  size_t open = 0, close = 0, at = 0;
+  // A line feed anywhere, or a carriage return before the very end, would
+  // let "^" and "$" or a mail program see more than one line.
+  bool lineBreak = false;
+};
 
-// A line feed anywhere, or a carriage return before the very end, would let
-// "^" and "$" or a mail program see more than one line.
-bool HasLineBreak(const std::string& text) {
-  size_t cr = text.find('\r');
-  return text.find('\n') != std::string::npos || (cr != std::string::npos && cr + 1 != text.size());
-}
-
-// The address a piece (or its decoded text) shows the patterns: with an
-// angle address, the text between its last "<" and its last ">", with the
-// blanks just inside the brackets trimmed, and only blanks after the ">";
-// without one, the whole piece, trimmed. False when the piece has a "<"
-// that no ">" closes, or text after the ">".
-bool ShownAddress(const std::string& piece, std::string* address) {
-  std::string text = piece;
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  TrimBlanks(text);
-  size_t open = text.rfind('<');
-  if (open == std::string::npos) {
-    *address = text;
-    return true;
+Marks MarksOf(std::string_view text) {
+  Marks marks;
+  for (size_t i = 0; i < text.size(); ++i) {
+    switch (text[i]) {
+      case '<': ++marks.open; break;
+      case '>': ++marks.close; break;
+      case '@': ++marks.at; break;
+      case '\n': marks.lineBreak = true; break;
+      case '\r': marks.lineBreak |= i + 1 != text.size(); break;
+      default: break;
+    }
   }
+  return marks;
+}
+
+std::string_view TrimmedBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// True when a piece (or its decoded text) shows the patterns `address`: with
+// an angle address, the text between its last "<" and its last ">", with the
+// blanks just inside the brackets trimmed, and only blanks after the ">";
+// without one, the whole piece, trimmed. A carriage return that ends the
+// text (a line that ended in two) is not part of it.
+bool ShowsAddress(std::string_view text, const std::string& address) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  text = TrimmedBlanks(text);
+  size_t open = text.rfind('<');
+  if (open == std::string_view::npos) return text == address;
   size_t close = text.rfind('>');
-  if (close == std::string::npos || close < open || close + 1 != text.size()) return false;
-  *address = text.substr(open + 1, close - open - 1);
-  TrimBlanks(*address);
-  return true;
+  if (close == std::string_view::npos || close < open || close + 1 != text.size()) return false;
+  return TrimmedBlanks(text.substr(open + 1, close - open - 1)) == address;
 }
 
 // Why the reader's `member` is not what `piece` shows, or kNone.
-ExtractionFault MemberFault(const AddressMember& member, const std::string& piece) {
+ExtractionFault MemberFault(const AddressMember& member, const std::string& piece,
+                            const Marks& marks) {
   if (member.inGroup) return ExtractionFault::kGroupWithMembers;
   if (member.route) return ExtractionFault::kRoute;
   if (member.quotedLocalPart) return ExtractionFault::kQuotedLocalPart;
   if (member.commentAfter) return ExtractionFault::kCommentAfterAddress;
-  if (HasLineBreak(piece)) return ExtractionFault::kHiddenLineBreak;
-  std::string shown;
-  if (!ShownAddress(piece, &shown) || shown != member.addrSpec) {
-    return ExtractionFault::kAddressDiffers;
-  }
+  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
+  if (!ShowsAddress(piece, member.addrSpec)) return ExtractionFault::kAddressDiffers;
   return ExtractionFault::kNone;
 }
 
-// Why `decoded` might be read as another recipient than `piece`, or kNone.
-// Decoding changes display names only: it neither empties a piece nor
-// loses or makes an address.
-ExtractionFault DecodedFault(const AddressMember& member, const std::string& piece,
+// Why `decoded` might be read as another recipient than the piece, or
+// kNone. Decoding changes display names only: it neither empties a piece
+// nor loses or makes an address.
+ExtractionFault DecodedFault(const AddressMember& member, const Marks& piece,
                              const std::string& decoded) {
   if (decoded.empty()) return ExtractionFault::kEmptiedByDecoding;
-  if (HasLineBreak(decoded)) return ExtractionFault::kHiddenLineBreak;
-  if (Count(decoded, '<') > Count(piece, '<') || Count(decoded, '>') > Count(piece, '>') ||
-      (!member.angle && Count(decoded, '@') > Count(piece, '@'))) {
+  Marks marks = MarksOf(decoded);
+  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
+  if (marks.open > piece.open || marks.close > piece.close ||
+      (!member.angle && marks.at > piece.at)) {
     return ExtractionFault::kAddressFromDecoding;
   }
-  std::string shown;
-  if (!ShownAddress(decoded, &shown) || shown != member.addrSpec) {
-    return ExtractionFault::kAddressLost;
-  }
+  if (!ShowsAddress(decoded, member.addrSpec)) return ExtractionFault::kAddressLost;
   return ExtractionFault::kNone;
 }
 
@@ -198,10 +207,12 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
     size_t next_member = 0;
     for (const std::string& piece : pieces) {
       const AddressMember* member = nullptr;
+      Marks marks;
       if (!IsBlankPiece(piece)) {
         member = &reading.members[next_member++];
         if (member->kind == AddressMember::Kind::kMailbox) {
-          ExtractionFault fault = MemberFault(*member, piece);
+          marks = MarksOf(piece);
+          ExtractionFault fault = MemberFault(*member, piece, marks);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }
       }
@@ -210,7 +221,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
       }
       if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) continue;
       if (member != nullptr) {
-        ExtractionFault fault = DecodedFault(*member, piece, decoded);
+        ExtractionFault fault = DecodedFault(*member, marks, decoded);
         if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
       }
       lines += decoded;
@@ -240,11 +251,9 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
   if (!decoder.DecodeSender(from, &out.recipients.sender)) {
     return fail(ExtractionFault::kNoDecodedText, "FROM", from);
   }
-  const std::string& sender_text = out.recipients.sender;
-  for (char c : {'@', '<', '>'}) {
-    if (Count(sender_text, c) > Count(from, c)) {
-      return fail(ExtractionFault::kSenderFromDecoding, "FROM", from);
-    }
+  Marks raw = MarksOf(from), decoded_from = MarksOf(out.recipients.sender);
+  if (decoded_from.at > raw.at || decoded_from.open > raw.open || decoded_from.close > raw.close) {
+    return fail(ExtractionFault::kSenderFromDecoding, "FROM", from);
   }
   return out;
 }
