@@ -1,17 +1,31 @@
 #!/usr/bin/env python3
 """Reads the built Sendwarden.dll and fails on any deviation from what the
 mail client and its users rely on: a 32-bit DLL, the four undecorated
-callbacks, system imports only, the icon group and the version block.
+callbacks, system imports only, the icon group and the version block; and
+for the i386 DLL its calling convention: every callback's every `ret` pops
+4 bytes per argument, as the mail client's __stdcall calls expect, and the
+startup code calls the project's own DllMain (lose DllMain's calling
+convention and the linker silently takes the runtime's default one, which
+does nothing), and the unwind tables sit where the module finds them.
 
-  check_dll.py [--machine i386|amd64] DLL
+  check_dll.py [--machine i386|amd64] [--map MAP] DLL
 
 The shipped DLL is i386 (the default). The 64-bit test build is checked for
-the same shape with --machine amd64."""
+the same shape with --machine amd64. The DLL carries no symbols: the link's
+map (default: beside the DLL, Sendwarden.map) says where DllMain went and
+from which object, and i686-w64-mingw32-objdump disassembles; each function's
+extent comes from the DLL's own unwind tables."""
 import argparse
+import os
+import re
 import struct
+import subprocess
 import sys
 
 EXPORTS = {"BKC_OnStart", "BKC_OnExit", "BKC_OnSend", "BKC_OnPlugInInfo"}
+# Bytes of arguments each callback takes from the mail client's stack.
+ARGUMENT_BYTES = {"BKC_OnStart": 0, "BKC_OnExit": 0, "BKC_OnSend": 4, "BKC_OnPlugInInfo": 4}
+OBJDUMP = "i686-w64-mingw32-objdump"
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll"}
 JAPANESE = 0x0411
 VERSION_STRINGS = {
@@ -40,15 +54,21 @@ class Pe:
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.entry = struct.unpack_from("<I", data, optional + 16)[0]
+        self.image_base = (struct.unpack_from("<Q", data, optional + 24)[0] if self.magic == 0x20B
+                           else struct.unpack_from("<I", data, optional + 28)[0])
         # The data directories follow the fields whose width the format sets.
         directories = optional + (112 if self.magic == 0x20B else 96)
         self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         self.sections = []
+        self.named = {}
         table = optional + optional_size
         for i in range(sections):
             (virtual_size, virtual_address, raw_size,
              raw_pointer) = struct.unpack_from("<IIII", data, table + 40 * i + 8)
             self.sections.append((virtual_address, max(virtual_size, raw_size), raw_pointer))
+            name = data[table + 40 * i:table + 40 * i + 8].rstrip(b"\0").decode("ascii", "replace")
+            self.named[name] = (virtual_address, raw_pointer, min(virtual_size, raw_size))
 
     def offset(self, rva):
         for address, size, pointer in self.sections:
@@ -61,11 +81,20 @@ class Pe:
         return self.data[start:self.data.index(b"\0", start)].decode("ascii")
 
     def exports(self):
+        return list(self.export_addresses())
+
+    def export_addresses(self):
+        """{name: address once loaded at the image base}."""
         rva, _ = self.directory[0]
         base = self.offset(rva)
-        count, _, names = struct.unpack_from("<III", self.data, base + 24)
-        return [self.cstring(struct.unpack_from("<I", self.data, self.offset(names) + 4 * i)[0])
-                for i in range(count)]
+        _, count, functions, names, ordinals = struct.unpack_from("<IIIII", self.data, base + 20)
+        found = {}
+        for i in range(count):
+            name = self.cstring(struct.unpack_from("<I", self.data, self.offset(names) + 4 * i)[0])
+            ordinal = struct.unpack_from("<H", self.data, self.offset(ordinals) + 2 * i)[0]
+            function = struct.unpack_from("<I", self.data, self.offset(functions) + 4 * ordinal)[0]
+            found[name] = self.image_base + function
+        return found
 
     def imports(self):
         rva, _ = self.directory[1]
@@ -130,11 +159,183 @@ def version_node(data, at):
     return key, value, children, end
 
 
+def uleb(data, at):
+    value = shift = 0
+    while True:
+        byte = data[at]
+        at += 1
+        value |= (byte & 0x7F) << shift
+        shift += 7
+        if byte < 0x80:
+            return value, at
+
+
+def sleb(data, at):
+    value, end = uleb(data, at)
+    bits = 7 * (end - at)
+    return (value - (1 << bits) if value & (1 << (bits - 1)) else value), end
+
+
+def encoded(data, at, encoding, address):
+    """(value, next offset) of a pointer in the DWARF exception-header
+    encoding `encoding`, the field being at `address` once loaded."""
+    form, application = encoding & 0x0F, encoding & 0x70
+    if form in (0x00, 0x03):
+        value, end = struct.unpack_from("<I", data, at)[0], at + 4
+    elif form == 0x0B:
+        value, end = struct.unpack_from("<i", data, at)[0], at + 4
+    elif form == 0x02:
+        value, end = struct.unpack_from("<H", data, at)[0], at + 2
+    elif form == 0x0A:
+        value, end = struct.unpack_from("<h", data, at)[0], at + 2
+    elif form == 0x01:
+        value, end = uleb(data, at)
+    elif form == 0x09:
+        value, end = sleb(data, at)
+    else:
+        raise ValueError("pointer encoding %#x" % encoding)
+    if application == 0x10:
+        value += address
+    elif application != 0:
+        raise ValueError("pointer encoding %#x" % encoding)
+    return value & 0xFFFFFFFF, end
+
+
+def function_extents(pe):
+    """[(start, end)] of every function the DLL's .eh_frame section (its
+    name cut to eight characters in the image) describes."""
+    rva, pointer, size = pe.named[".eh_fram"]
+    data, at, end = pe.data, pointer, pointer + size
+    address = lambda offset: pe.image_base + rva + offset - pointer
+    cies, extents = {}, []
+    while at + 4 <= end:
+        length = struct.unpack_from("<I", data, at)[0]
+        if length == 0:
+            break
+        body, next_record = at + 4, at + 4 + length
+        cie_id = struct.unpack_from("<I", data, body)[0]
+        if cie_id == 0:
+            version = data[body + 4]
+            augmentation_end = data.index(b"\0", body + 5)
+            augmentation = data[body + 5:augmentation_end].decode("ascii")
+            cursor = uleb(data, augmentation_end + 1)[1]
+            cursor = sleb(data, cursor)[1]
+            cursor = cursor + 1 if version == 1 else uleb(data, cursor)[1]
+            fde_encoding = 0
+            if augmentation.startswith("z"):
+                cursor = uleb(data, cursor)[1]
+                for letter in augmentation[1:]:
+                    if letter == "R":
+                        fde_encoding = data[cursor]
+                        cursor += 1
+                    elif letter == "L":
+                        cursor += 1
+                    elif letter == "P":
+                        cursor = encoded(data, cursor + 1, data[cursor], address(cursor + 1))[1]
+            cies[at] = fde_encoding
+        else:
+            fde_encoding = cies[body - cie_id]
+            start, cursor = encoded(data, body + 4, fde_encoding, address(body + 4))
+            span, _ = encoded(data, cursor, fde_encoding & 0x0F, address(cursor))
+            extents.append((start, start + span))
+        at = next_record
+    return extents
+
+
+def disassemble(dll):
+    """{address: (mnemonic, operands)} of the whole .text, in AT&T syntax."""
+    listing = subprocess.run([OBJDUMP, "-d", "--no-show-raw-insn", "-j", ".text", dll],
+                             capture_output=True, text=True, check=True).stdout
+    found = {}
+    for address, mnemonic, operands in re.findall(r"^ *([0-9a-f]+):\s+(\S+) *(.*)$", listing, re.M):
+        found[int(address, 16)] = (mnemonic, operands.strip())
+    return found
+
+
+def link_map(path):
+    """{symbol: (address, object it came from)} of the .text symbols a
+    GNU ld map lists."""
+    symbols, source = {}, None
+    for line in open(path, encoding="utf-8", errors="replace"):
+        contribution = re.match(r"^ \.text\s+0x([0-9a-f]+)\s+0x[0-9a-f]+\s+(\S.*)$", line)
+        if contribution:
+            source = contribution.group(2).strip()
+            continue
+        symbol = re.match(r"^\s+0x([0-9a-f]+)\s+(\S.*)$", line)
+        if symbol and source and not symbol.group(2).startswith(("0x", ".", "*")):
+            symbols.setdefault(symbol.group(2).strip(), (int(symbol.group(1), 16), source))
+        elif not line.startswith(" "):
+            source = None
+    return symbols
+
+
+def calling_convention(pe, dll, map_path, expect):
+    """The i386 DLL's binary interface with the mail client and the loader."""
+    expect(".eh_fram" in pe.named, "the unwind tables are in the section .eh_fram, where the"
+           " module finds them at load (platform/win32/unwind_tables.cc)")
+    if ".eh_fram" not in pe.named:
+        return
+    extents = function_extents(pe)
+    code = disassemble(dll)
+
+    def extent(address):
+        return next(((start, end) for start, end in extents if start <= address < end), None)
+
+    def returns(start, end):
+        """[(address, bytes popped)] of every ret between start and end."""
+        found = []
+        for address in sorted(a for a in code if start <= a < end):
+            mnemonic, operands = code[address]
+            if mnemonic == "ret" or (mnemonic in ("repz", "rep") and operands.startswith("ret")):
+                pop = re.search(r"\$0x([0-9a-f]+)", operands)
+                found.append((address, int(pop.group(1), 16) if pop else 0))
+        return found
+
+    def calls(start, end):
+        return {int(operands, 16) for address, (mnemonic, operands) in code.items()
+                if start <= address < end and mnemonic == "call"
+                and re.fullmatch(r"0x[0-9a-f]+", operands)}
+
+    exports = pe.export_addresses()
+    for name, arguments in sorted(ARGUMENT_BYTES.items()):
+        where = extent(exports[name]) if name in exports else None
+        rets = returns(*where) if where else []
+        expect(rets and all(pop == arguments for _, pop in rets),
+               "every ret of %s pops %d bytes (%s)" % (
+                   name, arguments, ", ".join("%#x: %d" % ret for ret in rets) or
+                   "no unwind entry or no ret found"))
+
+    if not os.path.isfile(map_path):
+        expect(False, "the link map %s is there to find DllMain by" % map_path)
+        return
+    symbols = link_map(map_path)
+    same_link = all(symbols.get("%s@%d" % (name, arguments), symbols.get(name, (None,)))[0]
+                    == exports.get(name) for name, arguments in ARGUMENT_BYTES.items())
+    expect(same_link, "the map %s is this DLL's: it puts every callback at its export" % map_path)
+    dll_main, source = symbols.get("DllMain@12", (None, "nowhere"))
+    expect(source.replace("\\", "/").endswith("host/module_entry.cc.obj"),
+           "DllMain@12, the one the startup code calls, is the project's own"
+           " (host/module_entry.cc), not the runtime's default (it comes from %s)" % source)
+    startup = extent(pe.image_base + pe.entry)
+    reached = set()
+    if startup:
+        reached = calls(*startup)
+        for target in list(reached):
+            if extent(target):
+                reached |= calls(*extent(target))
+    expect(same_link and dll_main in reached,
+           "the entry point's code calls DllMain@12 at %s" % (hex(dll_main) if dll_main else "?"))
+    where = extent(dll_main) if dll_main else None
+    rets = returns(*where) if where else []
+    expect(rets and all(pop == 12 for _, pop in rets),
+           "every ret of DllMain pops its 12 bytes of arguments")
+
+
 MACHINES = {"i386": (0x14C, 0x10B, "32-bit PE for i386"),
             "amd64": (0x8664, 0x20B, "64-bit PE for x86-64")}
 
 
-def check(path, machine="i386"):
+def check(path, machine="i386", map_path=None):
     problems = []
 
     def expect(condition, what):
@@ -152,6 +353,8 @@ def check(path, machine="i386"):
     imports = [name.lower() for name in pe.imports()]
     expect(imports and set(imports) <= SYSTEM_DLLS,
            "imports only system DLLs (%s)" % ", ".join(imports))
+    if machine == "i386":
+        calling_convention(pe, path, map_path or os.path.splitext(path)[0] + ".map", expect)
 
     resources = pe.resources()
     groups = [r for r in resources if r[0] == RT_GROUP_ICON]
@@ -193,9 +396,10 @@ def check(path, machine="i386"):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--machine", choices=sorted(MACHINES), default="i386")
+    parser.add_argument("--map")
     parser.add_argument("dll")
     args = parser.parse_args()
-    problems = check(args.dll, args.machine)
+    problems = check(args.dll, args.machine, args.map)
     print("dll check: %d problems" % len(problems))
     return 1 if problems else 0
 
