@@ -55,6 +55,18 @@ for name, value in [("list", b'a@x, "B, b" <b@x>,, c\\,d'), ("escape", b"a\\q"),
                     ("end", b"a\\"), ("cp932", "表, ソ".encode("cp932")),
                     ("quote", b'"never closed, x')]:
     write("address_list_fuzz", name, value)
+# The address grammar's forms, and those another program reads differently
+# from the comma splitter.
+for name, value in [
+        ("ordinary", b'"Doe, John" <j@x.test>, Name (comment) <a@x.test>, b@x.test,, <c@x.test>'),
+        ("groups", b"undisclosed-recipients:;, Team: a@x.test, \"B\" <b@x.test>;, Empty (c):;"),
+        ("obsolete", b"<@relay.test,@r2.test:a@x.test>, John Q. Public <a . b @ x.test>, a@[192.0.2.1]"),
+        ("quote-in-comment", b'Evil (") <evil@bad.test>, Boss (") <x@x.test>'),
+        ("brackets", b'<evil@bad.test)@x.test>, <evil@bad.test"@x.test">, <evil@bad.test> "@x.test"'),
+        ("nested", b'a (b (c, \\) "d) <e@x.test>, "q\\"uote, <f@y>" <g@x.test>'),
+        ("encoded", b"=?ISO-2022-JP?B?GyRCOjRGIxsoQg==?= <a@x.test>, =?utf-8?q?a=2C_b?= <b@x.test>"),
+        ("cp932", "表 <hyo@x.test>, \"ソフト\" <soft@x.test>".encode("cp932"))]:
+    write("address_reader_fuzz", name, value)
 for name, data in configs.items():
     write("config_loader_fuzz", name, data)
 for conf_name, conf in configs.items():

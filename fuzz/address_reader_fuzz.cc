@@ -1,0 +1,98 @@
+// Fuzzes the address reader against the splitter, through the extraction:
+// any bytes as a To value. When the extraction accepts the field (the two
+// agree), the address each piece shows the patterns must be a mailbox the
+// reader found, and every mailbox must be shown by exactly one piece. Each
+// mailbox's addr-spec must read back as itself.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/ascii.h"
+#include "message/address_reader.h"
+#include "message/recipients.h"
+
+namespace {
+
+// Hands every piece over unchanged, so that what the patterns see is the
+// field as written.
+class SameText : public sendwarden::HeaderDecoder {
+ public:
+  bool DecodeAddress(const std::string& piece, std::string* decoded) override {
+    *decoded = piece;
+    return true;
+  }
+  bool DecodeSender(const std::string& from, std::string* decoded) override {
+    *decoded = from;
+    return true;
+  }
+};
+
+// What a pattern anchored as the examples anchor it takes for the address:
+// inside the final "<...>", or the whole entry.
+std::string Shown(std::string entry) {
+  sendwarden::TrimBlanks(entry);
+  if (!entry.empty() && entry.back() == '>') {
+    size_t open = entry.rfind('<');
+    if (open == std::string::npos) __builtin_trap();
+    entry = entry.substr(open + 1, entry.size() - open - 2);
+    sendwarden::TrimBlanks(entry);
+  }
+  return entry;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string value(reinterpret_cast<const char*>(data), size);
+  sendwarden::AddressReading reading = sendwarden::ReadAddressList(value);
+  if (reading.errorOffset > value.size()) __builtin_trap();
+
+  std::vector<std::string> mailboxes;
+  for (const sendwarden::AddressMember& member : reading.members) {
+    if (member.kind == sendwarden::AddressMember::Kind::kEmptyGroup) {
+      if (!member.addrSpec.empty()) __builtin_trap();
+      continue;
+    }
+    if (member.addrSpec.empty()) __builtin_trap();
+    if (member.hasDomain != (member.addrSpec.find('@') != std::string::npos) &&
+        !member.quotedLocalPart) {
+      __builtin_trap();
+    }
+    // An addr-spec is written without blanks or comments: it reads back as
+    // the one mailbox it is (unless joining its tokens made a double-byte
+    // pair of a lead byte and a mark).
+    sendwarden::AddressReading again = sendwarden::ReadAddressList(member.addrSpec);
+    if (again.error != sendwarden::AddressSyntax::kDoubleByteMark &&
+        (again.error != sendwarden::AddressSyntax::kNone || again.members.size() != 1 ||
+         again.members[0].addrSpec != member.addrSpec)) {
+      __builtin_trap();
+    }
+    mailboxes.push_back(member.addrSpec);
+  }
+
+  sendwarden::HeaderMap headers;
+  headers["TO"] = value;
+  SameText decoder;
+  sendwarden::Extraction extraction = sendwarden::ExtractRecipients(headers, decoder);
+  if (extraction.fault != sendwarden::ExtractionFault::kNone) return 0;
+  // Accepted: the reader read the whole field.
+  if (reading.error != sendwarden::AddressSyntax::kNone) __builtin_trap();
+  std::vector<std::string> shown;
+  const std::string& lines = extraction.recipients.to;
+  for (size_t start = 0; start < lines.size();) {
+    size_t end = lines.find('\n', start);
+    if (end == std::string::npos) __builtin_trap();
+    std::string entry = lines.substr(start, end - start);
+    start = end + 1;
+    if (!entry.empty() && entry.back() == '\r') entry.pop_back();  // not part of the entry
+    if (entry.find('\r') != std::string::npos) __builtin_trap();
+    if (entry.find_first_not_of(" \t") == std::string::npos) continue;
+    shown.push_back(Shown(entry));
+  }
+  std::sort(shown.begin(), shown.end());
+  std::sort(mailboxes.begin(), mailboxes.end());
+  if (shown != mailboxes) __builtin_trap();
+  return 0;
+}
