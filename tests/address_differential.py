@@ -263,7 +263,7 @@ FIELD_NAMES = ["To", "to", "TO", "Cc", "CC", "Bcc", "bcc", "Resent-To", "Resent-
 
 
 def message(rng):
-    mode = rng.choices(["clean", "mixed", "attack"], [6, 2, 2])[0]
+    mode = rng.choices(["clean", "mixed", "attack"], [7, 2, 2])[0]
     sender = rng.choice(["me@allowed.example", "Me <me@allowed.example>",
                          encoded_words(rng, "営業") + " <sales@allowed.example>"])
     lines = ["From: " + sender, "Subject: test"]
