@@ -15,15 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "config/aho_corasick.h"
+
 namespace sendwarden {
 
 // A byte string that every match of the Perl-syntax, case-sensitive pattern
 // `pattern` must contain, or "" when none can be proven. The pattern is read
-// by a parser that accepts only a short list of syntax it models completely
-// (literal bytes, escaped punctuation, ".", anchors, simple classes, plain
-// and non-capturing groups, plain quantifiers) and gives up on anything else.
-// Groups, classes, "." and anchors only cut a literal short, and a quantified
-// byte is left out. The .cc gives the grammar and why the result is required.
+// by ReadPatternSyntax (pattern_syntax.h); an unmodelled pattern, one with
+// top-level alternatives or with inline options has none. Groups, classes,
+// "." and anchors only cut a literal short, and a quantified byte is left
+// out. The .cc says why the result is required.
 std::string RequiredLiteral(const std::string& pattern);
 
 class LiteralPrefilter {
@@ -36,23 +37,7 @@ class LiteralPrefilter {
   void Candidates(const std::string& text, std::vector<uint32_t>* out) const;
 
  private:
-  struct Node {
-    int32_t fail = 0;
-    int32_t output = -1;      // nearest node on the fail chain (or self) that ends a literal
-    int32_t literal = -1;     // literal id ending here
-    uint32_t firstEdge = 0;   // into edges_, sorted by byte
-    uint32_t edgeCount = 0;
-  };
-  struct Edge {
-    unsigned char byte;
-    int32_t target;
-  };
-
-  int32_t Next(int32_t state, unsigned char byte) const;
-
-  std::vector<Node> nodes_;
-  std::vector<Edge> edges_;
-  int32_t rootNext_[256];
+  std::unique_ptr<AhoCorasick> automaton_;  // over the distinct literals
   std::vector<std::vector<uint32_t>> literalPatterns_;  // literal id -> pattern indexes
   std::vector<uint32_t> always_;                        // patterns without a literal
 };

@@ -9,12 +9,6 @@ namespace sendwarden {
 
 namespace {
 
-bool IsMeta(char c) { return c != '\0' && std::strchr("\\^$.|?*+()[]{}", c) != nullptr; }
-
-bool StartsWith(const std::string& text, size_t at, const char* prefix) {
-  return text.compare(at, std::strlen(prefix), prefix) == 0;
-}
-
 // Whether the engine's "." matches every one of the 256 bytes; asked once.
 bool DotMatchesEveryByte() {
   static const bool every = [] {
@@ -29,46 +23,70 @@ bool DotMatchesEveryByte() {
 
 }  // namespace
 
+namespace {
+
+using Kind = PatternItem::Kind;
+
+bool IsByte(const PatternItem& item, char byte) {
+  return item.kind == Kind::kByte && item.byte == byte && !item.Quantified();
+}
+
+// "^|<": one alternative "^", the other "<", in that order.
+bool IsStartOrAngle(const std::vector<PatternBranch>& alternatives) {
+  return alternatives.size() == 2 && alternatives[0].size() == 1 && alternatives[1].size() == 1 &&
+         alternatives[0][0].kind == Kind::kStart && !alternatives[0][0].Quantified() &&
+         IsByte(alternatives[1][0], '<');
+}
+
+// ".*<" as a group's one alternative.
+bool IsDisplayNamePrefix(std::string_view text, const std::vector<PatternBranch>& alternatives) {
+  return alternatives.size() == 1 && alternatives[0].size() == 2 &&
+         alternatives[0][0].kind == Kind::kDot && QuantifierOf(text, alternatives[0][0]) == "*" &&
+         IsByte(alternatives[0][1], '<');
+}
+
+}  // namespace
+
 std::optional<PatternShape> RecognizeShape(const std::string& text) {
+  PatternSyntax syntax = ReadPatternSyntax(text);
+  if (!syntax.modelled || syntax.branches.size() != 1) return std::nullopt;
+  const PatternBranch& items = syntax.branches[0];
   PatternShape shape;
-  size_t begin = 0;
-  if (StartsWith(text, 0, "^(.*<)?") || StartsWith(text, 0, "^(?:.*<)?")) {
+  size_t first = 0, last = items.size();
+
+  // The start: "^(.*<)?", "(^|<)", "^" or nothing; groups may be "(?:".
+  shape.start = PatternShape::Start::kAnywhere;
+  if (last >= 2 && items[0].kind == Kind::kStart && !items[0].Quantified() &&
+      items[1].kind == Kind::kGroup && QuantifierOf(text, items[1]) == "?" &&
+      IsDisplayNamePrefix(text, items[1].alternatives)) {
     if (!DotMatchesEveryByte()) return std::nullopt;
     shape.start = PatternShape::Start::kStartOrAngle;
-    begin = text[2] == '?' ? 9 : 7;
-  } else if (StartsWith(text, 0, "(^|<)") || StartsWith(text, 0, "(?:^|<)")) {
+    first = 2;
+  } else if (last >= 1 && items[0].kind == Kind::kGroup && !items[0].Quantified() &&
+             IsStartOrAngle(items[0].alternatives)) {
     shape.start = PatternShape::Start::kStartOrAngle;
-    begin = text[1] == '?' ? 7 : 5;
-  } else if (StartsWith(text, 0, "^")) {
+    first = 1;
+  } else if (last >= 1 && items[0].kind == Kind::kStart && !items[0].Quantified()) {
     shape.start = PatternShape::Start::kTextStart;
-    begin = 1;
-  } else {
-    shape.start = PatternShape::Start::kAnywhere;
+    first = 1;
   }
 
   // The end: ">?$" or "$" (">$" is a literal ending in ">" before "$").
-  size_t end = text.size();
-  if (end == 0 || text[end - 1] != '$') return std::nullopt;
-  --end;
+  if (last == first || items[last - 1].kind != Kind::kEnd || items[last - 1].Quantified()) {
+    return std::nullopt;
+  }
+  --last;
   shape.end = PatternShape::End::kTextEnd;
-  if (end >= 2 && text[end - 1] == '?' && text[end - 2] == '>') {
+  if (last > first && items[last - 1].kind == Kind::kByte && items[last - 1].byte == '>' &&
+      QuantifierOf(text, items[last - 1]) == "?") {
     shape.end = PatternShape::End::kOptionalAngleEnd;
-    end -= 2;
+    --last;
   }
 
-  // The literal between them. A backslash escapes the byte after it, so the
-  // "$" (or "?") taken as the end must not be escaped: walking the literal
-  // from the start finds out.
-  for (size_t i = begin; i < end; ++i) {
-    char c = text[i];
-    if (c == '\\') {
-      if (i + 1 >= end || !IsIdentityEscape(text[i + 1])) return std::nullopt;
-      shape.literal += text[++i];
-    } else if (IsMeta(c)) {
-      return std::nullopt;
-    } else {
-      shape.literal += c;
-    }
+  // The literal between them: unquantified bytes only.
+  for (size_t i = first; i < last; ++i) {
+    if (items[i].kind != Kind::kByte || items[i].Quantified()) return std::nullopt;
+    shape.literal += items[i].byte;
   }
   if (shape.literal.empty()) return std::nullopt;
   return shape;

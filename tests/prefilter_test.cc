@@ -31,7 +31,8 @@ TEST(RequiredLiteral, ProvesOnlyWhatEveryMatchContains) {
       // Everything outside the modelled syntax gives up on the whole pattern.
       {"\\<example\\.com$", ""},     // word start, not "<"
       {"(x(*ACCEPT))abc", ""},       // a verb inside a group ends the match early
-      {"[]x]yz", ""},                // "]" as the first member
+      {"[]x]yz", "yz"},              // "]" as the first member is a member
+      {"[^]]ab(?i)c", ""},           // inline options give up
       {"[[:alpha:]]yz", ""},
       {"a|bcd", ""},
       {"(?i)abc", ""},

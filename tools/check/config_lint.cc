@@ -9,6 +9,7 @@
 #include "base/pattern.h"
 #include "config/config_loader.h"
 #include "config/pattern_shape.h"
+#include "config/pattern_syntax.h"
 #include "platform/platform.h"
 #include "tools/common/charset.h"
 
@@ -91,20 +92,92 @@ bool HasFullWidthMark(const std::string& pattern) {
          pattern.find("\xEF\xBC\x8E") != std::string::npos;
 }
 
-// "^" followed by text that cannot stretch over a display name and "<": no
-// "<" anywhere, and nothing that matches any byte (".", "[^", "\S", ...).
-bool AnchoredAtStartOnly(const std::string& pattern) {
-  if (pattern.size() < 2 || pattern[0] != '^' || pattern.find('<') != std::string::npos) return false;
-  for (size_t i = 1; i < pattern.size(); ++i) {
-    char c = pattern[i];
-    if (c == '\\' && i + 1 < pattern.size()) {
-      if (std::strchr("SWDHVNXCRhv", pattern[i + 1]) != nullptr) return false;
-      ++i;
-    } else if (c == '.' || c == '|' || c == '(' || (c == '[' && i + 1 < pattern.size() && pattern[i + 1] == '^')) {
-      return false;
+using sendwarden::PatternBranch;
+using sendwarden::PatternItem;
+using Kind = sendwarden::PatternItem::Kind;
+
+// The branch's items less inline options, which match nothing.
+std::vector<const PatternItem*> Matching(const PatternBranch& branch) {
+  std::vector<const PatternItem*> items;
+  for (const PatternItem& item : branch) {
+    if (item.kind != Kind::kFlags) items.push_back(&item);
+  }
+  return items;
+}
+
+// True when some item, at any depth, can match a "<".
+bool CanMatchAngle(const std::string& pattern, const std::vector<PatternBranch>& branches) {
+  for (const PatternBranch& branch : branches) {
+    for (const PatternItem& item : branch) {
+      switch (item.kind) {
+        case Kind::kByte:
+          if (item.byte == '<') return true;
+          break;
+        case Kind::kDot: return true;
+        case Kind::kClassEscape:
+          if (item.byte == 'S' || item.byte == 'W' || item.byte == 'D') return true;
+          break;
+        case Kind::kClass:
+          if (item.negated || pattern.compare(item.begin, item.end - item.begin, "<") == 0 ||
+              pattern.substr(item.begin, item.end - item.begin).find('<') != std::string::npos) {
+            return true;
+          }
+          break;
+        case Kind::kGroup:
+          if (CanMatchAngle(pattern, item.alternatives)) return true;
+          break;
+        default:
+          break;
+      }
     }
   }
+  return false;
+}
+
+// Every branch starts with an unquantified "^" and has more after it, and
+// nothing can stretch over a display name and its "<".
+bool AnchoredAtStartOnly(const std::string& pattern) {
+  sendwarden::PatternSyntax syntax = sendwarden::ReadPatternSyntax(pattern);
+  if (!syntax.modelled || CanMatchAngle(pattern, syntax.branches)) return false;
+  for (const PatternBranch& branch : syntax.branches) {
+    std::vector<const PatternItem*> items = Matching(branch);
+    if (items.size() < 2 || items[0]->kind != Kind::kStart || items[0]->Quantified()) return false;
+  }
   return true;
+}
+
+// Every match must reach the end of the text: each branch ends in "$",
+// "\z" or "\Z", or in a group each of whose branches does, unquantified.
+bool BranchesEndAnchored(const std::vector<PatternBranch>& branches) {
+  for (const PatternBranch& branch : branches) {
+    std::vector<const PatternItem*> items = Matching(branch);
+    if (items.empty() || items.back()->Quantified()) return false;
+    const PatternItem& last = *items.back();
+    bool anchored = last.kind == Kind::kEnd ||
+                    (last.kind == Kind::kAssertion && (last.byte == 'z' || last.byte == 'Z')) ||
+                    (last.kind == Kind::kGroup && BranchesEndAnchored(last.alternatives));
+    if (!anchored) return false;
+  }
+  return true;
+}
+
+// A "." between a letter or digit and a letter, at any depth: almost always
+// meant as a domain separator.
+bool DomainDotIn(const std::vector<PatternBranch>& branches) {
+  auto is_byte = [](const PatternItem& item, int (*test)(int)) {
+    return item.kind == Kind::kByte && test(static_cast<unsigned char>(item.byte)) != 0;
+  };
+  for (const PatternBranch& branch : branches) {
+    for (size_t i = 0; i < branch.size(); ++i) {
+      const PatternItem& item = branch[i];
+      if (item.kind == Kind::kGroup && DomainDotIn(item.alternatives)) return true;
+      if (item.kind == Kind::kDot && !item.Quantified() && i > 0 && i + 1 < branch.size() &&
+          is_byte(branch[i - 1], &isalnum) && is_byte(branch[i + 1], &isalpha)) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 // "3-5, 8": line numbers in order, runs of consecutive ones joined.
@@ -141,79 +214,28 @@ bool AllowsEveryone(const std::string& text) {
   }
 }
 
-// The pattern's top-level alternatives ("a|b(c|d)" gives "a" and "b(c|d)").
-std::vector<std::string> TopLevelBranches(const std::string& pattern) {
-  std::vector<std::string> branches(1);
-  int depth = 0;
-  bool in_class = false;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    char c = pattern[i];
-    if (c == '\\' && i + 1 < pattern.size()) {
-      branches.back() += pattern.substr(i++, 2);
-      continue;
-    }
-    if (in_class) {
-      in_class = c != ']';
-    } else if (c == '[') {
-      in_class = true;
-      if (i + 1 < pattern.size() && pattern[i + 1] == ']') branches.back() += pattern[i++];
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')' && depth > 0) {
-      --depth;
-    } else if (c == '|' && depth == 0) {
-      branches.emplace_back();
-      continue;
-    }
-    branches.back() += c;
-  }
-  return branches;
-}
-
-// True when every match must reach the end of the text: each top-level
-// alternative ends in an unescaped "$", or "\z" / "\Z".
+// True when every match must reach the end of the text. A pattern the
+// syntax reader does not model is read by its last byte alone: an
+// unescaped "$" or "\z" / "\Z" at the end.
 bool AnchoredAtEnd(const std::string& pattern) {
-  for (const std::string& branch : TopLevelBranches(pattern)) {
-    size_t n = branch.size();
-    size_t slashes = 0;
-    if (n >= 2 && (branch[n - 1] == 'z' || branch[n - 1] == 'Z') && branch[n - 2] == '\\') {
-      for (size_t i = n - 1; i-- > 0 && branch[i] == '\\';) ++slashes;
-      if (slashes % 2 == 1) continue;
-      return false;
-    }
-    if (n == 0 || branch[n - 1] != '$') return false;
-    for (size_t i = n - 1; i-- > 0 && branch[i] == '\\';) ++slashes;
-    if (slashes % 2 != 0) return false;
+  sendwarden::PatternSyntax syntax = sendwarden::ReadPatternSyntax(pattern);
+  if (syntax.modelled) return BranchesEndAnchored(syntax.branches);
+  size_t n = pattern.size(), anchor;
+  if (n >= 2 && (pattern[n - 1] == 'z' || pattern[n - 1] == 'Z') && pattern[n - 2] == '\\') {
+    anchor = n - 2;
+  } else if (n >= 1 && pattern[n - 1] == '$') {
+    anchor = n - 1;
+  } else {
+    return false;
   }
-  return true;
+  size_t slashes = 0;  // before the anchor: an even number leaves it unescaped
+  while (slashes < anchor && pattern[anchor - 1 - slashes] == '\\') ++slashes;
+  return slashes % 2 == 0;
 }
 
-// A "." outside brackets, not escaped, between a letter or digit and a
-// letter: almost always meant as a domain separator.
 bool HasUnescapedDomainDot(const std::string& pattern) {
-  bool in_class = false;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    char c = pattern[i];
-    if (c == '\\') {
-      ++i;
-      continue;
-    }
-    if (in_class) {
-      if (c == ']') in_class = false;
-      continue;
-    }
-    if (c == '[') {
-      in_class = true;
-      if (i + 1 < pattern.size() && pattern[i + 1] == ']') ++i;
-      continue;
-    }
-    if (c == '.' && i > 0 && i + 1 < pattern.size() &&
-        std::isalnum(static_cast<unsigned char>(pattern[i - 1])) &&
-        std::isalpha(static_cast<unsigned char>(pattern[i + 1]))) {
-      return true;
-    }
-  }
-  return false;
+  sendwarden::PatternSyntax syntax = sendwarden::ReadPatternSyntax(pattern);
+  return syntax.modelled && DomainDotIn(syntax.branches);
 }
 
 class LintObserver : public sendwarden::LoadObserver {
