@@ -96,7 +96,10 @@ def raw_name(rng):
     return '"' + name + '"' if rng.random() < 0.5 else name
 
 
-def display_name(rng):
+def display_name(rng, ordinary=False):
+    if ordinary and rng.random() < 0.6:  # what mail programs write
+        return rng.choice([rng.choice(ATOM_NAMES[:3]), '"Doe, John"', '"a@allowed.example"',
+                           encoded_words(rng, rng.choice(NAMES))])
     kind = rng.randrange(6)
     if kind == 5:
         return raw_name(rng)
@@ -148,9 +151,9 @@ def mailbox(rng, allowed, ordinary):
     if kind == 2:
         return "<" + spec + ">"
     if kind <= 6:
-        return display_name(rng) + " <" + spec + ">"
+        return display_name(rng, ordinary) + " <" + spec + ">"
     if kind <= 8:
-        return display_name(rng) + " " + comment(rng) + " <" + spec + ">"
+        return display_name(rng, ordinary) + " " + comment(rng) + " <" + spec + ">"
     if kind == 9:
         return spec + " " + comment(rng)
     if kind == 10:
@@ -200,6 +203,132 @@ def address(rng, mode):
     return mailbox(rng, allowed, ordinary)
 
 
+class Grammar:
+    """Address lists drawn from the grammar's productions, obsolete forms
+    included: CFWS wherever it may stand, quoted pairs of any visible
+    character, nested comments, domain literals, routes, dotted phrases and
+    local parts, empty list members, groups."""
+
+    VCHAR = [chr(c) for c in range(0x21, 0x7f)]
+    ATEXT = [c for c in VCHAR if c.isalnum() or c in "!#$%&'*+-/=?^_`{|}~"]
+    CTEXT = [c for c in VCHAR if c not in "()\\"]
+    QTEXT = [c for c in VCHAR if c not in '"\\']
+    DTEXT = [c for c in VCHAR if c not in "[]\\"]
+
+    def __init__(self, rng, allowed):
+        self.rng = rng
+        self.allowed = allowed
+
+    def chance(self, p):
+        return self.rng.random() < p
+
+    def fws(self):
+        return self.rng.choice([" ", " ", "\t", "  "])
+
+    def quoted_pair(self):
+        # Mostly the pairs the comma splitter also takes as escapes.
+        if self.chance(0.7):
+            return "\\" + self.rng.choice('"\\,')
+        return "\\" + self.rng.choice(self.VCHAR + [" "])
+
+    def comment(self, depth=0):
+        out = "("
+        for _ in range(self.rng.randrange(4)):
+            if self.chance(0.3):
+                out += self.fws()
+            roll = self.rng.random()
+            if roll < 0.6:
+                out += "".join(self.rng.choice(self.CTEXT) for _ in range(self.rng.randrange(1, 4)))
+            elif roll < 0.8 or depth > 2:
+                out += self.quoted_pair()
+            else:
+                out += self.comment(depth + 1)
+        return out + ")"
+
+    def cfws(self, p=0.08):
+        if not self.chance(p):
+            return ""
+        if self.chance(0.5):
+            return self.fws()
+        return (self.fws() if self.chance(0.5) else "") + self.comment() + \
+            (self.fws() if self.chance(0.5) else "")
+
+    def atext(self):
+        if self.chance(0.7):
+            return self.rng.choice(["a", "x", "boss", "Sales", "j", "o'b", "z9"])
+        return "".join(self.rng.choice(self.ATEXT) for _ in range(self.rng.randrange(1, 5)))
+
+    def atom(self):
+        return self.cfws() + self.atext() + self.cfws()
+
+    def quoted_string(self):
+        out = '"'
+        for _ in range(self.rng.randrange(4)):
+            if self.chance(0.2):
+                out += self.fws()
+            if self.chance(0.75):
+                out += "".join(self.rng.choice(self.QTEXT) for _ in range(self.rng.randrange(1, 4)))
+            else:
+                out += self.quoted_pair()
+        return self.cfws() + out + '"' + self.cfws()
+
+    def word(self):
+        return self.quoted_string() if self.chance(0.3) else self.atom()
+
+    def phrase(self):
+        words = [self.word()]
+        for _ in range(self.rng.randrange(3)):
+            words.append("." if self.chance(0.15) else self.word())
+        return " ".join(words) if self.chance(0.5) else "".join(words)
+
+    def local_part(self):
+        if self.chance(0.85):
+            return self.cfws(0.05) + ".".join(self.atext() for _ in range(self.rng.randrange(1, 3)))
+        if self.chance(0.3):
+            return self.quoted_string()
+        return ".".join(self.word() for _ in range(self.rng.randrange(1, 3)))
+
+    def domain(self, allowed=None):
+        allowed = self.allowed if allowed is None else allowed
+        roll = self.rng.random()
+        if roll < 0.05:
+            text = "".join(self.rng.choice(self.DTEXT) for _ in range(self.rng.randrange(1, 6)))
+            return self.cfws() + "[" + text + (self.quoted_pair() if self.chance(0.3) else "") + \
+                "]" + self.cfws()
+        labels = ["allowed", "example"] if allowed else self.rng.choice(
+            [["evil", "test"], ["allowed", "example", "evil", "test"], ["sub", "allowed", "example"]])
+        if roll < 0.15:  # obs-domain: atoms with CFWS around the dots
+            return ".".join(self.cfws() + label + self.cfws() for label in labels)
+        return self.cfws(0.05) + ".".join(labels) + self.cfws(0.05)
+
+    def addr_spec(self):
+        return self.local_part() + "@" + self.domain()
+
+    def angle_addr(self):
+        route = ""
+        if self.chance(0.04):
+            route = ",".join("@" + self.domain(self.chance(0.5))
+                             for _ in range(self.rng.randrange(1, 3))) + ":"
+        return self.cfws() + "<" + route + self.addr_spec() + ">" + self.cfws()
+
+    def mailbox(self):
+        if self.chance(0.3):
+            return self.addr_spec()
+        return (self.phrase() if self.chance(0.8) else "") + self.angle_addr()
+
+    def address(self):
+        if self.chance(0.1):
+            members = ",".join(self.mailbox() for _ in range(self.rng.randrange(3)))
+            return self.phrase() + ":" + (members or self.cfws(0.5)) + ";" + self.cfws()
+        return self.mailbox()
+
+    def address_list(self):
+        members = [self.address() for _ in range(self.rng.randrange(1, 4))]
+        if self.chance(0.1):
+            members.insert(self.rng.randrange(len(members) + 1), self.cfws(0.5))
+        return ",".join(members)
+
+
 def mutate(rng, value):
     for _ in range(rng.randrange(1, 3)):
         at = rng.randrange(len(value) + 1)
@@ -215,6 +344,8 @@ def mutate(rng, value):
 
 
 def field_value(rng, mode):
+    if mode == "grammar":
+        return Grammar(rng, rng.random() < 0.7).address_list()
     members = [address(rng, mode) for _ in range(rng.randrange(1, 5))]
     if mode == "attack" and rng.random() < 0.6:
         members.insert(rng.randrange(len(members) + 1), rng.choice(ATTACKS))
@@ -259,13 +390,29 @@ HEADER_NOISE = [
     "To: x@allowed.example\u2028, evil@evil.test",
 ]
 
+SENDERS = [
+    "me@allowed.example, boss@allowed.example",
+    "Me (a, b) <me@allowed.example>",
+    '"Me, Myself" <me@allowed.example>',
+    "Team: me@allowed.example, boss@allowed.example;",
+    "Team:;",
+    "Me <me@allowed.example> (boss@allowed.example)",
+    'Me (") <me@allowed.example>, Boss (") <boss@allowed.example>',
+    "me@allowed.example\r\nFrom: boss@allowed.example",
+    "=?us-ascii?q?boss@allowed.example=2C?= <me@allowed.example>",
+    "Me <me@allowed.example>,",
+    "<me@allowed.example> <boss@allowed.example>",
+]
+
 FIELD_NAMES = ["To", "to", "TO", "Cc", "CC", "Bcc", "bcc", "Resent-To", "Resent-Cc", "Resent-Bcc"]
 
 
 def message(rng):
-    mode = rng.choices(["clean", "mixed", "attack"], [7, 2, 2])[0]
+    mode = rng.choices(["clean", "mixed", "attack", "grammar"], [8, 2, 2, 3])[0]
     sender = rng.choice(["me@allowed.example", "Me <me@allowed.example>",
                          encoded_words(rng, "営業") + " <sales@allowed.example>"])
+    if rng.random() < 0.1:  # a sender that names two, or seems to
+        sender = rng.choice(SENDERS)
     lines = ["From: " + sender, "Subject: test"]
     fields = 0
     for _ in range(rng.randrange(1, 5)):
@@ -279,7 +426,7 @@ def message(rng):
     text = "\r\n".join(lines) + "\r\n\r\nbody\r\n"
     if rng.random() < 0.05:
         text = text.replace("\r\n", "\n")
-    return text.encode("utf-8", "surrogateescape"), fields
+    return text.encode("utf-8", "surrogateescape"), fields, mode
 
 
 # --- reading --------------------------------------------------------------
@@ -287,39 +434,47 @@ def message(rng):
 GETADDRESSES_STRICT = "strict" in inspect.signature(email.utils.getaddresses).parameters
 
 
-def tree_mailboxes(token, reader, found):
+def tree_mailboxes(token, reader, kind, found):
     """Every mailbox, valid or not, in a parse tree of the address grammar."""
     # The package may retype an empty group that something follows as an
     # invalid mailbox; it stays a group, whose members are the mailboxes.
     if not isinstance(token, hvp.Group) and \
             getattr(token, "token_type", None) in ("mailbox", "invalid-mailbox"):
         try:
-            found.append((reader, token.local_part or "", token.domain or ""))
+            found.append((reader, token.local_part or "", token.domain or "", kind))
         except Exception:  # no parts to be had: judged by its whole text
-            found.append((reader, str(token), ""))
+            found.append((reader, str(token), "", kind))
         return
     if isinstance(token, list):
         for part in token:
-            tree_mailboxes(part, reader, found)
+            tree_mailboxes(part, reader, kind, found)
+
+
+def field_kind(name):
+    """"to" for a recipient field, "from" for the sender, or None."""
+    name = name.strip().lower()
+    return "to" if name in FIELDS else "from" if name == "from" else None
 
 
 def header_mailboxes(msg, reader, found):
     for name, value in msg.raw_items():
-        if name.strip().lower() not in FIELDS:
+        kind = field_kind(name)
+        if kind is None:
             continue
         try:
             header = msg.policy.header_fetch_parse(name, value)
-            found += [(reader, a.username, a.domain) for a in header.addresses]
+            found += [(reader, a.username, a.domain, kind) for a in header.addresses]
         except Exception:  # the package's own fault: read its tree instead
             unfolded = "".join(value.splitlines())
             try:
-                tree_mailboxes(hvp.get_address_list(unfolded)[0], reader, found)
+                tree_mailboxes(hvp.get_address_list(unfolded)[0], reader, kind, found)
             except Exception:  # not even a tree: this reader found nothing it can name
-                found.append((reader + "-unreadable", "", ""))
+                found.append((reader + "-unreadable", "", "", kind))
 
 
 def python_mailboxes(raw):
-    """(reader, local part, domain) for every mailbox Python's readers find."""
+    """(reader, local part, domain, "to" or "from") for every mailbox Python's
+    readers find in the recipient fields and the sender's."""
     found = []
     header_mailboxes(email.message_from_bytes(raw, policy=email.policy.default), "python", found)
     # The mail client is a code page 932 program: read as such, a double-byte
@@ -329,7 +484,8 @@ def python_mailboxes(raw):
                      found)
     compat = email.message_from_bytes(raw)
     for name, value in compat.raw_items():
-        if name.strip().lower() not in FIELDS:
+        kind = field_kind(name)
+        if kind is None:
             continue
         readers = [("getaddresses", {})]
         if GETADDRESSES_STRICT:
@@ -341,7 +497,7 @@ def python_mailboxes(raw):
             for _, addr in email.utils.getaddresses([unfolded], **options):
                 if addr:
                     local, at, domain = addr.rpartition("@")
-                    found.append((reader, local if at else addr, domain))
+                    found.append((reader, local if at else addr, domain, kind))
     return found
 
 
@@ -376,14 +532,15 @@ def run_oracle(oracle, conf, messages):
                                 env=env)
     rows = []
     for line in result.stdout.decode("utf-8", "surrogateescape").split("\n")[:-1]:
-        verdict, why, gmime = line.split("\t")
-        if gmime == "!":
+        verdict, why, recipients, senders = line.split("\t")
+        if recipients == "!":
             mailboxes = None
         else:
             mailboxes = []
-            for addr in gmime.split("\x1f")[1:]:
-                local, at, domain = unescape(addr).rpartition("@")
-                mailboxes.append(("gmime", local if at else unescape(addr), domain))
+            for column, kind in [(recipients, "to"), (senders, "from")]:
+                for addr in column.split("\x1f")[1:]:
+                    local, at, domain = unescape(addr).rpartition("@")
+                    mailboxes.append(("gmime", local if at else unescape(addr), domain, kind))
         rows.append((verdict == "sent", why, mailboxes))
     if len(rows) != len(messages):
         sys.exit("address_oracle answered %d of %d messages" % (len(rows), len(messages)))
@@ -401,9 +558,10 @@ def outside(local, domain):
 
 def differential(oracle):
     rng = random.Random(22)
-    messages, fields = [], 0
+    messages, modes, fields = [], [], 0
     for _ in range(ROUNDS):
-        raw, count = message(rng)
+        raw, count, mode = message(rng)
+        modes.append(mode)
         # The host hands the plug-in a C string: a NUL ends the message.
         raw = raw.split(b"\0")[0]
         messages.append(raw)
@@ -415,28 +573,46 @@ def differential(oracle):
     caught = {}
     failures = []
     no_gmime = 0
-    for raw, (was_sent, why, gmime) in zip(messages, rows):
+    two_senders = 0
+    by_mode = {}
+    for raw, mode, (was_sent, why, gmime) in zip(messages, modes, rows):
+        counts = by_mode.setdefault(mode, [0, 0])
+        counts[0] += was_sent
+        counts[1] += 1
         found = python_mailboxes(raw)
         if gmime is None:
             no_gmime += 1
         else:
             found += gmime
-        bad = sorted({(r, l + "@" + d) for r, l, d in found if outside(l, d)})
+        bad = sorted({(r, l + "@" + d) for r, l, d, k in found if k == "to" and outside(l, d)})
         for reader in {r for r, _ in bad}:
             caught[reader] = caught.get(reader, 0) + 1
-        for r, _, _ in found:
-            found_counts[r] = found_counts.get(r, 0) + 1
+        senders = {}
+        for r, _, _, k in found:
+            found_counts[r, k] = found_counts.get((r, k), 0) + 1
+            if k == "from":
+                senders[r] = senders.get(r, 0) + 1
+        # The sender chooses the rules: it may name one mailbox at most.
+        many = sorted(r for r, count in senders.items() if count > 1)
+        if many:
+            two_senders += 1
         if was_sent:
             sent += 1
             if bad:
                 failures.append((raw, bad))
+            if many:
+                failures.append((raw, ["more than one sender by " + r for r in many]))
         else:
             why_counts[why] = why_counts.get(why, 0) + 1
     total = len(messages)
     print("generated: %d messages, %d address fields" % (total, fields))
     print("sent: %d (%.1f %%), refused: %d" % (sent, 100.0 * sent / total, total - sent))
+    print("sent by kind of message: " +
+          ", ".join("%s %d of %d" % (m, c[0], c[1]) for m, c in sorted(by_mode.items())))
     print("refused because: " + ", ".join("%s %d" % kv for kv in sorted(why_counts.items())))
-    print("mailboxes found: " + ", ".join("%s %d" % kv for kv in sorted(found_counts.items())))
+    print("mailboxes found: " + ", ".join("%s %s %d" % (r, "recipients" if k == "to" else "senders", n)
+                                          for (r, k), n in sorted(found_counts.items())))
+    print("messages whose From some reader takes for two mailboxes or more: %d" % two_senders)
     print("messages with a mailbox outside, by reader: " +
           ", ".join("%s %d" % kv for kv in sorted(caught.items())))
     if no_gmime:
@@ -445,7 +621,8 @@ def differential(oracle):
     for raw, bad in failures[:5]:
         print("SENT, but outside the allowed domain %s:\n%r" % (bad, raw))
     if failures:
-        print("%d messages sent to a mailbox outside the allowed domain" % len(failures))
+        print("%d messages sent to a mailbox outside the allowed domain, or with two senders" %
+              len(failures))
         ok = False
     if fields < 20000:
         print("too few fields: %d" % fields)
@@ -503,7 +680,7 @@ def ordinary(oracle):
     ok = True
     for (what, _), raw, (was_sent, why, gmime) in zip(rows, messages, verdicts):
         found = python_mailboxes(raw) + (gmime or [])
-        bad = [(r, l + "@" + d) for r, l, d in found if outside(l, d)]
+        bad = [(r, l + "@" + d) for r, l, d, k in found if k == "to" and outside(l, d)]
         if not was_sent or bad:
             print("ordinary mail %r: %s %s %r" % (what, "sent" if was_sent else "refused: " + why,
                                                   bad, raw))

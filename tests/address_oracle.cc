@@ -2,16 +2,16 @@
 // preceded by a line with its length in bytes, and prints one line per
 // message:
 //
-//   sent|refused <TAB> why <TAB> gmime-addresses
+//   sent|refused <TAB> why <TAB> gmime-recipients <TAB> gmime-senders
 //
 // "sent" is the plug-in's own verdict (ExtractRecipients with the tools'
 // decoder, then CheckRecipients under CONF). `why` names the extraction
-// fault, "check" for a refusal by the patterns, or "-". The last column
-// lists, separated by 0x1f, the address of every mailbox GMime's own
+// fault, "check" for a refusal by the patterns, or "-". The next column
+// lists, each after a 0x1f, the address of every mailbox GMime's own
 // message parser and address-list reader (default options) find in the
 // To, Cc and Bcc fields and their Resent- forms, groups included; bytes
 // below 0x21, 0x7f and '\' are written as \xHH. "!" there means GMime
-// built no message.
+// built no message. The last lists the mailboxes of every From field.
 #include <gmime/gmime.h>
 
 #include <cstdio>
@@ -84,34 +84,43 @@ void CollectMailboxes(InternetAddressList* list, std::string* out) {
   }
 }
 
-bool IsRecipientField(std::string name) {
+enum class FieldKind { kRecipients, kSender, kOther };
+
+FieldKind KindOf(std::string name) {
   while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
   for (char& c : name) c = static_cast<char>(g_ascii_tolower(c));
-  return name == "to" || name == "cc" || name == "bcc" || name == "resent-to" ||
-         name == "resent-cc" || name == "resent-bcc";
+  if (name == "from") return FieldKind::kSender;
+  if (name == "to" || name == "cc" || name == "bcc" || name == "resent-to" ||
+      name == "resent-cc" || name == "resent-bcc") {
+    return FieldKind::kRecipients;
+  }
+  return FieldKind::kOther;
 }
 
+// The two last columns.
 std::string GmimeMailboxes(const std::string& raw) {
   GMimeStream* stream = g_mime_stream_mem_new_with_buffer(raw.data(), raw.size());
   GMimeParser* parser = g_mime_parser_new_with_stream(stream);
   g_object_unref(stream);
   GMimeMessage* message = g_mime_parser_construct_message(parser, nullptr);
   g_object_unref(parser);
-  if (message == nullptr) return "!";
-  std::string out;
+  if (message == nullptr) return "!\t!";
+  std::string recipients, senders;
   GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message));
   int count = g_mime_header_list_get_count(headers);
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
     const char* name = g_mime_header_get_name(header);
     const char* value = g_mime_header_get_raw_value(header);
-    if (name == nullptr || value == nullptr || !IsRecipientField(name)) continue;
+    if (name == nullptr || value == nullptr) continue;
+    FieldKind kind = KindOf(name);
+    if (kind == FieldKind::kOther) continue;
     InternetAddressList* list = internet_address_list_parse(nullptr, value);
-    CollectMailboxes(list, &out);
+    CollectMailboxes(list, kind == FieldKind::kSender ? &senders : &recipients);
     if (list != nullptr) g_object_unref(list);
   }
   g_object_unref(message);
-  return out;
+  return recipients + '\t' + senders;
 }
 
 }  // namespace
