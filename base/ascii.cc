@@ -9,13 +9,14 @@ void ToUpperAscii(std::string& text) {
 }
 
 void TrimBlanks(std::string& text) {
-  static const char kBlanks[] = " \t";
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) {
+  size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  if (first == last) {
     text.clear();
     return;
   }
-  size_t last = text.find_last_not_of(kBlanks);
+  --last;
   if (first == 0 && last == text.size() - 1) return;
   text = text.substr(first, last - first + 1);
 }

@@ -61,6 +61,8 @@ class Walk {
     const bool collect = mode != CheckMode::kStrict;
     std::string remainder;
     bool left = false;
+    // Not ForEachLine: a lone carriage return is an entry here, one that is
+    // empty once the CR is gone and is still tested.
     size_t cursor = 0;
     while (cursor < text.size()) {
       size_t line_end = text.find('\n', cursor);
@@ -95,10 +97,10 @@ class Walk {
       std::string& text = mode == CheckMode::kStrict ? (copy = texts.Lines(field)) : texts.Lines(field);
       size_t logged = log_.size();
       std::vector<EntryTrace> by_all, by_own;
-      bool ok = List(rule.allPatterns, text, CheckMode::kCollect, field, trace ? &by_all : nullptr);
+      bool ok = List(rule.List(RuleKey::kAll), text, CheckMode::kCollect, field, trace ? &by_all : nullptr);
       if (!ok) ok = List(own, text, mode, field, trace ? &by_own : nullptr);
       if (trace != nullptr) {
-        Merge(by_all, by_own, rule.allPatterns.empty(), text, field, mode, ok, trace);
+        Merge(by_all, by_own, rule.List(RuleKey::kAll).empty(), text, field, mode, ok, trace);
         trace->named = log_.size() > logged;
       }
       if (!ok) {
@@ -112,11 +114,11 @@ class Walk {
  private:
   static const PatternList& OwnList(const RecipientRule& rule, Field field) {
     switch (field) {
-      case Field::kTo: return rule.toPatterns;
-      case Field::kCc: return rule.ccPatterns;
-      case Field::kBcc: return rule.bccPatterns;
+      case Field::kTo: return rule.List(RuleKey::kTo);
+      case Field::kCc: return rule.List(RuleKey::kCc);
+      case Field::kBcc: return rule.List(RuleKey::kBcc);
     }
-    return rule.toPatterns;
+    return rule.List(RuleKey::kTo);
   }
 
   // One entry per tested entry of the field: what ALL allowed, and for the

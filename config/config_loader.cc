@@ -13,33 +13,21 @@ namespace sendwarden {
 
 namespace {
 
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-
 // The rule lines of the section being read, until its end hands them over.
 struct WorkingLists {
-  PatternList all, to, cc, bcc;
+  RecipientRule lists;
 
-  bool Empty() const { return all.empty() && to.empty() && cc.empty() && bcc.empty(); }
-
-  PatternList* ForKey(const std::string& key) {
-    if (key == "ALL") return &all;
-    if (key == "TO") return &to;
-    if (key == "CC") return &cc;
-    if (key == "BCC") return &bcc;
-    return nullptr;
+  bool Empty() const {
+    for (RuleKey key : kRuleKeys) {
+      if (!lists.List(key).empty()) return false;
+    }
+    return true;
   }
 
   std::unique_ptr<RecipientRule> TakeRule() {
-    auto rule = std::make_unique<RecipientRule>();
-    rule->allPatterns = std::move(all);
-    rule->toPatterns = std::move(to);
-    rule->ccPatterns = std::move(cc);
-    rule->bccPatterns = std::move(bcc);
-    all.clear(), to.clear(), cc.clear(), bcc.clear();
-    for (PatternList* list : {&rule->allPatterns, &rule->toPatterns, &rule->ccPatterns,
-                              &rule->bccPatterns}) {
-      list->BuildIndex();
-    }
+    auto rule = std::make_unique<RecipientRule>(std::move(lists));
+    lists = RecipientRule();
+    for (RuleKey key : kRuleKeys) rule->List(key).BuildIndex();
     return rule;
   }
 };
@@ -76,15 +64,16 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
     if (!options.engineForEveryPattern) shape = RecognizeShape(value);
     std::unique_ptr<Pattern> pattern;
     if (!shape) pattern = CompilePattern(value);
-    PatternList* list = lists.ForKey(key);
-    if (list == nullptr) {
+    std::optional<RuleKey> rule_key = ParseRuleKey(key);
+    if (!rule_key) {
       if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kUnknownKey, key);
       return;
     }
+    PatternList& list = lists.lists.List(*rule_key);
     if (shape) {
-      list->push_back(std::move(*shape), value, line_number);
+      list.push_back(std::move(*shape), value, line_number);
     } else {
-      list->push_back(std::move(pattern), line_number);
+      list.push_back(std::move(pattern), line_number);
     }
     if (observer != nullptr) observer->PatternAdded(line_number, line, key, value);
   } catch (const boost::regex_error& error) {
@@ -106,12 +95,12 @@ enum class HeaderKind { kNone, kHeader, kBroken };
 // no header ("[]", "[sales", "[sales] x", "sales]") is a broken header: what
 // it was meant to start must not fall to the section before it.
 HeaderKind ClassifyHeader(const std::string& line, bool first_line, std::string* name) {
-  size_t start = first_line && line.compare(0, sizeof kUtf8Bom - 1, kUtf8Bom) == 0
-                     ? sizeof kUtf8Bom - 1
-                     : 0;
-  size_t first = line.find_first_not_of(" \t\r", start);
-  if (first == std::string::npos) return HeaderKind::kNone;
-  size_t last = line.find_last_not_of(" \t\r");
+  size_t first = first_line && line.compare(0, kUtf8BomSize, kUtf8Bom) == 0 ? kUtf8BomSize : 0;
+  size_t last = line.size();
+  while (first < last && IsBlankOrCr(line[first])) ++first;
+  while (last > first && IsBlankOrCr(line[last - 1])) --last;
+  if (first == last) return HeaderKind::kNone;
+  --last;
   bool opens = line[first] == '[';
   bool closes = line[last] == ']';
   if (opens && closes && last > first + 1) {
@@ -166,21 +155,12 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
   size_t section_line = 0;
   size_t broken_header = 0;  // rule lines under a broken header allow nothing
   size_t line_number = 0;
-  size_t cursor = 0;
   std::string line, name;
-  while (cursor < bytes.size()) {
-    size_t line_end = bytes.find('\n', cursor);
-    size_t next = line_end == std::string::npos ? bytes.size() : line_end + 1;
-    if (line_end == std::string::npos) {
-      line_end = bytes.size();
-    } else if (line_end > cursor && bytes[line_end - 1] == '\r') {
-      --line_end;
-    }
-    line.assign(bytes, cursor, line_end - cursor);
-    cursor = next;
-    ++line_number;
+  ForEachLine(bytes, [&](std::string_view text, size_t number) {
+    line.assign(text.data(), text.size());
+    line_number = number;
 
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty() || line[0] == '#') return;
     switch (ClassifyHeader(line, line_number == 1, &name)) {
       case HeaderKind::kHeader:
         if (broken_header == 0) {
@@ -189,7 +169,7 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
         broken_header = 0;
         section_name = name;
         section_line = line_number;
-        continue;
+        return;
       case HeaderKind::kBroken:
         if (broken_header == 0) {
           EndSection(config, lists, section_line, section_name, observer, out_of_memory);
@@ -198,7 +178,7 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
         if (observer != nullptr) {
           observer->LineDropped(line_number, line, DropReason::kBrokenHeader, "");
         }
-        continue;
+        return;
       case HeaderKind::kNone:
         break;
     }
@@ -207,10 +187,10 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
         observer->LineDropped(line_number, line, DropReason::kUnderBrokenHeader,
                               std::to_string(broken_header));
       }
-      continue;
+      return;
     }
     ReadRuleLine(line, line_number, lists, observer, options, out_of_memory);
-  }
+  });
   if (broken_header == 0) {
     EndSection(config, lists, section_line, section_name, observer, out_of_memory);
   }

@@ -4,6 +4,37 @@
 
 namespace sendwarden {
 
+const char* RuleKeyName(RuleKey key) {
+  switch (key) {
+    case RuleKey::kAll: return "ALL";
+    case RuleKey::kTo: return "TO";
+    case RuleKey::kCc: return "CC";
+    case RuleKey::kBcc: return "BCC";
+  }
+  return "";
+}
+
+std::optional<RuleKey> ParseRuleKey(std::string_view upper) {
+  for (RuleKey key : kRuleKeys) {
+    if (upper == RuleKeyName(key)) return key;
+  }
+  return std::nullopt;
+}
+
+PatternList& RecipientRule::List(RuleKey key) {
+  return const_cast<PatternList&>(static_cast<const RecipientRule&>(*this).List(key));
+}
+
+const PatternList& RecipientRule::List(RuleKey key) const {
+  switch (key) {
+    case RuleKey::kAll: return allPatterns;
+    case RuleKey::kTo: return toPatterns;
+    case RuleKey::kCc: return ccPatterns;
+    case RuleKey::kBcc: return bccPatterns;
+  }
+  return allPatterns;
+}
+
 void AllowConfig::ClearRules() {
   sections.clear();
   defaultRule.reset();

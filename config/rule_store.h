@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/pattern.h"
@@ -16,6 +17,16 @@
 #include "platform/platform.h"
 
 namespace sendwarden {
+
+// The key of a rule line, naming the list its pattern goes to.
+enum class RuleKey { kAll, kTo, kCc, kBcc };
+constexpr RuleKey kRuleKeys[] = {RuleKey::kAll, RuleKey::kTo, RuleKey::kCc, RuleKey::kBcc};
+
+// "ALL", "TO", "CC" or "BCC", as the file writes it (in any case).
+const char* RuleKeyName(RuleKey key);
+
+// The key an upper-cased key text names, compared byte for byte, or nothing.
+std::optional<RuleKey> ParseRuleKey(std::string_view upper);
 
 // What one section of the file allows. Each list holds its patterns in file
 // order; the same text may appear twice, each its own object. A rule in the
@@ -25,6 +36,10 @@ struct RecipientRule {
   PatternList toPatterns;   // TO
   PatternList ccPatterns;   // CC
   PatternList bccPatterns;  // BCC
+
+  // The one mapping from a key to its list.
+  PatternList& List(RuleKey key);
+  const PatternList& List(RuleKey key) const;
 };
 
 // A bracketed section: applies when `senderPattern` is found in the sender.

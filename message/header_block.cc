@@ -26,7 +26,6 @@ bool IsAddressField(const std::string& key) {
          key == "RESENT-BCC";
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A first line of To, Cc or Bcc in any of the forms mail programs write and
 // the generic header line does not take: no blank after the colon, blanks

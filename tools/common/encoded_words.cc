@@ -1,5 +1,7 @@
 #include "tools/common/encoded_words.h"
 
+#include "base/ascii.h"
+
 #include <cctype>
 #include <vector>
 
@@ -7,7 +9,6 @@ namespace sendwarden_tools {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -102,7 +103,7 @@ bool ParseWord(const std::string& text, size_t at, Word* word) {
   // No blank in the charset; blanks and tabs inside the encoded text are
   // taken as mail programs write them, line breaks are not.
   for (size_t i = at + 2; i < charset_end; ++i) {
-    if (IsBlank(text[i])) return false;
+    if (sendwarden::IsWhiteSpace(text[i])) return false;
   }
   for (size_t i = text_begin; i < text_end; ++i) {
     if (text[i] == '\r' || text[i] == '\n') return false;
@@ -155,7 +156,7 @@ std::string DecodeEncodedWords(const std::string& text, CharsetConverter convert
 
   auto only_blanks = [&text](size_t from, size_t to) {
     for (size_t k = from; k < to; ++k) {
-      if (!IsBlank(text[k])) return false;
+      if (!sendwarden::IsWhiteSpace(text[k])) return false;
     }
     return true;
   };
