@@ -6,9 +6,11 @@
 #include "platform/platform.h"
 
 extern "C" SENDWARDEN_EXPORT int SENDWARDEN_WINAPI DllMain(void* module, unsigned long reason,
-                                                           void*) {
+                                                           void* reserved) {
   constexpr unsigned long kProcessDetach = 0, kProcessAttach = 1;
-  if (reason == kProcessDetach) sendwarden::ReleaseUnwindTables();
+  // Not when the process is ending (reserved set): other threads are gone,
+  // perhaps holding the unwinder's lock, and the memory goes with the process.
+  if (reason == kProcessDetach && reserved == nullptr) sendwarden::ReleaseUnwindTables();
   if (reason != kProcessAttach) return 1;
   // Before anything that may throw.
   sendwarden::ClaimUnwindTables(module);
