@@ -1,27 +1,31 @@
 #!/usr/bin/env python3
-"""The plug-in's recipient check against two readers it shares no code with.
+"""The plug-in's recipient check against readers it shares no code with.
 
-Generated messages carry To, Cc and Bcc fields (and their Resent- forms)
-written from the address grammar: comments holding quotes, parentheses,
-backslashes and commas; quoted strings holding commas, angle brackets, "@"
-and escapes; groups, empty and with members; routes; domain literals; encoded
-words; folding; repeated fields; and the broken forms that once let a
-recipient past the check. Mailboxes go to allowed.example, which the
-configuration allows, or to evil.test, which it does not.
+Generated messages carry To, Cc and Bcc fields (and their Resent- forms):
+templates of what mail programs write, with comments holding quotes,
+parentheses, backslashes and commas, quoted strings holding commas, angle
+brackets, "@" and escapes, groups, routes, domain literals, encoded words and
+raw code page 932; fields drawn from the grammar's productions; the broken
+forms that once let a recipient past the check; folding, repeated fields and
+header lines programs read differently. Mailboxes go to allowed.example,
+which the configuration allows, or elsewhere.
 
-address_oracle gives, per message, the plug-in's verdict and the mailboxes
+address_oracle gives, per message, the plug-in's verdicts and the mailboxes
 GMime finds. This script reads the same bytes with Python's email package
 (policy.default: each field's .addresses, defects ignored, invalid mailboxes
-counted) and with email.utils.getaddresses. Whenever the plug-in sends, every
-mailbox any reader finds must be in allowed.example (a mailbox without a
-domain is outside). A guard that refuses everything proves nothing, so fewer
-than 20 % sent fails too.
+counted; once byte by byte and once as code page 932, as the mail client
+reads) and with email.utils.getaddresses. Whenever the plug-in sends, every
+recipient mailbox any reader finds must be in allowed.example, compared
+without regard to case (a mailbox without a domain is outside), and no
+reader may find two senders. A guard that refuses everything proves
+nothing, so fewer than 20 % sent fails too.
 
 Then two fixed sets: ordinary mail that must still be sent, and CPython's
 own email test messages under a configuration that allows everyone.
 """
 import argparse
 import base64
+import concurrent.futures
 import email
 import email.policy
 import email.utils
@@ -40,6 +44,8 @@ REFUSED = "evil.test"
 # Allowed: the address (bare, or in the last angle brackets) is exactly one
 # mailbox of allowed.example, in any case, as every reader compares domains.
 ALLOW_CONF = b"ALL=(?i)(^|<)[^<>@]*@allowed\\.example>?$\r\n"
+# The form the sample configuration teaches: a domain at the end.
+SAMPLE_CONF = b"ALL=@allowed\\.example>?$\r\n"
 ALLOW_ALL_CONF = b"ALL=.\r\n"
 FIELDS = ("to", "cc", "bcc", "resent-to", "resent-cc", "resent-bcc")
 ROUNDS = 8400  # messages; about three address fields each
@@ -478,10 +484,14 @@ def python_mailboxes(raw):
     found = []
     header_mailboxes(email.message_from_bytes(raw, policy=email.policy.default), "python", found)
     # The mail client is a code page 932 program: read as such, a double-byte
-    # character's second byte is no backslash, "@" or bracket.
-    text = raw.decode("cp932", "surrogateescape")
-    header_mailboxes(email.message_from_string(text, policy=email.policy.default), "python-cp932",
-                     found)
+    # character's second byte is no backslash, "@" or bracket. (ASCII reads
+    # the same either way.)
+    if raw.isascii():
+        found += [("python-cp932",) + entry[1:] for entry in found if entry[0] == "python"]
+    else:
+        text = raw.decode("cp932", "surrogateescape")
+        header_mailboxes(email.message_from_string(text, policy=email.policy.default),
+                         "python-cp932", found)
     compat = email.message_from_bytes(raw)
     for name, value in compat.raw_items():
         kind = field_kind(name)
@@ -515,11 +525,15 @@ def unescape(text):
     return out.decode("utf-8", "surrogateescape")
 
 
-def run_oracle(oracle, conf, messages):
+def run_oracle(oracle, confs, messages):
+    """Per message: the plug-in's verdicts (True when sent) and reasons under
+    each configuration, and GMime's mailboxes (None when it built no message)."""
     with tempfile.TemporaryDirectory() as scratch:
-        conf_path = os.path.join(scratch, "Sendwarden.conf")
-        with open(conf_path, "wb") as f:
-            f.write(conf)
+        conf_paths = []
+        for i, conf in enumerate(confs):
+            conf_paths.append(os.path.join(scratch, "Sendwarden%d.conf" % i))
+            with open(conf_paths[-1], "wb") as f:
+                f.write(conf)
         input_path = os.path.join(scratch, "messages")
         with open(input_path, "wb") as f:
             for raw in messages:
@@ -528,11 +542,11 @@ def run_oracle(oracle, conf, messages):
         # finding it by a full unwind of every allocation triples the time;
         # leaks in the plug-in's code are the unit tests' business.
         env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
-        result = subprocess.run([oracle, conf_path, input_path], stdout=subprocess.PIPE, check=True,
-                                env=env)
+        result = subprocess.run([oracle, input_path] + conf_paths, stdout=subprocess.PIPE,
+                                check=True, env=env)
     rows = []
     for line in result.stdout.decode("utf-8", "surrogateescape").split("\n")[:-1]:
-        verdict, why, recipients, senders = line.split("\t")
+        verdicts, whys, recipients, senders = line.split("\t")
         if recipients == "!":
             mailboxes = None
         else:
@@ -541,7 +555,7 @@ def run_oracle(oracle, conf, messages):
                 for addr in column.split("\x1f")[1:]:
                     local, at, domain = unescape(addr).rpartition("@")
                     mailboxes.append(("gmime", local if at else unescape(addr), domain, kind))
-        rows.append((verdict == "sent", why, mailboxes))
+        rows.append(([v == "sent" for v in verdicts.split(",")], whys.split(","), mailboxes))
     if len(rows) != len(messages):
         sys.exit("address_oracle answered %d of %d messages" % (len(rows), len(messages)))
     return rows
@@ -566,7 +580,12 @@ def differential(oracle):
         raw = raw.split(b"\0")[0]
         messages.append(raw)
         fields += count
-    rows = run_oracle(oracle, ALLOW_CONF, messages)
+    # The plug-in and GMime in one process while Python reads on both cores.
+    with concurrent.futures.ThreadPoolExecutor(1) as threads, \
+            concurrent.futures.ProcessPoolExecutor(2) as processes:
+        oracle_rows = threads.submit(run_oracle, oracle, [ALLOW_CONF, SAMPLE_CONF], messages)
+        readings = list(processes.map(python_mailboxes, messages, chunksize=200))
+        rows = oracle_rows.result()
     sent = 0
     why_counts = {}
     found_counts = {}
@@ -575,11 +594,13 @@ def differential(oracle):
     no_gmime = 0
     two_senders = 0
     by_mode = {}
-    for raw, mode, (was_sent, why, gmime) in zip(messages, modes, rows):
+    sent_sample = 0
+    for raw, mode, found, (verdicts, whys, gmime) in zip(messages, modes, readings, rows):
+        was_sent, why = verdicts[0], whys[0]
+        sent_sample += verdicts[1]
         counts = by_mode.setdefault(mode, [0, 0])
         counts[0] += was_sent
         counts[1] += 1
-        found = python_mailboxes(raw)
         if gmime is None:
             no_gmime += 1
         else:
@@ -598,6 +619,7 @@ def differential(oracle):
             two_senders += 1
         if was_sent:
             sent += 1
+        if any(verdicts):
             if bad:
                 failures.append((raw, bad))
             if many:
@@ -606,7 +628,8 @@ def differential(oracle):
             why_counts[why] = why_counts.get(why, 0) + 1
     total = len(messages)
     print("generated: %d messages, %d address fields" % (total, fields))
-    print("sent: %d (%.1f %%), refused: %d" % (sent, 100.0 * sent / total, total - sent))
+    print("sent: %d (%.1f %%), refused: %d; with the sample configuration's pattern, sent: %d" %
+          (sent, 100.0 * sent / total, total - sent, sent_sample))
     print("sent by kind of message: " +
           ", ".join("%s %d of %d" % (m, c[0], c[1]) for m, c in sorted(by_mode.items())))
     print("refused because: " + ", ".join("%s %d" % kv for kv in sorted(why_counts.items())))
@@ -676,16 +699,16 @@ def ordinary(oracle):
     rows = ordinary_forms()
     messages = [("From: Me <me@allowed.example>\r\n" + "\r\n".join(lines) +
                  "\r\nSubject: x\r\n\r\nbody\r\n").encode("utf-8") for _, lines in rows]
-    verdicts = run_oracle(oracle, ALLOW_CONF, messages)
+    verdicts = run_oracle(oracle, [ALLOW_CONF], messages)
     ok = True
-    for (what, _), raw, (was_sent, why, gmime) in zip(rows, messages, verdicts):
+    for (what, _), raw, ((was_sent,), (why,), gmime) in zip(rows, messages, verdicts):
         found = python_mailboxes(raw) + (gmime or [])
         bad = [(r, l + "@" + d) for r, l, d, k in found if k == "to" and outside(l, d)]
         if not was_sent or bad:
             print("ordinary mail %r: %s %s %r" % (what, "sent" if was_sent else "refused: " + why,
                                                   bad, raw))
             ok = False
-    print("ordinary mail: %d forms, %d sent" % (len(rows), sum(v[0] for v in verdicts)))
+    print("ordinary mail: %d forms, %d sent" % (len(rows), sum(v[0][0] for v in verdicts)))
     return ok
 
 
@@ -698,9 +721,9 @@ def corpus(oracle):
     for path in paths:
         with open(path, "rb") as f:
             messages.append(f.read())
-    verdicts = run_oracle(oracle, ALLOW_ALL_CONF, messages)
+    verdicts = run_oracle(oracle, [ALLOW_ALL_CONF], messages)
     names = [os.path.basename(p) for p in paths]
-    refused = {n: why for n, (was_sent, why, _) in zip(names, verdicts) if not was_sent}
+    refused = {n: whys[0] for n, (sent, whys, _) in zip(names, verdicts) if not sent[0]}
     print("CPython test messages: %d, sent %d, refused %s" %
           (len(paths), len(paths) - len(refused), sorted(refused.items())))
     # msg_27 writes "addr (comment)" without angle brackets: refused on purpose.

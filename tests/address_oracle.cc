@@ -2,11 +2,12 @@
 // preceded by a line with its length in bytes, and prints one line per
 // message:
 //
-//   sent|refused <TAB> why <TAB> gmime-recipients <TAB> gmime-senders
+//   verdicts <TAB> whys <TAB> gmime-recipients <TAB> gmime-senders
 //
-// "sent" is the plug-in's own verdict (ExtractRecipients with the tools'
-// decoder, then CheckRecipients under CONF). `why` names the extraction
-// fault, "check" for a refusal by the patterns, or "-". The next column
+// `verdicts` holds, comma-separated, one "sent" or "refused" per CONF: the
+// plug-in's own verdict (ExtractRecipients with the tools' decoder, then
+// CheckRecipients under that configuration). `whys` names, for each, the
+// extraction fault, "check" for a refusal by the patterns, or "-". The next column
 // lists, each after a 0x1f, the address of every mailbox GMime's own
 // message parser and address-list reader (default options) find in the
 // To, Cc and Bcc fields and their Resent- forms, groups included; bytes
@@ -20,6 +21,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
@@ -126,18 +128,20 @@ std::string GmimeMailboxes(const std::string& raw) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: address_oracle CONF MESSAGES\n";
+  if (argc < 3) {
+    std::cerr << "usage: address_oracle MESSAGES CONF...\n";
     return 2;
   }
-  sendwarden::AllowConfig config;
-  if (!sendwarden::LoadAllowConfig(argv[1], config)) {
-    std::cerr << "address_oracle: cannot load " << argv[1] << "\n";
-    return 2;
+  std::vector<sendwarden::AllowConfig> configs(static_cast<size_t>(argc - 2));
+  for (int i = 2; i < argc; ++i) {
+    if (!sendwarden::LoadAllowConfig(argv[i], configs[static_cast<size_t>(i - 2)])) {
+      std::cerr << "address_oracle: cannot load " << argv[i] << "\n";
+      return 2;
+    }
   }
-  std::ifstream in(argv[2], std::ios::binary);
+  std::ifstream in(argv[1], std::ios::binary);
   if (!in) {
-    std::cerr << "address_oracle: cannot read " << argv[2] << "\n";
+    std::cerr << "address_oracle: cannot read " << argv[1] << "\n";
     return 2;
   }
   g_mime_init();
@@ -153,17 +157,24 @@ int main(int argc, char** argv) {
     }
     sendwarden_tools::ToolDecoder decoder;
     sendwarden::Extraction extraction = sendwarden::ExtractRecipients(raw.c_str(), decoder);
-    bool sent = false;
-    const char* why = FaultName(extraction.fault);
-    if (extraction.fault == sendwarden::ExtractionFault::kNone) {
-      try {
-        sent = sendwarden::CheckRecipients(config, extraction.recipients).allowed;
-        if (!sent) why = "check";
-      } catch (const std::exception&) {
-        why = "engine";  // the plug-in refuses when the engine gives up
+    std::string verdicts, whys;
+    for (const sendwarden::AllowConfig& config : configs) {
+      bool sent = false;
+      const char* why = FaultName(extraction.fault);
+      if (extraction.fault == sendwarden::ExtractionFault::kNone) {
+        try {
+          sent = sendwarden::CheckRecipients(config, extraction.recipients).allowed;
+          if (!sent) why = "check";
+        } catch (const std::exception&) {
+          why = "engine";  // the plug-in refuses when the engine gives up
+        }
       }
+      verdicts += verdicts.empty() ? "" : ",";
+      verdicts += sent ? "sent" : "refused";
+      whys += whys.empty() ? "" : ",";
+      whys += why;
     }
-    report << (sent ? "sent" : "refused") << '\t' << why << '\t' << GmimeMailboxes(raw) << '\n';
+    report << verdicts << '\t' << whys << '\t' << GmimeMailboxes(raw) << '\n';
   }
   g_mime_shutdown();
   std::cout << report.str();
