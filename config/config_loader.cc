@@ -1,5 +1,6 @@
 #include "config/config_loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -88,12 +89,17 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
 
 enum class HeaderKind { kNone, kHeader, kBroken };
 
-// A section header: "[", at least one byte, "]", with blanks, tabs or
-// carriage returns around the brackets, and on the first line after a
-// byte-order mark (Notepad writes one). The name is every byte between the
-// brackets. A line without "=" that begins with "[" or ends with "]" but is
-// no header ("[]", "[sales", "[sales] x", "sales]") is a broken header: what
-// it was meant to start must not fall to the section before it.
+// A section header: "[", at least one byte that is not a blank or tab, "]",
+// with blanks, tabs or carriage returns around the brackets, and on the
+// first line after a byte-order mark (Notepad writes one). The name is every
+// byte between the brackets. A line meant as a header that is none is a
+// broken header, so that what it was meant to start does not fall to the
+// section before it (usually the default rule, for every sender):
+//   - a line that begins with "[" or a full-width "［" (code page 932 81 6D,
+//     as the Japanese input method types it): "[]", "[ ]", "[sales",
+//     "[sales] # note", "[sales]=x";
+//   - a line without "=" that ends with "]" or "］" ("sales]"), or that is
+//     wrapped in parentheses instead ("(sales)").
 HeaderKind ClassifyHeader(const std::string& line, bool first_line, std::string* name) {
   size_t first = first_line && line.compare(0, kUtf8BomSize, kUtf8Bom) == 0 ? kUtf8BomSize : 0;
   size_t last = line.size();
@@ -101,13 +107,16 @@ HeaderKind ClassifyHeader(const std::string& line, bool first_line, std::string*
   while (last > first && IsBlankOrCr(line[last - 1])) --last;
   if (first == last) return HeaderKind::kNone;
   --last;
-  bool opens = line[first] == '[';
-  bool closes = line[last] == ']';
-  if (opens && closes && last > first + 1) {
+  if (line[first] == '[' && line[last] == ']' && last > first + 1) {
     name->assign(line, first + 1, last - first - 1);
-    return HeaderKind::kHeader;
+    bool blank = std::all_of(name->begin(), name->end(), IsBlank);
+    return blank ? HeaderKind::kBroken : HeaderKind::kHeader;
   }
-  if ((opens || closes) && line.find('=') == std::string::npos) return HeaderKind::kBroken;
+  bool opens = line[first] == '[' || line.compare(first, 2, "\x81\x6D") == 0;
+  bool closes = line[last] == ']' || (last > first && line.compare(last - 1, 2, "\x81\x6E") == 0);
+  bool parenthesised = line[first] == '(' && line[last] == ')';
+  bool has_separator = line.find('=') != std::string::npos;
+  if (opens || (!has_separator && (closes || parenthesised))) return HeaderKind::kBroken;
   return HeaderKind::kNone;
 }
 
@@ -200,7 +209,10 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
 
   // A store that lost lines to memory running out does not describe the file:
   // leave the time unset so that the next check reads it again.
-  if (!out_of_memory) config.lastWriteTime = stamp.time;
+  if (!out_of_memory) {
+    config.lastWriteTime = stamp.time;
+    config.lastSize = stamp.size;
+  }
   return true;
 }
 

@@ -6,9 +6,9 @@
 namespace sendwarden {
 
 bool ReloadIfChanged(AllowConfig& config) {
-  FileTime now;
-  if (ReadLastWriteTime(config.configPath, &now) && config.lastWriteTime &&
-      SameFileTime(*config.lastWriteTime, now)) {
+  FileStamp now;
+  if (ReadFileStamp(config.configPath, &now) && config.lastWriteTime &&
+      SameFileTime(*config.lastWriteTime, now.time) && config.lastSize == now.size) {
     return true;
   }
   std::string path = config.configPath;

@@ -54,6 +54,7 @@ struct AllowConfig {
   // The time of the file the latest load actually read; absent when the
   // latest load could not read it, so that the next check tries again.
   std::optional<FileTime> lastWriteTime;
+  uint64_t lastSize = 0;  // the size of that file: a save may keep the time
   std::unique_ptr<const RecipientRule> defaultRule;  // lines before the first header
   std::vector<SenderSection> sections;               // in file order
 

@@ -139,11 +139,14 @@ Lexed Lex(std::string_view value) {
 // ("表" is 0x95 0x5C: the client reads a name, a byte-wise reader a
 // backslash that escapes whatever follows.)
 size_t FindDoubleByteMark(std::string_view value) {
-  for (size_t i = 0; i + 1 < value.size(); ++i) {
+  for (size_t i = 0; i < value.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(value[i]);
     if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) continue;
+    if (i + 1 == value.size()) return i;  // a lead byte with nothing after it
     unsigned char next = static_cast<unsigned char>(value[i + 1]);
-    if (!((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) continue;
+    // A lead byte without a valid second byte: a reader that steps by
+    // characters would still take the next byte (a quote, say) with it.
+    if (!((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) return i;
     if (next == '\\' || next == '@' || next == '[' || next == ']') return i;
     ++i;
   }
@@ -337,10 +340,28 @@ class Parser {
   size_t i_ = 0;
 };
 
+
+// The first control byte but tab, CR and LF, wherever it stands: inside a
+// quote or a comment too, where an escape sequence of raw ISO-2022-JP text
+// could hide a quote or a parenthesis from a reader that decodes it first.
+size_t FindControlByte(std::string_view value) {
+  for (size_t i = 0; i < value.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(value[i]);
+    if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) return i;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 AddressReading ReadAddressList(std::string_view value) {
   AddressReading out;
+  size_t control = FindControlByte(value);
+  if (control != std::string_view::npos) {
+    out.error = AddressSyntax::kStrayCharacter;
+    out.errorOffset = control;
+    return out;
+  }
   size_t mark = FindDoubleByteMark(value);
   if (mark != std::string_view::npos) {
     out.error = AddressSyntax::kDoubleByteMark;

@@ -19,15 +19,15 @@ const Pattern& ContinuationLinePattern() {
   return *pattern;
 }
 
-// The fields whose values are lists of recipients: those of a message, and
-// those of a message sent on again (a redirect).
+// The fields of addresses: the lists of recipients of a message and of a
+// message sent on again (a redirect), and the sender, who chooses sections.
 bool IsAddressField(const std::string& key) {
   return key == "TO" || key == "CC" || key == "BCC" || key == "RESENT-TO" || key == "RESENT-CC" ||
-         key == "RESENT-BCC";
+         key == "RESENT-BCC" || key == "FROM";
 }
 
 
-// A first line of To, Cc or Bcc in any of the forms mail programs write and
+// A first line of an address field in any of the forms mail programs write and
 // the generic header line does not take: no blank after the colon, blanks
 // before it, or nothing after it (the value then starts on a continuation
 // line). Sets `key` and where the value starts (blanks and tabs skipped).
@@ -80,11 +80,12 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
     const char* value_start;
     if (ReadAddressFieldLine(line, line_end, &current_field, &value_start)) {
       in_field = true;
-      std::string& value = headers[current_field];
-      // A repeated address field is one more list: a comma keeps the last
-      // address of one line and the first of the next from merging into a
-      // single string that is neither.
-      if (!value.empty()) value += ',';
+      auto inserted = headers.emplace(current_field, std::string());
+      std::string& value = inserted.first->second;
+      // A repeated address field is one more list, read on its own: a line
+      // feed, which no line holds, keeps a quote or comment opened on one
+      // line from running on into the next, and lets a second From show.
+      if (!inserted.second) value += '\n';
       value.append(value_start, line_end);
       continue;
     }
@@ -97,11 +98,7 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       current_field = groups[1].str();
       ToUpperAscii(current_field);
       in_field = true;
-      std::string& value = headers[current_field];
-      // A second From is kept apart by a line feed, which no line holds, so
-      // that the extraction can tell there were two.
-      if (current_field == "FROM" && !value.empty()) value += '\n';
-      value.append(groups[2].first, groups[2].second);
+      headers[current_field].append(groups[2].first, groups[2].second);
     }
   }
 }

@@ -11,22 +11,23 @@
 namespace sendwarden {
 
 // Upper-cased field name -> unfolded value. A repeated field's values are
-// joined with nothing between them, except for the address fields, whose
-// values are joined with a comma, and From, whose values are joined with a
-// line feed; continuation lines are appended with
-// nothing between them and keep their leading blanks and tabs.
+// joined with nothing between them, except for the address fields (To, Cc,
+// Bcc, their Resent- forms, and From), whose lines are joined with a line
+// feed, which no line holds, so that each can be read on its own;
+// continuation lines are appended with nothing between them and keep their
+// leading blanks and tabs.
 using HeaderMap = std::map<std::string, std::string>;
 
 // Fills `headers` from the NUL-terminated `message`; adds entries and extends
 // values, never clears. A line is a continuation when it starts with a blank
-// or a tab. A line is the first line of To, Cc or Bcc (or Resent-To, -Cc,
-// -Bcc) when it is the field's name (any case), blanks and tabs, ":", and
-// the value (possibly empty; its leading blanks and tabs are skipped): such a
-// line starts the field even when its value is empty, so that continuation
-// lines go to it. Any other field's first line must match
-// "^(\S+):[ \t]+(.*)" whole with a non-empty value; anything else is
-// dropped, with the continuation lines that follow it. Never fails on any
-// input, though the pattern engine may throw on a line too complex for it.
+// or a tab. A line is the first line of an address field when it is the
+// field's name (any case), blanks and tabs, ":", and the value (possibly
+// empty; its leading blanks and tabs are skipped): such a line starts the
+// field even when its value is empty, so that continuation lines go to it.
+// Any other field's first line must match "^(\S+):[ \t]+(.*)" whole with a
+// non-empty value; anything else is dropped, with the continuation lines
+// that follow it. Never fails on any input, though the pattern engine may
+// throw on a line too complex for it.
 void ParseHeaderBlock(const char* message, HeaderMap& headers);
 
 }  // namespace sendwarden

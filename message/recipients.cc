@@ -87,21 +87,35 @@ ExtractionFault DecodedFault(const AddressMember& member, const Marks& piece,
   return ExtractionFault::kNone;
 }
 
+// A piece the reader takes for a group that names nobody: an "@", "<" or
+// ">" in it would be an address to a reader that cuts the field otherwise.
+ExtractionFault EmptyGroupFault(const Marks& marks) {
+  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
+  if (marks.at > 0 || marks.open > 0 || marks.close > 0) return ExtractionFault::kPiecesDiffer;
+  return ExtractionFault::kNone;
+}
+
 bool IsBlankPiece(const std::string& piece) {
   return piece.find_first_not_of(" \t") == std::string::npos;
 }
 
-// A field's value with its Resent- counterpart's: a message sent on again
-// goes to those recipients as well.
-std::string FieldValue(const HeaderMap& headers, Field field) {
-  std::string value;
+// Every line of a field and of its Resent- counterpart (a message sent on
+// again goes to those recipients as well), each to be read on its own:
+// header_block joins a repeated field's lines with a line feed.
+std::vector<std::string_view> FieldLines(const HeaderMap& headers, Field field) {
+  std::vector<std::string_view> lines;
   for (std::string key : {std::string(FieldKey(field)), "RESENT-" + std::string(FieldKey(field))}) {
     auto found = headers.find(key);
-    if (found == headers.end() || found->second.empty()) continue;
-    if (!value.empty()) value += ',';
-    value += found->second;
+    if (found == headers.end()) continue;
+    std::string_view value = found->second;
+    for (size_t start = 0;;) {
+      size_t end = value.find('\n', start);
+      lines.push_back(value.substr(start, end == std::string_view::npos ? end : end - start));
+      if (end == std::string_view::npos) break;
+      start = end + 1;
+    }
   }
-  return value;
+  return lines;
 }
 
 }  // namespace
@@ -184,48 +198,57 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
   AddressPieces pieces;
   std::string decoded;
   for (Field field : kAddressFields) {
-    const std::string field_value = FieldValue(headers, field);
     const char* key = FieldKey(field);
-    try {
-      SplitAddressList(field_value, pieces);
-    } catch (const boost::escaped_list_error& error) {
-      return fail(ExtractionFault::kMalformedEscape, key, error.what());
-    }
-    AddressReading reading = ReadAddressList(field_value);
-    if (reading.error != AddressSyntax::kNone) {
-      out.syntax = reading.error;
-      return fail(ExtractionFault::kUnreadable, key, field_value);
-    }
-    size_t non_empty = static_cast<size_t>(
-        std::count_if(pieces.begin(), pieces.end(), [](const std::string& p) { return !IsBlankPiece(p); }));
-    if (non_empty != reading.members.size()) {
-      out.quoteInComment = reading.quoteInComment;
-      out.commaInComment = reading.commaInComment;
-      return fail(ExtractionFault::kPiecesDiffer, key, field_value);
-    }
     std::string& lines = out.recipients.Lines(field);
-    size_t next_member = 0;
-    for (const std::string& piece : pieces) {
-      const AddressMember* member = nullptr;
-      Marks marks;
-      if (!IsBlankPiece(piece)) {
-        member = &reading.members[next_member++];
-        if (member->kind == AddressMember::Kind::kMailbox) {
+    for (std::string_view line : FieldLines(headers, field)) {
+      const std::string field_value(line);
+      try {
+        SplitAddressList(field_value, pieces);
+      } catch (const boost::escaped_list_error& error) {
+        return fail(ExtractionFault::kMalformedEscape, key, error.what());
+      }
+      AddressReading reading = ReadAddressList(field_value);
+      if (reading.error != AddressSyntax::kNone) {
+        out.syntax = reading.error;
+        return fail(ExtractionFault::kUnreadable, key, field_value);
+      }
+      size_t non_empty = static_cast<size_t>(std::count_if(
+          pieces.begin(), pieces.end(), [](const std::string& p) { return !IsBlankPiece(p); }));
+      if (non_empty != reading.members.size()) {
+        out.quoteInComment = reading.quoteInComment;
+        out.commaInComment = reading.commaInComment;
+        return fail(ExtractionFault::kPiecesDiffer, key, field_value);
+      }
+      size_t next_member = 0;
+      for (const std::string& piece : pieces) {
+        const AddressMember* member = nullptr;
+        Marks marks;
+        if (!IsBlankPiece(piece)) {
+          member = &reading.members[next_member++];
           marks = MarksOf(piece);
-          ExtractionFault fault = MemberFault(*member, piece, marks);
+          ExtractionFault fault = member->kind == AddressMember::Kind::kMailbox
+                                      ? MemberFault(*member, piece, marks)
+                                      : EmptyGroupFault(marks);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }
+        if (!decoder.DecodeAddress(piece, &decoded)) {
+          return fail(ExtractionFault::kNoDecodedText, key, piece);
+        }
+        if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) {
+          // Names nobody, so it is not checked; but neither as written nor
+          // as decoded may it show an address another reading could take.
+          if (EmptyGroupFault(MarksOf(decoded)) != ExtractionFault::kNone) {
+            return fail(ExtractionFault::kAddressFromDecoding, key, piece);
+          }
+          continue;
+        }
+        if (member != nullptr) {
+          ExtractionFault fault = DecodedFault(*member, marks, decoded);
+          if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
+        }
+        lines += decoded;
+        lines += '\n';
       }
-      if (!decoder.DecodeAddress(piece, &decoded)) {
-        return fail(ExtractionFault::kNoDecodedText, key, piece);
-      }
-      if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) continue;
-      if (member != nullptr) {
-        ExtractionFault fault = DecodedFault(*member, marks, decoded);
-        if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
-      }
-      lines += decoded;
-      lines += '\n';
     }
   }
 

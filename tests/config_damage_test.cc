@@ -71,7 +71,7 @@ class Generator {
     for (size_t at = file.find('['); at != std::string::npos; at = file.find("\n[", at + 1)) {
       headers.push_back(at == 0 || file[at] == '[' ? at : at + 1);
     }
-    switch (Below(4)) {
+    switch (choice_ = Below(7)) {
       case 0:
         *kind = "byte-order mark";
         return "\xEF\xBB\xBF" + file;
@@ -90,6 +90,27 @@ class Generator {
         *kind = "lost ]";
         file.erase(file.find('\n', headers[Below(headers.size())]) - 1, 1);
         return file;
+      case 3:
+      case 4:
+      case 5:
+        if (headers.empty()) break;
+        {
+          size_t at = headers[Below(headers.size())];
+          size_t end = file.find('\n', at);
+          if (choice_ == 3) {
+            *kind = "full-width brackets";
+            file.replace(end - 1, 1, "\x81\x6E");
+            file.replace(at, 1, "\x81\x6D");
+          } else if (choice_ == 4) {
+            *kind = "a note after the header";
+            file.insert(end, " # sales = eigyo");
+          } else {
+            *kind = "parentheses for brackets";
+            file[end - 1] = ')';
+            file[at] = '(';
+          }
+        }
+        return file;
       default:
         break;
     }
@@ -100,6 +121,7 @@ class Generator {
 
  private:
   std::mt19937 random_;
+  size_t choice_ = 0;
 };
 
 bool Allowed(const AllowConfig& config, const Recipients& recipients) {

@@ -79,7 +79,15 @@ TEST_F(ConfigLoaderTest, HeadersAndBrokenHeaders) {
     EXPECT_EQ(Load(std::string("TO=a\n") + broken + "\nCC=b\n[t]\nBCC=c\n"),
               "default\n  TO [a]\n[t]\n  BCC [c]\n");
   }
-  EXPECT_EQ(Load("TO=a\n[s]=x\nCC=b\n"), "default\n  TO [a]\n  CC [b]\n");
+  // Also a line that begins with "[" and holds "=", a header typed with
+  // full-width brackets, a blank name, or parentheses for brackets.
+  for (const char* broken : {"[s]=x", "[s] # sales = eigyo", "\x81\x6Ds\x81\x6E", "[ ]",
+                             "(s)"}) {
+    SCOPED_TRACE(broken);
+    EXPECT_EQ(Load(std::string("TO=a\n") + broken + "\nCC=b\n"), "default\n  TO [a]\n");
+  }
+  // A rule line's pattern may end in "]" or be wrapped in parentheses.
+  EXPECT_EQ(Load("TO=[ab]\nCC=(c)\n"), "default\n  TO [[ab]]\n  CC [(c)]\n");
   // "#" counts only as the first byte.
   EXPECT_EQ(Load("#ALL=x\n #ALL=y\n # note\nALL=z\n"), "default\n  ALL [z]\n");
 }

@@ -167,6 +167,11 @@ TEST(ExtractRecipients, ADoubleByteCharacterEndingInAMarkRefuses) {
       {"\x81\x81\x81\x5c <a@x.test>", kMark},
       {"\x81\x81\x5c <a@x.test>", kOther},  // 0x81 0x81 is the pair: a plain backslash
       {"\xa0\x5c <a@x.test>", kOther},      // 0xA0 leads nothing
+      // A lead byte without a valid second byte would still take the next
+      // byte with it in a reader that steps by characters.
+      {"\"\x95\" <a@x.test>, \"x <evil@bad.test>, y\" <b@x.test>", kMark},
+      {"x\x95(<evil@bad.test>) <a@x.test>", kMark},
+      {"<a@x.test>, b\x95", kMark},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadAddressList(c.to).error == AddressSyntax::kDoubleByteMark, c.outcome == kMark)

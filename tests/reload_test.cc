@@ -39,6 +39,16 @@ TEST_F(ReloadTest, UnchangedFileKeepsTheSamePatternObjects) {
   EXPECT_EQ(FirstPattern(), before);
 }
 
+// A save that kept the time (a copy that preserves it, a coarse clock) but
+// changed the size is a change.
+TEST_F(ReloadTest, ASizeChangeUnderTheSameTimeRereadsTheFile) {
+  auto time = std::filesystem::last_write_time(path_);
+  WriteFile(path_, "TO=second, narrower\n");
+  std::filesystem::last_write_time(path_, time);
+  EXPECT_TRUE(ReloadIfChanged(config_));
+  EXPECT_EQ(DumpStore(config_), "default\n  TO [second, narrower]\n");
+}
+
 TEST_F(ReloadTest, AnyChangeOfTheTimeRereadsTheFile) {
   WriteFile(path_, "TO=second\n");
   ShiftFileTime(path_, 5);

@@ -244,6 +244,19 @@ def run(r):
         ("ALL=@x\\.test>?$", "To : evil@bad.test", GENERAL),
         ("ALL=@x\\.test>?$", "Cc: a@x.test\ncc :evil@bad.test", GENERAL),
         ("ALL=@x\\.test>?$", 'To: evil@bad.test (O"Brien), a@x.test', GENERAL),
+        # Each line of a repeated field is read on its own: a quote opened on
+        # one line does not hide the next line's address.
+        ("ALL=@x\\.test>?$", 'To: "x\nTo: <evil@bad.test>, y" <a@x.test>', GENERAL),
+        ("ALL=@x\\.test>?$", 'To: "x\nResent-To: <evil@bad.test>, y" <a@x.test>', GENERAL),
+        ("ALL=@x\\.test>?$", 'Bcc: "x\nBcc: <evil@bad.test>, y" <a@x.test>', GENERAL),
+        ("ALL=@x\\.test>?$", 'To:\nTo: "x\nTo: <evil@bad.test>, y" <a@x.test>', GENERAL),
+        # A second From in any shape; a group that names nobody but shows an
+        # address; a control byte in a quote; a lead byte without its pair.
+        ("[(^|<)boss@x\\.test>?$]\nALL=.", "From:intern@x.test\nFrom: boss@x.test\nTo: e@bad.test",
+         GENERAL),
+        ("ALL=@x\\.test>?$", 'To: g:(") ;, (<evil@bad.test> ") , <a@x.test>', GENERAL),
+        ("ALL=@x\\.test>?$", "To: =?utf-8?q?=3Cevil=40bad.test=3E?=:;, a@x.test", GENERAL),
+        ("ALL=@x\\.test>?$", 'To: "\x1b$B$"(!\x1b(B))" <evil@bad.test>, y" <a@x.test>', GENERAL),
     ]
     for rules, header, expected in unchecked:
         conf_u = r.write("unchecked.conf", rules + "\n")
