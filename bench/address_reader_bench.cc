@@ -4,6 +4,8 @@
 // agreement step, in the same run as the extraction before the reader (the
 // splitter's pieces checked by their own rules) and the bare splitter with
 // no check of the pieces at all; and the reader alone on 100 recipients.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -121,14 +123,47 @@ BENCHMARK(ReadHundred)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
+// The fastest of `rounds` runs of `run`, in milliseconds: on a machine
+// that is busy with other work the fastest run is the one least disturbed.
+template <typename F>
+double FastestMs(int rounds, F run) {
+  double best = 1e300;
+  for (int i = 0; i < rounds; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    run();
+    best = std::min(best, std::chrono::duration<double, std::milli>(
+                              std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
 int main(int argc, char** argv) {
-  auto times = sendwarden::RunBenchmarks(argc, argv);
-  double with = times["SendWithReader"] / 1e6, before = times["SendBeforeTheReader"] / 1e6,
-         bare = times["SendWithoutReader"] / 1e6;
-  std::printf("allowed send, 1,000 recipients x 1,000 patterns: %.2f ms with the reader, "
-              "%.2f ms before it (%+.1f %%, target <= +10 %%), %.2f ms with the bare splitter "
-              "(%+.1f %%)\n",
-              with, before, (with / before - 1) * 100, bare, (with / bare - 1) * 100);
-  std::printf("reading 100 recipients: %.1f us (target < 50 us)\n", times["ReadHundred"] / 1e3);
+  sendwarden::RunBenchmarks(argc, argv);
+  Fixture& f = Shared();
+  auto with_reader = [&] {
+    EchoDecoder decoder;
+    sendwarden::Extraction extraction = sendwarden::ExtractRecipients(f.message.c_str(), decoder);
+    benchmark::DoNotOptimize(sendwarden::CheckRecipients(f.config, extraction.recipients));
+  };
+  auto before_reader = [&] {
+    EchoDecoder decoder;
+    sendwarden::Recipients recipients;
+    sendwarden::SplitterExtraction(f.message.c_str(), decoder, &recipients);
+    benchmark::DoNotOptimize(sendwarden::CheckRecipients(f.config, recipients));
+  };
+  std::string hundred = Field(100);
+  // Interleaved, so that a busy spell of the machine falls on both alike.
+  double with = 1e300, before = 1e300, read = 1e300;
+  for (int i = 0; i < 20; ++i) {
+    with = std::min(with, FastestMs(10, with_reader));
+    before = std::min(before, FastestMs(10, before_reader));
+    read = std::min(read, FastestMs(10, [&] {
+      for (int k = 0; k < 100; ++k) benchmark::DoNotOptimize(sendwarden::ReadAddressList(hundred));
+    }) / 100);
+  }
+  std::printf("allowed send, 1,000 recipients x 1,000 patterns (fastest of 200): %.3f ms with the "
+              "reader, %.3f ms before it (%+.1f %%, target <= +10 %%)\n",
+              with, before, (with / before - 1) * 100);
+  std::printf("reading 100 recipients (fastest of 200): %.1f us (target < 50 us)\n", read * 1000);
   return 0;
 }
