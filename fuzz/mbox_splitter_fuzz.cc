@@ -10,11 +10,11 @@
 
 namespace {
 
-std::vector<sendwarden_check::SplitMessage> Split(const std::string& text, bool mbox,
+std::vector<sendwarden_checker::SplitMessage> Split(const std::string& text, bool mbox,
                                                   size_t piece) {
-  std::vector<sendwarden_check::SplitMessage> out;
-  sendwarden_check::MboxSplitter splitter(
-      mbox, 64, [&](sendwarden_check::SplitMessage&& m) { out.push_back(std::move(m)); });
+  std::vector<sendwarden_checker::SplitMessage> out;
+  sendwarden_checker::MboxSplitter splitter(
+      mbox, 64, [&](sendwarden_checker::SplitMessage&& m) { out.push_back(std::move(m)); });
   for (size_t at = 0; at < text.size(); at += piece) {
     splitter.Feed(text.data() + at, std::min(piece, text.size() - at));
   }
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   size_t piece = 1 + data[0] % 16;
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  bool mbox = sendwarden_check::MboxSplitter::LooksLikeMbox(text);
+  bool mbox = sendwarden_checker::MboxSplitter::LooksLikeMbox(text);
   auto whole = Split(text, mbox, text.size() + 1);
   auto pieces = Split(text, mbox, piece);
   if (whole.size() != pieces.size()) __builtin_trap();

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
-"""Fails when a folder of the plug-in's code includes one above it.
+"""Fails when a folder of the plug-in's code includes one above it, or a
+folder of the tools includes what it may not.
 
 The layers, top to bottom, are those of ARCHITECTURE.md; a folder may include
 itself and the layers below it. Per-target headers found through the include
-path ("platform_config.h", "platform_regex.h") belong to platform/."""
+path ("platform_config.h", "platform_regex.h") belong to platform/. Of the
+tools, check/ may include common/ and the plug-in's layers, common/ the
+plug-in's layers below host/, and host/ (the substitute mail client, which
+talks to the module only through its binary interface) none of them."""
 import os
 import re
 import sys
@@ -17,16 +21,25 @@ MAY_INCLUDE = {
     "base": {"base", "platform"},
     "platform": {"platform"},
 }
+PLUGIN = set(LAYERS)
+MAY_INCLUDE.update({
+    "tools/check": {"tools/check", "tools/common"} | PLUGIN,
+    "tools/common": {"tools/common"} | (PLUGIN - {"host"}),
+    "tools/host": {"tools/host", "tools/common"},
+})
+FOLDERS = LAYERS + ["tools/check", "tools/common", "tools/host"]
 
 
 def layer_of(include):
+    if include.startswith("tools/"):
+        return "/".join(include.split("/")[:2])
     return include.split("/", 1)[0] if "/" in include else "platform"
 
 
 def main():
     root = sys.argv[1]
     problems = []
-    for folder in LAYERS:
+    for folder in FOLDERS:
         for directory, _, files in os.walk(os.path.join(root, folder)):
             for name in sorted(files):
                 if not name.endswith((".h", ".cc")):

@@ -7,7 +7,7 @@
 
 #include <random>
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 namespace {
 
 std::vector<SplitMessage> Split(const std::string& text, bool mbox, size_t max_header,
@@ -104,4 +104,4 @@ TEST(MboxSplitter, ChunksOfAnySizeCutAsTheWholeTextReads) {
 }
 
 }  // namespace
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker

@@ -43,27 +43,37 @@ def run(r):
         r.check("scan, text in %s, compared in full" % language, got == expected,
                 "expected:\n%s\ngot:\n%s%s" % (expected, got, err))
 
+    # A path that does not exist is reported, and the scan exits 2.
     code, out = r.raw("--lang", "en", "--format", "csv", *ARGS)
     expected = open(os.path.join(r.folder, "expected.csv"), "rb").read()
     got = out.replace(b"folder\\sub\\", b"folder/sub/").replace(b"folder\\", b"folder/")
-    r.check("scan, CSV (code page 932, CR LF) compared in full", code == 1 and got == expected,
+    r.check("scan, CSV (code page 932, CR LF) compared in full", code == 2 and got == expected,
             "expected:\n%r\ngot:\n%r" % (expected, got))
     r.check("scan, CSV: a header row, and every line ends in CR LF",
             got.startswith(b'"file","message"') and got.count(b"\r\n") == got.count(b"\n")
             and got.count(b"\n") > 1, repr(got))
 
-    code, out = r.raw("--lang", "en", "--format", "json", *ARGS)
+    # JSON carries stable codes, not words: the same whatever the language.
     expected = [json.loads(line) for line in open(os.path.join(r.folder, "expected.json"),
                                                    encoding="utf-8")]
-    try:
-        got = [json.loads(line) for line in out.decode("utf-8").splitlines()]
-        for item in got:
-            if "file" in item:
-                item["file"] = slashes(item["file"])
-    except ValueError as error:
-        got = "not JSON lines: %s" % error
-    r.check("scan, JSON lines compared in full", code == 1 and got == expected,
-            "expected:\n%s\ngot:\n%s" % (expected, got))
+    for language in ("en", "ja"):
+        code, out = r.raw("--lang", language, "--format", "json", *ARGS)
+        try:
+            got = [json.loads(line) for line in out.decode("utf-8").splitlines()]
+            for item in got:
+                if "file" in item:
+                    item["file"] = slashes(item["file"])
+        except ValueError as error:
+            got = "not JSON lines: %s" % error
+        r.check("scan, JSON lines in %s compared in full" % language,
+                code == 2 and got == expected, "expected:\n%s\ngot:\n%s" % (expected, got))
+
+    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "archive.mbox", "folder")
+    r.check("scan: refusals, every path read, exits 1", code == 1 and "would be refused: 4" in out,
+            out + err)
+    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "folder/c-junk.bin")
+    r.check("scan: nothing that could be read exits 2",
+            code == 2 and "could not be read: 1" in out and "messages read: 0" in out, out + err)
 
     code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "folder/a-allowed.eml")
     r.check("scan: nothing refused exits 0", code == 0 and "would be refused: 0" in out,

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <map>
 
+#include "base/ascii.h"
 #include "base/pattern.h"
 #include "config/config_loader.h"
 #include "config/pattern_shape.h"
@@ -13,7 +14,7 @@
 #include "platform/platform.h"
 #include "tools/common/charset.h"
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 namespace {
 
@@ -21,42 +22,38 @@ using sendwarden::DropReason;
 
 
 // Why a line that looks meant as a header or comment was not taken as one.
-std::string Hint(const std::string& line, size_t number, Language l) {
-  if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) return Say(l, Msg::kHintBom);
-  if (!line.empty() && line.back() == '\r') return Say(l, Msg::kHintSecondCr);
-  if (line == "[]") return Say(l, Msg::kHintEmptyBrackets);
+Msg Hint(const std::string& line, size_t number) {
+  if (number == 1 && line.compare(0, sendwarden::kUtf8BomSize, sendwarden::kUtf8Bom) == 0) {
+    return Msg::kHintBom;
+  }
+  if (!line.empty() && line.back() == '\r') return Msg::kHintSecondCr;
+  if (line == "[]") return Msg::kHintEmptyBrackets;
   size_t first = line.find_first_not_of(" \t");
   if (first != std::string::npos && first > 0 && (line[first] == '[' || line[first] == '#')) {
-    return Say(l, Msg::kHintLeadingBlank);
+    return Msg::kHintLeadingBlank;
   }
   size_t last = line.find_last_not_of(" \t\r");
   if (first != std::string::npos && line[first] == '[' && line.find(']', first) < last) {
-    return Say(l, Msg::kHintTrailingText);
+    return Msg::kHintTrailingText;
   }
   if (first != std::string::npos && line[first] == '[' && line[last] != ']') {
-    return Say(l, Msg::kHintNoClosingBracket);
+    return Msg::kHintNoClosingBracket;
   }
   if (first != std::string::npos && line[first] != '[' && line[last] == ']') {
-    return Say(l, Msg::kHintNoOpeningBracket);
+    return Msg::kHintNoOpeningBracket;
   }
-  return "";
+  return Msg::kHintNone;
 }
 
-// `text` with each "%s" replaced by the next of `values`.
-std::string Fill(std::string text, std::initializer_list<std::string> values) {
-  size_t at = 0;
-  for (const std::string& value : values) {
-    at = text.find("%s", at);
-    if (at == std::string::npos) break;
-    text.replace(at, 2, value);
-    at += value.size();
-  }
-  return text;
+Phrase Said(Msg id, std::vector<Phrase> args = {}) {
+  Phrase phrase;
+  phrase.id = id;
+  phrase.args = std::move(args);
+  return phrase;
 }
 
 // The engine's complaint about a pattern, in words, with where it stands.
-std::string ExplainBadPattern(const std::string& pattern, const boost::regex_error& error,
-                              Language l) {
+Phrase ExplainBadPattern(const std::string& pattern, const boost::regex_error& error) {
   namespace rc = boost::regex_constants;
   Msg why;
   switch (error.code()) {
@@ -69,12 +66,12 @@ std::string ExplainBadPattern(const std::string& pattern, const boost::regex_err
     case rc::error_complexity: case rc::error_stack: why = Msg::kRegexComplexity; break;
     default: why = Msg::kRegexOther; break;
   }
-  std::string explained = Fill(Say(l, why), {error.what()});
+  Phrase explained = Said(why, {Word(error.what())});
   size_t at = std::min(static_cast<size_t>(std::max<std::ptrdiff_t>(error.position(), 0)),
                        pattern.size());
   // An arrow before the byte where the engine stopped.
   std::string marked = pattern.substr(0, at) + "→" + pattern.substr(at);
-  return Fill(Say(l, Msg::kBadPatternAt), {explained, std::to_string(at + 1), marked});
+  return Said(Msg::kBadPatternAt, {explained, Word(std::to_string(at + 1)), Word(marked)});
 }
 
 // Lines of the pattern that look like one thing and are another.
@@ -240,47 +237,38 @@ bool HasUnescapedDomainDot(const std::string& pattern) {
 
 class LintObserver : public sendwarden::LoadObserver {
  public:
-  LintObserver(Language language, LintResult& result) : l_(language), result_(result) {}
+  explicit LintObserver(LintResult& result) : result_(result) {}
 
   void LineDropped(size_t number, const std::string& line, DropReason reason,
                    const std::string& detail) override {
-    std::string message;
-    Severity severity = Severity::kNoEffect;
+    Phrase hint = Said(Hint(line, number));
     switch (reason) {
-      case DropReason::kNoSeparator: message = Say(l_, Msg::kNoSeparator); break;
-      case DropReason::kEmptyKeyOrValue: message = Say(l_, Msg::kEmptyKeyOrValue); break;
-      case DropReason::kUnknownKey: message = Say(l_, Msg::kUnknownKey) + detail; break;
-      case DropReason::kBadPattern: message = BadPattern(line); break;
-      case DropReason::kOutOfMemory: message = Say(l_, Msg::kOutOfMemory); break;
+      case DropReason::kNoSeparator: return NoEffect(number, line, Said(Msg::kNoSeparator, {hint}));
+      case DropReason::kEmptyKeyOrValue:
+        return NoEffect(number, line, Said(Msg::kEmptyKeyOrValue, {hint}));
+      case DropReason::kUnknownKey:
+        return NoEffect(number, line, Said(Msg::kUnknownKey, {Word(detail), hint}));
+      case DropReason::kBadPattern: return NoEffect(number, line, BadPattern(line));
+      case DropReason::kOutOfMemory: return NoEffect(number, line, Said(Msg::kOutOfMemory));
       case DropReason::kBrokenHeader:
-        // The message names the lines it drops, known only later.
-        broken_headers_.push_back({result_.findings.size(), line, Hint(line, number, l_), {}});
-        Add(number, line, Severity::kError, "");
-        return;
+        // The finding names the lines it drops, known only later.
+        broken_headers_.push_back({result_.findings.size(), hint, {}});
+        return Add(number, line, Severity::kError, Said(Msg::kBrokenHeader));
       case DropReason::kUnderBrokenHeader:
         if (!broken_headers_.empty()) broken_headers_.back().dropped.push_back(number);
-        message = Fill(Say(l_, Msg::kUnderBrokenHeader), {detail});
-        break;
+        return NoEffect(number, line, Said(Msg::kUnderBrokenHeader, {Word(detail)}));
       case DropReason::kCutByEndOfFile:
-        message = Say(l_, Msg::kCutByEndOfFile);
-        severity = Severity::kError;
-        break;
+        return Add(number, line, Severity::kError, Said(Msg::kCutByEndOfFile));
     }
-    if (reason == DropReason::kNoSeparator || reason == DropReason::kEmptyKeyOrValue ||
-        reason == DropReason::kUnknownKey) {
-      message += Hint(line, number, l_);
-    }
-    Add(number, line, severity, message);
   }
 
   // Fills in what each broken header drops, once the whole file is read.
   void Finish() {
     for (const BrokenHeader& broken : broken_headers_) {
-      std::string lines = broken.dropped.empty()
-                              ? std::string(Say(l_, Msg::kBrokenHeaderNoLines))
-                              : Fill(Say(l_, Msg::kBrokenHeaderLines), {LineRanges(broken.dropped)});
-      result_.findings[broken.finding].message =
-          Fill(Say(l_, Msg::kBrokenHeader), {broken.hint, lines});
+      Phrase lines = broken.dropped.empty()
+                         ? Said(Msg::kBrokenHeaderNoLines)
+                         : Said(Msg::kBrokenHeaderLines, {Word(LineRanges(broken.dropped))});
+      result_.findings[broken.finding].message = Said(Msg::kBrokenHeader, {broken.hint, lines});
     }
     broken_headers_.clear();
   }
@@ -289,16 +277,15 @@ class LintObserver : public sendwarden::LoadObserver {
                     const std::string& pattern) override {
     pending_.push_back({number, line});
     WarnAboutPattern(number, line, pattern);
-    if (in_default_ && AllowsEveryone(pattern)) {
-      Add(number, line, Severity::kWarning, Say(l_, Msg::kAllowsEveryone));
-    }
+    if (in_default_ && AllowsEveryone(pattern)) Warn(number, line, Msg::kAllowsEveryone);
   }
 
   void SectionEnded(size_t header_line, const std::string& name, bool had_rules,
                     bool stored) override {
     std::string header = "[" + name + "]";
+    Phrase header_number = Word(std::to_string(header_line));
     if (header_line > 0 && !had_rules) {
-      Add(header_line, header, Severity::kNoEffect, Say(l_, Msg::kSectionWithoutRules));
+      NoEffect(header_line, header, Said(Msg::kSectionWithoutRules));
     }
     if (had_rules && !stored) {
       std::string engine;
@@ -310,18 +297,16 @@ class LintObserver : public sendwarden::LoadObserver {
       std::string lines;
       for (const Source& source : pending_) {
         lines += (lines.empty() ? "" : ", ") + std::to_string(source.line);
-        Add(source.line, source.text, Severity::kNoEffect,
-            Say(l_, Msg::kTakenDownBySection) + std::to_string(header_line));
+        NoEffect(source.line, source.text, Said(Msg::kTakenDownBySection, {header_number}));
       }
-      Add(header_line, header, Severity::kNoEffect,
-          Say(l_, Msg::kSectionBadName) + engine + Say(l_, Msg::kLinesTakenDown) + lines);
+      NoEffect(header_line, header, Said(Msg::kSectionBadName, {Word(engine), Word(lines)}));
     }
     if (had_rules && stored && header_line > 0) {
       WarnAboutPattern(header_line, header, name);
       auto first = first_header_.find(name);
       if (first != first_header_.end()) {
         Add(header_line, header, Severity::kWarning,
-            Say(l_, Msg::kDuplicateSection) + std::to_string(first->second));
+            Said(Msg::kDuplicateSection, {Word(std::to_string(first->second))}));
       } else {
         first_header_[name] = header_line;
       }
@@ -337,51 +322,51 @@ class LintObserver : public sendwarden::LoadObserver {
   };
   struct BrokenHeader {
     size_t finding;  // its entry in result_.findings
-    std::string text;
-    std::string hint;
+    Phrase hint;
     std::vector<size_t> dropped;  // the rule lines under it
   };
 
-  std::string BadPattern(const std::string& line) {
+  static Phrase BadPattern(const std::string& line) {
     std::string key, value;
     sendwarden::SplitKeyValue(line, "=", key, value);
     try {
       sendwarden::CompilePattern(value);
     } catch (const boost::regex_error& error) {
-      return ExplainBadPattern(value, error, l_);
+      return ExplainBadPattern(value, error);
     } catch (const std::exception&) {
     }
-    return Say(l_, Msg::kBadPattern);
+    return Said(Msg::kBadPattern);
   }
 
-  void Add(size_t line, const std::string& text, Severity severity, const std::string& message) {
-    result_.findings.push_back({line, text, severity, message});
+  void Add(size_t line, const std::string& text, Severity severity, Phrase message) {
+    result_.findings.push_back({line, text, severity, std::move(message)});
     switch (severity) {
       case Severity::kNoEffect: ++result_.noEffect; break;
       case Severity::kError: ++result_.errors; break;
       case Severity::kWarning: ++result_.warnings; break;
     }
   }
+  void NoEffect(size_t line, const std::string& text, Phrase message) {
+    Add(line, text, Severity::kNoEffect, std::move(message));
+  }
+  void Warn(size_t line, const std::string& text, Msg id) {
+    Add(line, text, Severity::kWarning, Said(id));
+  }
 
   void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern) {
     if (!pattern.empty() && pattern.back() == '\r') {
-      Add(line, text, Severity::kWarning, Say(l_, Msg::kPatternEndsInCr));
+      Warn(line, text, Msg::kPatternEndsInCr);
     } else if (!AnchoredAtEnd(pattern)) {
-      Add(line, text, Severity::kWarning, Say(l_, Msg::kNotAnchored));
+      Warn(line, text, Msg::kNotAnchored);
     }
-    if (HasUnescapedDomainDot(pattern)) {
-      Add(line, text, Severity::kWarning, Say(l_, Msg::kUnescapedDot));
-    }
+    if (HasUnescapedDomainDot(pattern)) Warn(line, text, Msg::kUnescapedDot);
     if (pattern.find(" #") != std::string::npos || pattern.find("\t#") != std::string::npos) {
-      Add(line, text, Severity::kWarning, Say(l_, Msg::kHashInValue));
+      Warn(line, text, Msg::kHashInValue);
     }
-    if (HasFullWidthMark(pattern)) Add(line, text, Severity::kWarning, Say(l_, Msg::kFullWidthMark));
-    if (AnchoredAtStartOnly(pattern)) {
-      Add(line, text, Severity::kWarning, Say(l_, Msg::kAnchoredAtStart));
-    }
+    if (HasFullWidthMark(pattern)) Warn(line, text, Msg::kFullWidthMark);
+    if (AnchoredAtStartOnly(pattern)) Warn(line, text, Msg::kAnchoredAtStart);
   }
 
-  const Language l_;
   LintResult& result_;
   std::vector<Source> pending_;  // the rule lines of the section being read
   std::vector<BrokenHeader> broken_headers_;
@@ -390,46 +375,40 @@ class LintObserver : public sendwarden::LoadObserver {
 };
 
 // The file's bytes as the loader reads them, in the code page it assumes.
-void CheckEncoding(const std::string& path, Language l, LintResult& result) {
+void CheckEncoding(const std::string& path, LintResult& result) {
   std::string bytes;
   if (!sendwarden::ReadFileBytes(path, &bytes)) return;
   bytes.resize(std::min(bytes.find('\x1A'), bytes.size()));
   // A byte-order mark alone has its own finding; Japanese text in UTF-8 is
   // what never matches.
-  size_t text_start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  bool bom = bytes.compare(0, sendwarden::kUtf8BomSize, sendwarden::kUtf8Bom) == 0;
+  size_t text_start = bom ? sendwarden::kUtf8BomSize : 0;
   if (sendwarden_tools::IsUtf8WithNonAscii(bytes.substr(text_start))) {
-    result.findings.push_back({0, "", Severity::kWarning, Say(l, Msg::kSavedAsUtf8)});
+    result.findings.push_back({0, "", Severity::kWarning, Said(Msg::kSavedAsUtf8)});
     ++result.warnings;
   }
-  size_t number = 0;
-  for (size_t cursor = 0; cursor < bytes.size();) {
-    size_t end = bytes.find('\n', cursor);
-    size_t next = end == std::string::npos ? bytes.size() : end + 1;
-    if (end == std::string::npos) end = bytes.size();
-    if (end > cursor && bytes[end - 1] == '\r' && end < bytes.size()) --end;
-    std::string line = bytes.substr(cursor, end - cursor);
-    cursor = next;
-    ++number;
+  sendwarden::ForEachLine(bytes, [&](std::string_view text, size_t number) {
+    std::string line(text);
     bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return (c & 0x80) == 0; });
     if (!ascii && !sendwarden_tools::IsValidCp932(line.substr(number == 1 ? text_start : 0))) {
-      result.findings.push_back({number, line, Severity::kWarning, Say(l, Msg::kNotCp932)});
+      result.findings.push_back({number, line, Severity::kWarning, Said(Msg::kNotCp932)});
       ++result.warnings;
     }
-  }
+  });
 }
 
 }  // namespace
 
-LintResult LintConfig(const std::string& path, Language language) {
+LintResult LintConfig(const std::string& path) {
   LintResult result;
-  LintObserver observer(language, result);
+  LintObserver observer(result);
   result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
   if (!result.readable) return result;
   observer.Finish();
-  CheckEncoding(path, language, result);
+  CheckEncoding(path, result);
   if (result.config.Empty()) {
     // Every send will be refused: surely not what the file was written for.
-    result.findings.push_back({0, "", Severity::kError, Say(language, Msg::kNoRules)});
+    result.findings.push_back({0, "", Severity::kError, Said(Msg::kNoRules)});
     ++result.errors;
   }
   std::stable_sort(result.findings.begin(), result.findings.end(),
@@ -437,4 +416,4 @@ LintResult LintConfig(const std::string& path, Language language) {
   return result;
 }
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker

@@ -10,7 +10,7 @@
 #include "config/rule_store.h"
 #include "tools/check/messages.h"
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 enum class Severity {
   kNoEffect,  // the line does nothing
@@ -22,7 +22,7 @@ struct Finding {
   size_t line;          // 0: the file as a whole
   std::string text;     // the line as read
   Severity severity;
-  std::string message;  // in the chosen language, code page 932 bytes
+  Phrase message;       // what is wrong, said by the printer
 };
 
 struct LintResult {
@@ -34,8 +34,14 @@ struct LintResult {
   sendwarden::AllowConfig config;  // what the plug-in would have loaded
 };
 
-LintResult LintConfig(const std::string& path, Language language);
+// Loads the file at `path` with the plug-in's loader, watching every line
+// it drops or takes, and then reads its bytes for the encoding. `readable`
+// is false exactly when the plug-in would fail the load (and refuse every
+// send); then nothing else is filled in. Otherwise `config` is what the
+// plug-in would hold, and the findings are sorted by line, the file's own
+// (line 0) first. Findings carry phrases, not text: lint_command says them.
+LintResult LintConfig(const std::string& path);
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker
 
 #endif  // SENDWARDEN_TOOLS_CHECK_CONFIG_LINT_H_

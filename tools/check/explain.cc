@@ -1,6 +1,6 @@
 #include "tools/check/explain.h"
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 namespace {
 
@@ -8,10 +8,11 @@ using sendwarden::AllowConfig;
 using sendwarden::EntryTrace;
 using sendwarden::RuleTrace;
 
+std::string Number(size_t value) { return std::to_string(value); }
+
 std::string SectionName(const AllowConfig& config, size_t index, Language l) {
   const sendwarden::SenderSection& section = config.sections[index];
-  return "[" + section.senderPattern->str() + "] (" + Say(l, Msg::kLine) + " " +
-         std::to_string(section.headerLine) + ")";
+  return Say(l, Msg::kSectionAt, {section.senderPattern->str(), Number(section.headerLine)});
 }
 
 std::string EntryLabel(const EntryTrace& entry) {
@@ -22,40 +23,34 @@ std::string EntryLabel(const EntryTrace& entry) {
 
 std::string HowAllowed(const EntryTrace& entry, Language l) {
   if (entry.allowedBy == nullptr) return Say(l, Msg::kNotAllowed);
-  return std::string(entry.byAll ? "ALL" : sendwarden::FieldKey(entry.field)) + " (" +
-         Say(l, Msg::kLine) + " " + std::to_string(entry.allowedBy->line) + ") " +
-         entry.allowedBy->text;
+  const char* key = entry.byAll ? sendwarden::RuleKeyName(sendwarden::RuleKey::kAll)
+                                : sendwarden::FieldKey(entry.field);
+  return Say(l, Msg::kAllowedByLine, {key, Number(entry.allowedBy->line), entry.allowedBy->text});
 }
 
 void ExplainRule(const AllowConfig& config, const RuleTrace& rule, Language l,
                  std::vector<std::string>& out) {
   if (rule.isDefault) {
-    out.push_back(std::string(Say(l, Msg::kDefaultRule)) + ":");
+    out.push_back(Say(l, Msg::kDefaultRuleHead));
   } else {
-    std::string head = std::string(Say(l, Msg::kSection)) + " " +
-                       SectionName(config, rule.section, l) + ": ";
+    std::string name = SectionName(config, rule.section, l);
     if (!rule.applies) {
-      out.push_back(head + Say(l, Msg::kSectionDoesNotApply));
+      out.push_back(Say(l, Msg::kSectionDoesNotApply, {name}));
       return;
     }
     if (rule.allowed) {
-      out.push_back(head + Say(l, Msg::kSectionAllowsAll));
+      out.push_back(Say(l, Msg::kSectionAllowsAll, {name}));
     } else if (!rule.entries.empty() && rule.entries.back().allowedBy == nullptr) {
-      out.push_back(head + Say(l, rule.named ? Msg::kSectionRefusesNamed
-                                             : Msg::kSectionRefusesUnnamed) +
-                    EntryLabel(rule.entries.back()));
+      out.push_back(Say(l, rule.named ? Msg::kSectionRefusesNamed : Msg::kSectionRefusesUnnamed,
+                        {name, EntryLabel(rule.entries.back())}));
     } else {
-      out.push_back(head + Say(l, Msg::kSectionRefusesUnnamed));
+      out.push_back(Say(l, Msg::kSectionRefusesUnnamed, {name, ""}));
     }
   }
   for (const EntryTrace& entry : rule.entries) {
     out.push_back("  " + EntryLabel(entry) + "\n      " + HowAllowed(entry, l));
   }
 }
-
-}  // namespace
-
-namespace {
 
 Msg SyntaxWhy(sendwarden::AddressSyntax syntax) {
   using sendwarden::AddressSyntax;
@@ -78,50 +73,54 @@ Msg SyntaxWhy(sendwarden::AddressSyntax syntax) {
   return Msg::kWhyStrayCharacter;
 }
 
-// `template_id` with its one "%s" replaced by the text `why`.
-std::string Fill(Language l, Msg template_id, Msg why) {
-  std::string text = Say(l, template_id);
-  size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, Say(l, why));
-  return text;
+Phrase Said(Msg id) {
+  Phrase phrase;
+  phrase.id = id;
+  return phrase;
+}
+
+Phrase Said(Msg id, Msg why) {
+  Phrase phrase = Said(id);
+  phrase.args.push_back(Said(why));
+  return phrase;
 }
 
 }  // namespace
 
-std::string FaultText(const sendwarden::Extraction& extraction, Language l) {
+Phrase FaultPhrase(const Unchecked& unchecked) {
   using sendwarden::ExtractionFault;
-  switch (extraction.fault) {
-    case ExtractionFault::kMalformedEscape: return Say(l, Msg::kMalformedEscape);
-    case ExtractionFault::kNoDecodedText: return Say(l, Msg::kNoDecodedText);
-    case ExtractionFault::kEmptiedByDecoding: return Say(l, Msg::kEmptiedByDecoding);
-    case ExtractionFault::kAddressLost: return Say(l, Msg::kAddressLost);
-    case ExtractionFault::kHiddenLineBreak: return Say(l, Msg::kHiddenLineBreak);
-    case ExtractionFault::kBareCarriageReturn: return Say(l, Msg::kBareCarriageReturn);
-    case ExtractionFault::kAddressFromDecoding: return Say(l, Msg::kAddressFromDecoding);
+  switch (unchecked.fault) {
+    case ExtractionFault::kMalformedEscape: return Said(Msg::kMalformedEscape);
+    case ExtractionFault::kNoDecodedText: return Said(Msg::kNoDecodedText);
+    case ExtractionFault::kEmptiedByDecoding: return Said(Msg::kEmptiedByDecoding);
+    case ExtractionFault::kAddressLost: return Said(Msg::kAddressLost);
+    case ExtractionFault::kHiddenLineBreak: return Said(Msg::kHiddenLineBreak);
+    case ExtractionFault::kBareCarriageReturn: return Said(Msg::kBareCarriageReturn);
+    case ExtractionFault::kAddressFromDecoding: return Said(Msg::kAddressFromDecoding);
     case ExtractionFault::kUnreadable:
-      return Fill(l, Msg::kAddressUnreadable, SyntaxWhy(extraction.syntax));
+      return Said(Msg::kAddressUnreadable, SyntaxWhy(unchecked.syntax));
     case ExtractionFault::kPiecesDiffer:
-      return Fill(l, Msg::kAddressUnreadable,
-                  extraction.quoteInComment   ? Msg::kWhyQuoteInComment
-                  : extraction.commaInComment ? Msg::kWhyCommaInComment
-                                              : Msg::kWhyPiecesDiffer);
+      return Said(Msg::kAddressUnreadable,
+                  unchecked.quoteInComment   ? Msg::kWhyQuoteInComment
+                  : unchecked.commaInComment ? Msg::kWhyCommaInComment
+                                             : Msg::kWhyPiecesDiffer);
     case ExtractionFault::kAddressDiffers:
-      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyAddressDiffers);
+      return Said(Msg::kAddressUnreadable, Msg::kWhyAddressDiffers);
     case ExtractionFault::kGroupWithMembers:
-      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyGroupWithMembers);
+      return Said(Msg::kAddressUnreadable, Msg::kWhyGroupWithMembers);
     case ExtractionFault::kQuotedLocalPart:
-      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyQuotedLocalPart);
-    case ExtractionFault::kRoute: return Fill(l, Msg::kAddressUnreadable, Msg::kWhyRoute);
+      return Said(Msg::kAddressUnreadable, Msg::kWhyQuotedLocalPart);
+    case ExtractionFault::kRoute: return Said(Msg::kAddressUnreadable, Msg::kWhyRoute);
     case ExtractionFault::kCommentAfterAddress:
-      return Fill(l, Msg::kAddressUnreadable, Msg::kWhyCommentAfterAddress);
-    case ExtractionFault::kTwoSenders: return Say(l, Msg::kTwoSenders);
-    case ExtractionFault::kSenderNotOne: return Say(l, Msg::kSenderNotOne);
+      return Said(Msg::kAddressUnreadable, Msg::kWhyCommentAfterAddress);
+    case ExtractionFault::kTwoSenders: return Said(Msg::kTwoSenders);
+    case ExtractionFault::kSenderNotOne: return Said(Msg::kSenderNotOne);
     case ExtractionFault::kSenderUnreadable:
-      return Fill(l, Msg::kSenderUnreadable, SyntaxWhy(extraction.syntax));
-    case ExtractionFault::kSenderFromDecoding: return Say(l, Msg::kSenderFromDecoding);
+      return Said(Msg::kSenderUnreadable, SyntaxWhy(unchecked.syntax));
+    case ExtractionFault::kSenderFromDecoding: return Said(Msg::kSenderFromDecoding);
     case ExtractionFault::kNone: break;
   }
-  return "";
+  return Word("");
 }
 
 std::vector<std::string> Explain(const AllowConfig& config, const sendwarden::Verdict& verdict,
@@ -132,11 +131,11 @@ std::vector<std::string> Explain(const AllowConfig& config, const sendwarden::Ve
   switch (verdict.allowedBy) {
     case sendwarden::Decider::kDefaultRule: out.push_back(Say(l, Msg::kAllowedByDefault)); break;
     case sendwarden::Decider::kSection:
-      out.push_back(Say(l, Msg::kAllowedBySection) + SectionName(config, verdict.section, l));
+      out.push_back(Say(l, Msg::kAllowedBySection, {SectionName(config, verdict.section, l)}));
       break;
     case sendwarden::Decider::kNone: out.push_back(Say(l, Msg::kAllowedByNothing)); break;
   }
   return out;
 }
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 namespace {
 constexpr size_t kFromLength = 5;  // "From "
@@ -104,4 +104,4 @@ void MboxSplitter::Finish() {
   lineLength_ = 0;
 }
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker

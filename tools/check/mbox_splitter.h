@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 struct SplitMessage {
   uint64_t number = 0;   // 1-based, in the stream
@@ -64,6 +64,6 @@ class MboxSplitter {
   uint64_t count_ = 0;
 };
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker
 
 #endif  // SENDWARDEN_TOOLS_CHECK_MBOX_SPLITTER_H_

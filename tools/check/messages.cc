@@ -1,6 +1,8 @@
 #include "tools/check/messages.h"
 
-namespace sendwarden_check {
+#include <utility>
+
+namespace sendwarden_checker {
 
 namespace {
 
@@ -10,6 +12,7 @@ struct Text {
 };
 
 constexpr Text kEnglish[] = {
+    {Msg::kVerbatim, "%s"},
     {Msg::kUsage,
      "usage: sendwarden-check lint [--lang ja|en] [CONF]\n"
      "       sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT [--to A]... "
@@ -17,16 +20,18 @@ constexpr Text kEnglish[] = {
      "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE...\n"
      "       sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] "
      "PATH...\n"},
-    {Msg::kCannotRead, "cannot read "},
-    {Msg::kLine, "line"},
+    {Msg::kCannotRead, "cannot read %s"},
+    {Msg::kFindingAtLine, "line %s: %s: %s"},
+    {Msg::kFindingInFile, "%s: %s: %s"},
     {Msg::kNoEffect, "no effect"},
     {Msg::kError, "error"},
     {Msg::kWarning, "warning"},
-    {Msg::kNoSeparator, "no \"=\""},
-    {Msg::kEmptyKeyOrValue, "empty key or value"},
-    {Msg::kUnknownKey, "unknown key "},
+    {Msg::kNoSeparator, "no \"=\"%s"},
+    {Msg::kEmptyKeyOrValue, "empty key or value%s"},
+    {Msg::kUnknownKey, "unknown key %s%s"},
     {Msg::kBadPattern, "pattern does not compile: "},
     {Msg::kOutOfMemory, "out of memory while the line was read"},
+    {Msg::kHintNone, ""},
     {Msg::kHintBom, " (the file starts with a byte-order mark; save it without one)"},
     {Msg::kHintSecondCr, " (the line ends in a second carriage return)"},
     {Msg::kHintLeadingBlank,
@@ -63,16 +68,15 @@ constexpr Text kEnglish[] = {
     {Msg::kAllowsEveryone,
      "this pattern of the default rule allows every recipient, whoever the sender is"},
     {Msg::kSectionWithoutRules, "section has no usable rule line; its header has no effect"},
-    {Msg::kSectionBadName, "section name does not compile: "},
-    {Msg::kLinesTakenDown, "; these lines have no effect with it: "},
-    {Msg::kTakenDownBySection, "its section's name does not compile, see line "},
+    {Msg::kSectionBadName, "section name does not compile: %s; these lines have no effect with it: %s"},
+    {Msg::kTakenDownBySection, "its section's name does not compile, see line %s"},
     {Msg::kPatternEndsInCr,
      "the pattern ends in a carriage return (two CRs before the line feed) and can never match"},
     {Msg::kNotAnchored,
      "pattern is not anchored at the end: a display name or x@example.co.jp.evil.test can "
      "satisfy it (end it with $, e.g. >?$)"},
     {Msg::kUnescapedDot, "\".\" between domain labels matches any character; write \"\\.\""},
-    {Msg::kDuplicateSection, "the same section name already stands in line "},
+    {Msg::kDuplicateSection, "the same section name already stands in line %s"},
     {Msg::kNoRules, "the file has no rule at all: every send is refused"},
     {Msg::kNotCp932,
      "the line is not code page 932 (Shift_JIS) text: the plug-in reads its bytes as they are, "
@@ -81,25 +85,26 @@ constexpr Text kEnglish[] = {
      "the file is saved as UTF-8, but the plug-in reads code page 932 (Shift_JIS): rules with "
      "Japanese text never match. Save it again as Shift_JIS: in Notepad, \"Save As\" "
      "(「名前を付けて保存」) with the encoding \"ANSI\"; in other editors, \"Shift_JIS\""},
-    {Msg::kSummary, "lines without effect: %zu, warnings: %zu"},
-    {Msg::kSummaryErrors, ", errors: %zu"},
+    {Msg::kSummary, "lines without effect: %s, warnings: %s"},
+    {Msg::kSummaryWithErrors, "lines without effect: %s, warnings: %s, errors: %s"},
     {Msg::kVerdictSend, "verdict: send"},
     {Msg::kVerdictRefuse, "verdict: refused"},
-    {Msg::kSender, "sender"},
-    {Msg::kDefaultRule, "default rule"},
+    {Msg::kSender, "sender: %s"},
+    {Msg::kDefaultRuleHead, "default rule:"},
     {Msg::kNoDefaultRule, "no default rule"},
-    {Msg::kSection, "section"},
+    {Msg::kSectionAt, "[%s] (line %s)"},
     {Msg::kNotAllowed, "not allowed by this rule"},
-    {Msg::kSectionDoesNotApply, "does not apply to this sender"},
-    {Msg::kSectionAllowsAll, "applies, and allows every entry left"},
-    {Msg::kSectionRefusesNamed, "applies, and refuses (named in the notice): "},
-    {Msg::kSectionRefusesUnnamed, "applies, and refuses (not named: the field has no list here): "},
+    {Msg::kAllowedByLine, "%s (line %s) %s"},
+    {Msg::kSectionDoesNotApply, "section %s: does not apply to this sender"},
+    {Msg::kSectionAllowsAll, "section %s: applies, and allows every entry left"},
+    {Msg::kSectionRefusesNamed, "section %s: applies, and refuses (named in the notice): %s"},
+    {Msg::kSectionRefusesUnnamed, "section %s: applies, and refuses (not named: the field has no list here): %s"},
     {Msg::kAllowedByDefault, "allowed by: the default rule"},
-    {Msg::kAllowedBySection, "allowed by: section "},
+    {Msg::kAllowedBySection, "allowed by: section %s"},
     {Msg::kAllowedByNothing,
      "refused: neither the default rule nor any section that applies allows every recipient"},
     {Msg::kNotice, "notice the user would see:"},
-    {Msg::kCannotCheck, "refused: the message cannot be checked: "},
+    {Msg::kCannotCheck, "refused: the message cannot be checked: %s: %s (%s)"},
     {Msg::kMalformedEscape, "a backslash the address list does not allow"},
     {Msg::kNoDecodedText, "no decoded text"},
     {Msg::kEmptiedByDecoding, "the decoded text of a recipient is empty"},
@@ -135,27 +140,31 @@ constexpr Text kEnglish[] = {
     {Msg::kSenderNotOne, "more than one address in From"},
     {Msg::kSenderUnreadable, "cannot read how the sender is written (%s)"},
     {Msg::kSenderFromDecoding, "decoding the sender adds an \"@\", \"<\" or \">\""},
-    {Msg::kEngineGaveUp, "refused: the pattern engine gave up: "},
-    {Msg::kScanRefused, "would be refused: "},
-    {Msg::kScanMessageAt, "message %llu, byte %llu"},
-    {Msg::kScanNoticeNames, "the notice would name: "},
+    {Msg::kEngineGaveUp, "refused: the pattern engine gave up: %s"},
+    {Msg::kScanRefused, "would be refused: %s"},
+    {Msg::kScanInMbox, "%s (message %s, byte %s)"},
+    {Msg::kScanNoticeNames, "the notice would name: %s"},
     {Msg::kScanGeneralNotice, "the notice would name no address (the general text)"},
-    {Msg::kScanWhy, "why: "},
-    {Msg::kScanCannotCheck, "the message cannot be checked: "},
-    {Msg::kScanEngineGaveUp, "the pattern engine gave up: "},
-    {Msg::kScanRead, "messages read: "},
-    {Msg::kScanSent, "would be sent: "},
-    {Msg::kScanRefusedCount, "would be refused: "},
-    {Msg::kScanUnreadable, "could not be read: "},
+    {Msg::kScanWhy, "why: %s"},
+    {Msg::kScanCannotCheck, "the message cannot be checked: %s: %s"},
+    {Msg::kScanEngineGaveUp, "the pattern engine gave up: %s"},
+    {Msg::kScanRead, "messages read: %s"},
+    {Msg::kScanSent, "would be sent: %s"},
+    {Msg::kScanRefusedCount, "would be refused: %s"},
+    {Msg::kScanUnreadable, "could not be read: %s"},
     {Msg::kScanRuleUsage, "rule usage (recipients each line allowed; the default rule in every "
                           "message, a section in the messages it allowed):"},
-    {Msg::kScanAllowedCount, "allowed %llu"},
+    {Msg::kScanRuleLine, "  line %s  allowed %s  %s"},
     {Msg::kScanNeverUsed, "lines that allowed no recipient (stale entries or typos?):"},
+    {Msg::kScanUnusedLine, "  line %s  %s"},
     {Msg::kScanUnusedSections, "sections whose sender pattern matched no message:"},
+    {Msg::kScanUnusedSection, "  line %s  [%s]"},
     {Msg::kScanNone, "  (none)"},
-    {Msg::kScanProgress, "%llu messages, %.0f of %.0f MB, %.0f MB/s, %.0f s left"},
+    {Msg::kScanProgress, "%s messages, %s of %s MB, %s MB/s, %s s left"},
     {Msg::kNoSuchPath, "no such file or folder"},
-    {Msg::kCannotOpen, "cannot be opened"},
+    {Msg::kCannotOpen, "cannot be opened (%s)"},
+    {Msg::kCannotList, "the folder cannot be read to its end (%s)"},
+    {Msg::kCannotSize, "its size cannot be read (%s)"},
     {Msg::kReadError, "a read error"},
     {Msg::kNotAMessage, "not a mail message: no header field"},
     {Msg::kBinaryData, "binary data: a NUL byte in the header"},
@@ -163,6 +172,7 @@ constexpr Text kEnglish[] = {
 };
 
 constexpr Text kJapanese[] = {
+    {Msg::kVerbatim, "%s"},
     {Msg::kUsage,
      "使い方: sendwarden-check lint [--lang ja|en] [設定ファイル]\n"
      "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] --from 差出人 "
@@ -170,16 +180,18 @@ constexpr Text kJapanese[] = {
      "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル...\n"
      "        sendwarden-check scan [--conf 設定ファイル] [--lang ja|en] [--format text|csv|json] "
      "ファイルかフォルダー...\n"},
-    {Msg::kCannotRead, "読めません: "},
-    {Msg::kLine, "行"},
+    {Msg::kCannotRead, "読めません: %s"},
+    {Msg::kFindingAtLine, "行 %s: %s: %s"},
+    {Msg::kFindingInFile, "%s: %s: %s"},
     {Msg::kNoEffect, "無効"},
     {Msg::kError, "誤り"},
     {Msg::kWarning, "警告"},
-    {Msg::kNoSeparator, "「=」がありません"},
-    {Msg::kEmptyKeyOrValue, "キーまたは値が空です"},
-    {Msg::kUnknownKey, "キーが不明です: "},
+    {Msg::kNoSeparator, "「=」がありません%s"},
+    {Msg::kEmptyKeyOrValue, "キーまたは値が空です%s"},
+    {Msg::kUnknownKey, "キーが不明です: %s%s"},
     {Msg::kBadPattern, "正規表現として正しくありません: "},
     {Msg::kOutOfMemory, "読み込み中にメモリーが不足しました"},
+    {Msg::kHintNone, ""},
     {Msg::kHintBom, "（ファイルの先頭に BOM があります。BOM なしで保存してください）"},
     {Msg::kHintSecondCr, "（行末に余分な CR があります）"},
     {Msg::kHintLeadingBlank, "（前に空白かタブがあります。見出しとコメントは行頭から書きます）"},
@@ -210,15 +222,14 @@ constexpr Text kJapanese[] = {
     {Msg::kRegexOther, "正規表現エンジンのメッセージ: %s"},
     {Msg::kAllowsEveryone, "既定の規則のこのパターンは、差出人が誰でも、どの宛先も許可します"},
     {Msg::kSectionWithoutRules, "この見出しの規則に使える行がないため、見出しは無効です"},
-    {Msg::kSectionBadName, "見出しが正規表現として正しくありません: "},
-    {Msg::kLinesTakenDown, "。次の行も無効になります: "},
-    {Msg::kTakenDownBySection, "この行の見出しが正規表現として正しくありません。見出しの行: "},
+    {Msg::kSectionBadName, "見出しが正規表現として正しくありません: %s。次の行も無効になります: %s"},
+    {Msg::kTakenDownBySection, "この行の見出しが正規表現として正しくありません。見出しの行: %s"},
     {Msg::kPatternEndsInCr,
      "パターンの末尾に CR があります（行末の CR が 2 つ）。一致することはありません"},
     {Msg::kNotAnchored,
      "末尾に $ がありません。表示名や x@example.co.jp.evil.test にも一致します（例: >?$ で終える）"},
     {Msg::kUnescapedDot, "ドメインの区切りの「.」は任意の 1 文字に一致します。「\\.」と書いてください"},
-    {Msg::kDuplicateSection, "同じ見出しがすでにあります: 行 "},
+    {Msg::kDuplicateSection, "同じ見出しがすでにあります: 行 %s"},
     {Msg::kNoRules, "規則が 1 つもありません。すべての送信が止められます"},
     {Msg::kNotCp932,
      "この行は Shift_JIS（CP932）の文字になっていません。プラグインはバイトのまま読むため、"
@@ -227,25 +238,26 @@ constexpr Text kJapanese[] = {
      "このファイルは UTF-8 で保存されていますが、プラグインは Shift_JIS（CP932）として読みます。"
      "日本語を含む規則は一致しません。Shift_JIS で保存し直してください。メモ帳では"
      "「名前を付けて保存」で文字コードを「ANSI」に、ほかのエディターでは「Shift_JIS」にします"},
-    {Msg::kSummary, "無効な行 %zu、警告 %zu"},
-    {Msg::kSummaryErrors, "、誤り %zu"},
+    {Msg::kSummary, "無効な行 %s、警告 %s"},
+    {Msg::kSummaryWithErrors, "無効な行 %s、警告 %s、誤り %s"},
     {Msg::kVerdictSend, "判定: 送信"},
     {Msg::kVerdictRefuse, "判定: 送信中止"},
-    {Msg::kSender, "差出人"},
-    {Msg::kDefaultRule, "既定の規則"},
+    {Msg::kSender, "差出人: %s"},
+    {Msg::kDefaultRuleHead, "既定の規則:"},
     {Msg::kNoDefaultRule, "既定の規則はありません"},
-    {Msg::kSection, "送信者ごとの規則"},
+    {Msg::kSectionAt, "[%s] (行 %s)"},
     {Msg::kNotAllowed, "この規則では許可されていません"},
-    {Msg::kSectionDoesNotApply, "この差出人には使われません"},
-    {Msg::kSectionAllowsAll, "使われ、残りの宛先をすべて許可します"},
-    {Msg::kSectionRefusesNamed, "使われ、次の宛先で止めます（通知に表示）: "},
-    {Msg::kSectionRefusesUnnamed, "使われ、次の宛先で止めます（この欄の規則がないため通知には出ません）: "},
+    {Msg::kAllowedByLine, "%s (行 %s) %s"},
+    {Msg::kSectionDoesNotApply, "送信者ごとの規則 %s: この差出人には使われません"},
+    {Msg::kSectionAllowsAll, "送信者ごとの規則 %s: 使われ、残りの宛先をすべて許可します"},
+    {Msg::kSectionRefusesNamed, "送信者ごとの規則 %s: 使われ、次の宛先で止めます（通知に表示）: %s"},
+    {Msg::kSectionRefusesUnnamed, "送信者ごとの規則 %s: 使われ、次の宛先で止めます（この欄の規則がないため通知には出ません）: %s"},
     {Msg::kAllowedByDefault, "許可した規則: 既定の規則"},
-    {Msg::kAllowedBySection, "許可した規則: 送信者ごとの規則 "},
+    {Msg::kAllowedBySection, "許可した規則: 送信者ごとの規則 %s"},
     {Msg::kAllowedByNothing,
      "送信中止: 既定の規則も、使われる送信者ごとの規則も、すべての宛先を許可していません"},
     {Msg::kNotice, "表示される通知:"},
-    {Msg::kCannotCheck, "送信中止: メールを調べられません: "},
+    {Msg::kCannotCheck, "送信中止: メールを調べられません: %s: %s (%s)"},
     {Msg::kMalformedEscape, "宛先に使えない「\\」があります"},
     {Msg::kNoDecodedText, "復号した文字列がありません"},
     {Msg::kEmptiedByDecoding, "宛先を復号すると空になります"},
@@ -279,27 +291,31 @@ constexpr Text kJapanese[] = {
     {Msg::kSenderNotOne, "差出人（From）に複数のアドレスがあります"},
     {Msg::kSenderUnreadable, "差出人の書き方が読み取れません（%s）"},
     {Msg::kSenderFromDecoding, "差出人を復号すると「@」「<」「>」が増えます"},
-    {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: "},
-    {Msg::kScanRefused, "送信中止になるメール: "},
-    {Msg::kScanMessageAt, "%llu 通目、%llu バイト目"},
-    {Msg::kScanNoticeNames, "通知に表示される宛先: "},
+    {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: %s"},
+    {Msg::kScanRefused, "送信中止になるメール: %s"},
+    {Msg::kScanInMbox, "%s (%s 通目、%s バイト目)"},
+    {Msg::kScanNoticeNames, "通知に表示される宛先: %s"},
     {Msg::kScanGeneralNotice, "通知は宛先名のない文面（なんか駄目です。。。）になります"},
-    {Msg::kScanWhy, "理由: "},
-    {Msg::kScanCannotCheck, "メールを調べられません: "},
-    {Msg::kScanEngineGaveUp, "正規表現の照合が複雑すぎて打ち切られました: "},
-    {Msg::kScanRead, "読んだメール: "},
-    {Msg::kScanSent, "送信されるメール: "},
-    {Msg::kScanRefusedCount, "送信中止になるメール: "},
-    {Msg::kScanUnreadable, "読めなかったもの: "},
+    {Msg::kScanWhy, "理由: %s"},
+    {Msg::kScanCannotCheck, "メールを調べられません: %s: %s"},
+    {Msg::kScanEngineGaveUp, "正規表現の照合が複雑すぎて打ち切られました: %s"},
+    {Msg::kScanRead, "読んだメール: %s"},
+    {Msg::kScanSent, "送信されるメール: %s"},
+    {Msg::kScanRefusedCount, "送信中止になるメール: %s"},
+    {Msg::kScanUnreadable, "読めなかったもの: %s"},
     {Msg::kScanRuleUsage, "行ごとの利用数（その行が許可した宛先の数。既定の規則はすべてのメール、"
                           "送信者ごとの規則はその規則が許可したメールで数えます）:"},
-    {Msg::kScanAllowedCount, "許可 %llu"},
+    {Msg::kScanRuleLine, "  行 %s  許可 %s  %s"},
     {Msg::kScanNeverUsed, "どの宛先も許可しなかった行（古い宛先や書き間違いかもしれません）:"},
+    {Msg::kScanUnusedLine, "  行 %s  %s"},
     {Msg::kScanUnusedSections, "どのメールの差出人にも当てはまらなかった送信者ごとの規則:"},
+    {Msg::kScanUnusedSection, "  行 %s  [%s]"},
     {Msg::kScanNone, "  （なし）"},
-    {Msg::kScanProgress, "%llu 通、%.0f / %.0f MB、毎秒 %.0f MB、残り %.0f 秒"},
+    {Msg::kScanProgress, "%s 通、%s / %s MB、毎秒 %s MB、残り %s 秒"},
     {Msg::kNoSuchPath, "ファイルもフォルダーもありません"},
-    {Msg::kCannotOpen, "開けません"},
+    {Msg::kCannotOpen, "開けません（%s）"},
+    {Msg::kCannotList, "フォルダーを最後まで読めません（%s）"},
+    {Msg::kCannotSize, "大きさを読めません（%s）"},
     {Msg::kReadError, "読み込み中にエラーが起きました"},
     {Msg::kNotAMessage, "メールではありません（ヘッダー欄がありません）"},
     {Msg::kBinaryData, "バイナリーデータです（ヘッダーに NUL があります）"},
@@ -319,9 +335,34 @@ static_assert(EveryTextInOrder(kJapanese), "the Japanese table must list every M
 
 }  // namespace
 
-const char* Say(Language language, Msg id) {
+Phrase Word(std::string text) {
+  Phrase phrase;
+  phrase.word = std::move(text);
+  return phrase;
+}
+
+const char* Template(Language language, Msg id) {
   const Text* table = language == Language::kJapanese ? kJapanese : kEnglish;
   return table[static_cast<size_t>(id)].text;
 }
 
-}  // namespace sendwarden_check
+std::string Say(Language language, Msg id, const std::vector<std::string>& values) {
+  std::string text = Template(language, id);
+  size_t at = 0;
+  for (const std::string& value : values) {
+    at = text.find("%s", at);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, value);
+    at += value.size();  // a value's own "%s" is not a mark
+  }
+  return text;
+}
+
+std::string Say(Language language, const Phrase& phrase) {
+  if (phrase.id == Msg::kVerbatim) return phrase.word;
+  std::vector<std::string> values;
+  for (const Phrase& arg : phrase.args) values.push_back(Say(language, arg));
+  return Say(language, phrase.id, values);
+}
+
+}  // namespace sendwarden_checker

@@ -1,26 +1,32 @@
 // The texts sendwarden-check prints, in Japanese (code page 932 bytes) and
-// English. Each text has a name; a table per language lists every name in
-// order, and the build fails when a table misses one or has them out of
-// order.
+// English. Each text is one whole template per language; "%s" marks take
+// the values a phrase carries, in order. A table per language lists every
+// name in order, and the build fails when a table misses one or has them out
+// of order. Only the printers call Say: results carry Msg values, never text.
 #ifndef SENDWARDEN_TOOLS_CHECK_MESSAGES_H_
 #define SENDWARDEN_TOOLS_CHECK_MESSAGES_H_
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 enum class Msg {
+  kVerbatim,              // no template: a Phrase's own word
   kUsage,
-  kCannotRead,            // + path
-  kLine,                  // "line"
-  kNoEffect,              // marks a line without effect
-  kError,                 // marks a line that changes what a rule allows
+  kCannotRead,            // path
+  kFindingAtLine,         // line number, label, finding
+  kFindingInFile,         // path, label, finding
+  kNoEffect,              // labels a line without effect
+  kError,                 // labels a line that changes what a rule allows
   kWarning,
-  kNoSeparator,
-  kEmptyKeyOrValue,
-  kUnknownKey,            // + key
-  kBadPattern,            // + engine message
+  kNoSeparator,           // hint
+  kEmptyKeyOrValue,       // hint
+  kUnknownKey,            // key, hint
+  kBadPattern,
   kOutOfMemory,
+  kHintNone,
   kHintBom,
   kHintSecondCr,
   kHintLeadingBlank,
@@ -28,15 +34,15 @@ enum class Msg {
   kHintTrailingText,
   kHintNoClosingBracket,
   kHintNoOpeningBracket,
-  kBrokenHeader,          // "%s": a hint or ""; "%s": kBrokenHeaderLines or kBrokenHeaderNoLines
-  kBrokenHeaderLines,     // "%s": line numbers
+  kBrokenHeader,          // hint, kBrokenHeaderLines or kBrokenHeaderNoLines
+  kBrokenHeaderLines,     // line numbers
   kBrokenHeaderNoLines,
-  kUnderBrokenHeader,     // "%s": the broken header's line
+  kUnderBrokenHeader,     // the broken header's line
   kCutByEndOfFile,
   kHashInValue,
   kFullWidthMark,
   kAnchoredAtStart,
-  kBadPatternAt,          // "%s": why; "%s": position; "%s": the pattern, marked
+  kBadPatternAt,          // why (a kRegex text), position, the pattern marked
   kRegexParen,
   kRegexBracket,
   kRegexBrace,
@@ -44,37 +50,37 @@ enum class Msg {
   kRegexRepeat,
   kRegexRange,
   kRegexComplexity,
-  kRegexOther,            // "%s": the engine's own message
+  kRegexOther,            // the engine's own message
   kAllowsEveryone,
   kSectionWithoutRules,
-  kSectionBadName,        // + engine message
-  kLinesTakenDown,        // + line numbers
-  kTakenDownBySection,    // + header line
+  kSectionBadName,        // engine message, the lines it takes down
+  kTakenDownBySection,    // header line
   kPatternEndsInCr,
   kNotAnchored,
   kUnescapedDot,
-  kDuplicateSection,      // + first line
+  kDuplicateSection,      // first line
   kNoRules,
   kNotCp932,
   kSavedAsUtf8,
-  kSummary,               // "%zu lines without effect, %zu warnings"
-  kSummaryErrors,         // ", %zu errors"
+  kSummary,               // lines without effect, warnings
+  kSummaryWithErrors,     // lines without effect, warnings, errors
   kVerdictSend,
   kVerdictRefuse,
-  kSender,
-  kDefaultRule,
+  kSender,                // the sender
+  kDefaultRuleHead,
   kNoDefaultRule,
-  kSection,
+  kSectionAt,             // pattern, header line
   kNotAllowed,
-  kSectionDoesNotApply,
-  kSectionAllowsAll,
-  kSectionRefusesNamed,   // + field and entry
-  kSectionRefusesUnnamed, // + field and entry
+  kAllowedByLine,         // list key, line, rule text
+  kSectionDoesNotApply,   // section
+  kSectionAllowsAll,      // section
+  kSectionRefusesNamed,   // section, field and entry
+  kSectionRefusesUnnamed, // section, field and entry
   kAllowedByDefault,
-  kAllowedBySection,      // + section
+  kAllowedBySection,      // section
   kAllowedByNothing,
   kNotice,
-  kCannotCheck,           // + reason
+  kCannotCheck,           // field, fault, the piece
   kMalformedEscape,
   kNoDecodedText,
   kEmptiedByDecoding,
@@ -82,7 +88,7 @@ enum class Msg {
   kHiddenLineBreak,
   kBareCarriageReturn,
   kAddressFromDecoding,
-  kAddressUnreadable,     // "%s": one of the kWhy texts
+  kAddressUnreadable,     // one of the kWhy texts
   kWhyUnclosedComment,
   kWhyUnclosedQuote,
   kWhyUnclosedAngle,
@@ -106,28 +112,32 @@ enum class Msg {
   kWhyCommentAfterAddress,
   kTwoSenders,
   kSenderNotOne,
-  kSenderUnreadable,      // "%s": one of the kWhy texts
+  kSenderUnreadable,      // one of the kWhy texts
   kSenderFromDecoding,
-  kEngineGaveUp,          // + engine message
-  kScanRefused,           // + where
-  kScanMessageAt,         // "message %llu, byte %llu"
-  kScanNoticeNames,       // + addresses
+  kEngineGaveUp,          // engine message
+  kScanRefused,           // where
+  kScanInMbox,            // path, message number, byte
+  kScanNoticeNames,       // addresses
   kScanGeneralNotice,
-  kScanWhy,               // + reason
-  kScanCannotCheck,       // + field and fault
-  kScanEngineGaveUp,      // + engine message
-  kScanRead,
-  kScanSent,
-  kScanRefusedCount,
-  kScanUnreadable,
+  kScanWhy,               // reason
+  kScanCannotCheck,       // field, fault
+  kScanEngineGaveUp,      // engine message
+  kScanRead,              // count
+  kScanSent,              // count
+  kScanRefusedCount,      // count
+  kScanUnreadable,        // count
   kScanRuleUsage,
-  kScanAllowedCount,      // "allowed %llu"
+  kScanRuleLine,          // line, count, rule text
   kScanNeverUsed,
+  kScanUnusedLine,        // line, rule text
   kScanUnusedSections,
+  kScanUnusedSection,     // line, pattern
   kScanNone,
   kScanProgress,          // messages, MB done, MB total, MB/s, seconds left
   kNoSuchPath,
-  kCannotOpen,
+  kCannotOpen,            // the system's reason
+  kCannotList,            // the system's reason
+  kCannotSize,            // the system's reason
   kReadError,
   kNotAMessage,
   kBinaryData,
@@ -137,9 +147,28 @@ enum class Msg {
 
 enum class Language { kEnglish, kJapanese };
 
-// The text `id` in `language`.
-const char* Say(Language language, Msg id);
+// A text to be said later, in whichever language: a template and the
+// phrases that fill its "%s" marks, in order. With Msg::kVerbatim, `word`
+// is the text itself (a path, a number, a pattern: never translated).
+struct Phrase {
+  Msg id = Msg::kVerbatim;
+  std::string word;
+  std::vector<Phrase> args;
+};
 
-}  // namespace sendwarden_check
+// A phrase that is `text` as it stands.
+Phrase Word(std::string text);
+
+// The template `id` in `language`, its "%s" marks unfilled.
+const char* Template(Language language, Msg id);
+
+// The template `id` with its marks filled by `values`, in order; a mark
+// left without a value stays as "%s", and extra values are ignored.
+std::string Say(Language language, Msg id, const std::vector<std::string>& values = {});
+
+// The phrase, its arguments said first.
+std::string Say(Language language, const Phrase& phrase);
+
+}  // namespace sendwarden_checker
 
 #endif  // SENDWARDEN_TOOLS_CHECK_MESSAGES_H_

@@ -13,11 +13,9 @@
 
 #include "check/recipient_check.h"
 #include "config/rule_store.h"
-#include "tools/check/messages.h"
+#include "tools/check/outcome.h"
 
-namespace sendwarden_check {
-
-enum class Outcome { kSend, kRefuse, kUnreadable };
+namespace sendwarden_checker {
 
 // One message, or a path (or a message in an mbox) that could not be read.
 struct ScanItem {
@@ -25,10 +23,13 @@ struct ScanItem {
   bool inMbox = false;
   uint64_t number = 0;  // in an mbox: 1-based
   uint64_t offset = 0;  // in an mbox: the byte its "From " line starts at
-  Outcome outcome = Outcome::kUnreadable;
   std::string date, from, subject;  // code page 932; from and subject decoded
-  sendwarden::RejectionLog named;   // a refusal's notice names these; none: the general text
-  std::string reason;               // why unreadable, or why the message could not be checked
+  // A refusal's notice names outcome.verdict.rejectionLog; none: the general text.
+  Outcome outcome;
+
+  bool Unread() const { return NotRead(outcome.code); }
+  bool Sent() const { return !Unread() && outcome.verdict.allowed; }
+  bool Refused() const { return !Unread() && !outcome.verdict.allowed; }
 };
 
 struct RuleUse {
@@ -45,6 +46,7 @@ struct SectionUse {
 
 struct ScanSummary {
   uint64_t read = 0, sent = 0, refused = 0, unreadable = 0;
+  bool missingPath = false;  // a path given does not exist
   std::vector<ScanItem> unreadableItems;
   std::vector<RuleUse> rules;        // every rule line, in file order
   std::vector<SectionUse> sections;  // every section, in file order
@@ -55,20 +57,23 @@ class ScanListener {
  public:
   virtual ~ScanListener() = default;
   virtual void Item(const ScanItem& item) = 0;
-  // `bytes_done` of `bytes_total` read; `messages` decided so far.
+  // `bytes_done` of `bytes_total` read; `messages` decided so far. Files
+  // whose size could not be read count in neither.
   virtual void Progress(uint64_t /*messages*/, uint64_t /*bytes_done*/,
                         uint64_t /*bytes_total*/) {}
 };
 
 // Reads every PATH (a message file, an mbox, or a folder: every file in it
 // and below it, in name order) and decides each message under `config`.
+// Every path, file or folder that cannot be read, and every message that is
+// no mail, is an item whose code says why; the walk goes on past each.
 ScanSummary Scan(const std::vector<std::string>& paths, const sendwarden::AllowConfig& config,
-                 Language language, ScanListener& listener);
+                 ScanListener& listener);
 
 // Decides one message given as its header block (no body needed).
 ScanItem DecideMessage(const std::string& header, const sendwarden::AllowConfig& config,
-                       Language language, sendwarden::CheckTrace* trace);
+                       sendwarden::CheckTrace* trace);
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker
 
 #endif  // SENDWARDEN_TOOLS_CHECK_SCAN_H_

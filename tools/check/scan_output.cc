@@ -2,20 +2,17 @@
 
 #include <cinttypes>
 
+#include "tools/check/explain.h"
 #include "tools/common/charset.h"
 #include "tools/common/terminal.h"
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 namespace {
 
 using sendwarden_tools::Cp932ToUtf8;
 using sendwarden_tools::FromCommandLine;
-using sendwarden_tools::ToTerminal;
-
-void Write(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
-
-void Print(const std::string& text) { Write(ToTerminal(text + "\n")); }
+using sendwarden_tools::Cp932ToTerminal;
 
 std::string Number(uint64_t value) {
   char text[32];
@@ -23,18 +20,11 @@ std::string Number(uint64_t value) {
   return text;
 }
 
-std::string Format(const char* format, uint64_t a, uint64_t b = 0) {
-  char text[200];
-  std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(a),
-                static_cast<unsigned long long>(b));
-  return text;
-}
-
 // Where an item is: the file, and in an mbox the message and its byte.
 std::string Where(const ScanItem& item, Language l) {
-  std::string where = FromCommandLine(item.path);
-  if (item.inMbox) where += " (" + Format(Say(l, Msg::kScanMessageAt), item.number, item.offset) + ")";
-  return where;
+  std::string path = FromCommandLine(item.path);
+  if (!item.inMbox) return path;
+  return Say(l, Msg::kScanInMbox, {path, Number(item.number), Number(item.offset)});
 }
 
 std::string Joined(const sendwarden::RejectionLog& named) {
@@ -76,26 +66,59 @@ std::string JsonString(const std::string& cp932) {
   return out + "\"";
 }
 
-const char* VerdictWord(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kSend: return "send";
-    case Outcome::kRefuse: return "refuse";
-    case Outcome::kUnreadable: return "unreadable";
-  }
-  return "";
+const char* VerdictWord(const ScanItem& item) {
+  return item.Unread() ? "unreadable" : item.Sent() ? "send" : "refuse";
+}
+
+// What goes beside the code in CSV and JSON, untranslated: the field for a
+// message that cannot be checked, else the engine's or the system's words.
+std::string Detail(const Outcome& outcome) {
+  return outcome.code == Code::kCannotCheck ? outcome.unchecked.field : outcome.detail;
+}
+
+std::string Mb(uint64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", static_cast<double>(bytes) / (1 << 20));
+  return text;
 }
 
 }  // namespace
 
-ScanPrinter::ScanPrinter(ScanFormat format, Language language, bool progress)
-    : format_(format), l_(language), progress_(progress),
+std::string ReasonText(const ScanItem& item, Language l) {
+  const Outcome& outcome = item.outcome;
+  switch (outcome.code) {
+    case Code::kNone: return "";
+    case Code::kCannotCheck:
+      return Say(l, Msg::kScanCannotCheck,
+                 {outcome.unchecked.field, Say(l, FaultPhrase(outcome.unchecked))});
+    case Code::kEngineGaveUp: return Say(l, Msg::kScanEngineGaveUp, {outcome.detail});
+    case Code::kBinaryData: return Say(l, Msg::kBinaryData);
+    case Code::kNotAMessage: return Say(l, Msg::kNotAMessage);
+    case Code::kHeaderTooLong: return Say(l, Msg::kHeaderTooLong);
+    case Code::kNoSuchPath: return Say(l, Msg::kNoSuchPath);
+    case Code::kCannotOpen: return Say(l, Msg::kCannotOpen, {outcome.detail});
+    case Code::kCannotList: return Say(l, Msg::kCannotList, {outcome.detail});
+    case Code::kReadError: return Say(l, Msg::kReadError);
+  }
+  return "";
+}
+
+ScanPrinter::ScanPrinter(ScanFormat format, Language language, bool progress, std::FILE* out,
+                         std::FILE* err)
+    : format_(format), l_(language), progress_(progress), out_(out), err_(err),
       start_(std::chrono::steady_clock::now()), lastDrawn_(start_) {
-  if (format_ != ScanFormat::kText) sendwarden_tools::UseBinaryStdout();
+  if (format_ != ScanFormat::kText && out_ == stdout) sendwarden_tools::UseBinaryStdout();
   if (format_ == ScanFormat::kCsv) {
     Write("\"file\",\"message\",\"offset\",\"verdict\",\"date\",\"from\",\"subject\",\"named\","
-          "\"reason\"\r\n");
+          "\"reason\",\"detail\"\r\n");
   }
 }
+
+void ScanPrinter::Write(const std::string& bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), out_);
+}
+
+void ScanPrinter::Print(const std::string& cp932) { Write(Cp932ToTerminal(cp932 + "\n")); }
 
 void ScanPrinter::Item(const ScanItem& item) {
   ClearProgress();
@@ -107,41 +130,46 @@ void ScanPrinter::Item(const ScanItem& item) {
 }
 
 void ScanPrinter::Text(const ScanItem& item) {
-  if (item.outcome != Outcome::kRefuse) return;
-  Print(Say(l_, Msg::kScanRefused) + Where(item, l_));
+  if (!item.Refused()) return;
+  const sendwarden::RejectionLog& named = item.outcome.verdict.rejectionLog;
+  Print(Say(l_, Msg::kScanRefused, {Where(item, l_)}));
   Print("    Date: " + item.date);
   Print("    From: " + item.from);
   Print("    Subject: " + item.subject);
-  if (item.named.empty()) {
-    Print(std::string("    ") + Say(l_, Msg::kScanGeneralNotice));
+  if (named.empty()) {
+    Print("    " + Say(l_, Msg::kScanGeneralNotice));
   } else {
-    Print(std::string("    ") + Say(l_, Msg::kScanNoticeNames) + Joined(item.named));
+    Print("    " + Say(l_, Msg::kScanNoticeNames, {Joined(named)}));
   }
-  if (!item.reason.empty()) Print(std::string("    ") + Say(l_, Msg::kScanWhy) + item.reason);
+  std::string reason = ReasonText(item, l_);
+  if (!reason.empty()) Print("    " + Say(l_, Msg::kScanWhy, {reason}));
   Print("");
 }
 
 void ScanPrinter::Csv(const ScanItem& item) {
   std::string row = CsvField(FromCommandLine(item.path)) + "," +
                     (item.inMbox ? Number(item.number) : "") + "," +
-                    (item.inMbox ? Number(item.offset) : "") + "," + VerdictWord(item.outcome) +
-                    "," + CsvField(item.date) + "," + CsvField(item.from) + "," +
-                    CsvField(item.subject) + "," + CsvField(Joined(item.named)) + "," +
-                    CsvField(item.reason) + "\r\n";
+                    (item.inMbox ? Number(item.offset) : "") + "," + VerdictWord(item) + "," +
+                    CsvField(item.date) + "," + CsvField(item.from) + "," +
+                    CsvField(item.subject) + "," +
+                    CsvField(Joined(item.outcome.verdict.rejectionLog)) + "," +
+                    CsvField(CodeName(item.outcome)) + "," + CsvField(Detail(item.outcome)) +
+                    "\r\n";
   Write(row);
 }
 
 void ScanPrinter::Json(const ScanItem& item) {
   std::string named;
-  for (const std::string& address : item.named) {
+  for (const std::string& address : item.outcome.verdict.rejectionLog) {
     named += (named.empty() ? "" : ",") + JsonString(address);
   }
   Write("{\"file\":" + JsonString(FromCommandLine(item.path)) +
         ",\"message\":" + (item.inMbox ? Number(item.number) : "null") +
         ",\"offset\":" + (item.inMbox ? Number(item.offset) : "null") + ",\"verdict\":\"" +
-        VerdictWord(item.outcome) + "\",\"date\":" + JsonString(item.date) +
+        VerdictWord(item) + "\",\"date\":" + JsonString(item.date) +
         ",\"from\":" + JsonString(item.from) + ",\"subject\":" + JsonString(item.subject) +
-        ",\"named\":[" + named + "],\"reason\":" + JsonString(item.reason) + "}\n");
+        ",\"named\":[" + named + "],\"reason\":" + JsonString(CodeName(item.outcome)) +
+        ",\"detail\":" + JsonString(Detail(item.outcome)) + "}\n");
 }
 
 void ScanPrinter::Finish(const ScanSummary& summary) {
@@ -165,33 +193,31 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
     Write("{\"rules\":[" + rules + "],\"sections\":[" + sections + "]}\n");
     return;
   }
-  Print(Say(l_, Msg::kScanRead) + Number(summary.read));
-  Print(Say(l_, Msg::kScanSent) + Number(summary.sent));
-  Print(Say(l_, Msg::kScanRefusedCount) + Number(summary.refused));
-  Print(Say(l_, Msg::kScanUnreadable) + Number(summary.unreadable));
+  Print(Say(l_, Msg::kScanRead, {Number(summary.read)}));
+  Print(Say(l_, Msg::kScanSent, {Number(summary.sent)}));
+  Print(Say(l_, Msg::kScanRefusedCount, {Number(summary.refused)}));
+  Print(Say(l_, Msg::kScanUnreadable, {Number(summary.unreadable)}));
   for (const ScanItem& item : summary.unreadableItems) {
-    Print("  " + Where(item, l_) + ": " + item.reason);
+    Print("  " + Where(item, l_) + ": " + ReasonText(item, l_));
   }
   Print("");
   Print(Say(l_, Msg::kScanRuleUsage));
-  std::string line_word = Say(l_, Msg::kLine);
   std::vector<const RuleUse*> unused;
   for (const RuleUse& rule : summary.rules) {
-    Print("  " + line_word + " " + Number(rule.line) + "  " +
-          Format(Say(l_, Msg::kScanAllowedCount), rule.allowed) + "  " + rule.text);
+    Print(Say(l_, Msg::kScanRuleLine, {Number(rule.line), Number(rule.allowed), rule.text}));
     if (rule.allowed == 0) unused.push_back(&rule);
   }
   if (summary.rules.empty()) Print(Say(l_, Msg::kScanNone));
   Print(Say(l_, Msg::kScanNeverUsed));
   for (const RuleUse* rule : unused) {
-    Print("  " + line_word + " " + Number(rule->line) + "  " + rule->text);
+    Print(Say(l_, Msg::kScanUnusedLine, {Number(rule->line), rule->text}));
   }
   if (unused.empty()) Print(Say(l_, Msg::kScanNone));
   Print(Say(l_, Msg::kScanUnusedSections));
   bool any = false;
   for (const SectionUse& section : summary.sections) {
     if (section.matched > 0) continue;
-    Print("  " + line_word + " " + Number(section.line) + "  [" + section.pattern + "]");
+    Print(Say(l_, Msg::kScanUnusedSection, {Number(section.line), section.pattern}));
     any = true;
   }
   if (!any) Print(Say(l_, Msg::kScanNone));
@@ -205,24 +231,25 @@ void ScanPrinter::Progress(uint64_t messages, uint64_t bytes_done, uint64_t byte
   if (now - lastDrawn_ < std::chrono::milliseconds(250)) return;
   lastDrawn_ = now;
   double seconds = std::chrono::duration<double>(now - start_).count();
-  double mb_done = static_cast<double>(bytes_done) / (1 << 20);
-  double mb_total = static_cast<double>(bytes_total) / (1 << 20);
-  double rate = seconds > 0 ? mb_done / seconds : 0;
-  double left = rate > 0 ? (mb_total - mb_done) / rate : 0;
-  char line[160];
-  std::snprintf(line, sizeof line, Say(l_, Msg::kScanProgress),
-                static_cast<unsigned long long>(messages), mb_done, mb_total, rate, left);
-  std::string text = ToTerminal("\r" + std::string(line) + "   ");
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  double rate = seconds > 0 ? static_cast<double>(bytes_done) / seconds : 0;
+  uint64_t left = bytes_total > bytes_done ? bytes_total - bytes_done : 0;
+  char seconds_left[32];
+  std::snprintf(seconds_left, sizeof seconds_left, "%.0f",
+                rate > 0 ? static_cast<double>(left) / rate : 0.0);
+  std::string line = Say(l_, Msg::kScanProgress,
+                         {Number(messages), Mb(bytes_done), Mb(bytes_total),
+                          Mb(static_cast<uint64_t>(rate)), seconds_left});
+  std::string text = Cp932ToTerminal("\r" + line + "   ");
+  std::fwrite(text.data(), 1, text.size(), err_);
+  std::fflush(err_);
   progressShown_ = true;
 }
 
 void ScanPrinter::ClearProgress() {
   if (!progressShown_) return;
   std::fputs("\r                                                                       \r",
-             stderr);
+             err_);
   progressShown_ = false;
 }
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker

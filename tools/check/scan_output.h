@@ -3,6 +3,8 @@
 // message; code page 932, CR LF, as Excel on a Japanese Windows opens it), or
 // as JSON lines for scripts (one object per message, then the summary and the
 // rule usage; UTF-8). On a terminal, a progress line on standard error.
+// Text is said in the chosen language; CSV and JSON carry each item's stable
+// code (CodeName) and its untranslated detail, whatever the language.
 #ifndef SENDWARDEN_TOOLS_CHECK_SCAN_OUTPUT_H_
 #define SENDWARDEN_TOOLS_CHECK_SCAN_OUTPUT_H_
 
@@ -10,22 +12,30 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/check/messages.h"
 #include "tools/check/scan.h"
 
-namespace sendwarden_check {
+namespace sendwarden_checker {
 
 enum class ScanFormat { kText, kCsv, kJson };
 
+// Why an item was refused or not read, in words: "" when the rules decided.
+std::string ReasonText(const ScanItem& item, Language language);
+
 class ScanPrinter : public ScanListener {
  public:
-  // `progress`: draw the progress line (standard error is a terminal).
-  ScanPrinter(ScanFormat format, Language language, bool progress);
+  // Writes to `out`, the progress line to `err`; neither is owned.
+  // `progress`: draw the progress line (`err` is a terminal).
+  ScanPrinter(ScanFormat format, Language language, bool progress, std::FILE* out,
+              std::FILE* err);
 
   void Item(const ScanItem& item) override;
   void Progress(uint64_t messages, uint64_t bytes_done, uint64_t bytes_total) override;
   void Finish(const ScanSummary& summary);
 
  private:
+  void Write(const std::string& bytes);
+  void Print(const std::string& cp932);
   void Text(const ScanItem& item);
   void Csv(const ScanItem& item);
   void Json(const ScanItem& item);
@@ -34,10 +44,12 @@ class ScanPrinter : public ScanListener {
   const ScanFormat format_;
   const Language l_;
   const bool progress_;
+  std::FILE* const out_;
+  std::FILE* const err_;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point start_, lastDrawn_;
 };
 
-}  // namespace sendwarden_check
+}  // namespace sendwarden_checker
 
 #endif  // SENDWARDEN_TOOLS_CHECK_SCAN_OUTPUT_H_

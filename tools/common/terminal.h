@@ -13,7 +13,7 @@ namespace sendwarden_tools {
 bool SystemIsJapanese();
 
 // Code page 932 bytes as the terminal wants them.
-std::string ToTerminal(const std::string& text);
+std::string Cp932ToTerminal(const std::string& text);
 
 // A command-line argument as code page 932 bytes.
 std::string FromCommandLine(const std::string& argument);

@@ -35,7 +35,7 @@ bool SystemIsJapanese() {
   return false;
 }
 
-std::string ToTerminal(const std::string& text) {
+std::string Cp932ToTerminal(const std::string& text) {
   return ConvertText(text, Codeset(), "CP932");
 }
 

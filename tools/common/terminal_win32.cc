@@ -11,7 +11,7 @@ namespace sendwarden_tools {
 
 bool SystemIsJapanese() { return GetACP() == 932; }
 
-std::string ToTerminal(const std::string& text) {
+std::string Cp932ToTerminal(const std::string& text) {
   // A console shows its own code page; a pipe or file gets the ANSI code page.
   UINT target = GetConsoleOutputCP();
   if (target == 0) target = GetACP();

@@ -8,17 +8,25 @@
 
 #include <string>
 
-#include "platform_config.h"  // SENDWARDEN_WINAPI
+// The mail client's calling convention and exports, as its binary interface
+// has them; defined here so that the host shares no code with the plug-in.
+#ifdef _WIN32
+#define HOST_CALL __stdcall
+#define HOST_EXPORT __declspec(dllexport)
+#else
+#define HOST_CALL
+#define HOST_EXPORT __attribute__((visibility("default")))
+#endif
 
 namespace sendwarden_host {
 
 // The module's exported callbacks, as the mail client sees them.
 struct Plugin {
   void* module;
-  int(SENDWARDEN_WINAPI* onStart)();
-  int(SENDWARDEN_WINAPI* onExit)();
-  int(SENDWARDEN_WINAPI* onSend)(const char*);
-  int(SENDWARDEN_WINAPI* onPlugInInfo)(void*);
+  int(HOST_CALL* onStart)();
+  int(HOST_CALL* onExit)();
+  int(HOST_CALL* onSend)(const char*);
+  int(HOST_CALL* onPlugInInfo)(void*);
 };
 
 // Loads the module at `path` and its callbacks. Null, with `error` set, when
@@ -50,7 +58,7 @@ bool PreparePlatform(unsigned codepage, bool record, std::string* error);
 std::string DefaultModulePath();
 
 // Text in the plug-in's code page, converted for the terminal (UTF-8).
-std::string ToTerminal(const std::string& text);
+std::string HostTextToUtf8(const std::string& text);
 
 // Called for every box the plug-in shows (or would show).
 void PrintBox(void* owner, const char* text, const char* caption, unsigned style);

@@ -149,7 +149,7 @@ void PrintInfo(Plugin* plugin) {
     while (length < widths[i] && field[length] != '\0') ++length;
     std::string text(field, length);
     std::printf("info %zu %s%s %s\n", offsets[i], Hex(text).c_str(),
-                length < widths[i] ? "" : " (not terminated)", ToTerminal(text).c_str());
+                length < widths[i] ? "" : " (not terminated)", HostTextToUtf8(text).c_str());
   }
 }
 
@@ -306,7 +306,7 @@ long UnknownFrees() { return g_unknown_frees; }
 
 void PrintBox(void* owner, const char* text, const char* caption, unsigned style) {
   std::printf("---- message box \"%s\" (style 0x%x, owner %p) ----\n%s\n----\n",
-              ToTerminal(caption).c_str(), style, owner, ToTerminal(text).c_str());
+              HostTextToUtf8(caption).c_str(), style, owner, HostTextToUtf8(text).c_str());
   if (g_record) {
     std::printf("box owner=%p style=0x%x caption=%s text=%s\n", owner, style,
                 Hex(caption).c_str(), Hex(text).c_str());

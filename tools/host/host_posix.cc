@@ -38,7 +38,7 @@ std::string DefaultModulePath() {
   return path.substr(0, path.rfind('/') + 1) + "Sendwarden.so";
 }
 
-std::string ToTerminal(const std::string& text) {
+std::string HostTextToUtf8(const std::string& text) {
   return sendwarden_tools::ConvertText(text, "UTF-8", g_codepage.c_str());
 }
 
@@ -77,7 +77,7 @@ using namespace sendwarden_host;
 extern "C" {
 
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_GetWindowHandles
-SENDWARDEN_HOST_EXPORT int BKA_GetWindowHandles(void** main, void** tree, void** list,
+HOST_EXPORT int BKA_GetWindowHandles(void** main, void** tree, void** list,
                                                 void** view) {
   static int main_window;
   if (main) *main = &main_window;  // a dummy main window
@@ -89,13 +89,13 @@ SENDWARDEN_HOST_EXPORT int BKA_GetWindowHandles(void** main, void** tree, void**
 #endif
 
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_RegisterCommand
-SENDWARDEN_HOST_EXPORT int BKA_RegisterCommand(const char*, int, void*) { return 0; }
+HOST_EXPORT int BKA_RegisterCommand(const char*, int, void*) { return 0; }
 #endif
 
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_MIMEHeader
 // Decodes RFC 2047 encoded words into the plug-in's code page. A text
 // without encoded words is handed back byte for byte.
-SENDWARDEN_HOST_EXPORT char* BKA_MIMEHeader(const char* text, char*, int, int) {
+HOST_EXPORT char* BKA_MIMEHeader(const char* text, char*, int, int) {
   if (std::strstr(text, "=?") == nullptr) return HandOutText(text);
   char* utf8 = g_mime_utils_header_decode_text(nullptr, text);
   std::string decoded =
@@ -106,11 +106,11 @@ SENDWARDEN_HOST_EXPORT char* BKA_MIMEHeader(const char* text, char*, int, int) {
 #endif
 
 #ifndef SENDWARDEN_HOST_WITHOUT_BKA_Free
-SENDWARDEN_HOST_EXPORT void BKA_Free(void* text) { TakeBackText(text); }
+HOST_EXPORT void BKA_Free(void* text) { TakeBackText(text); }
 #endif
 
 // The plug-in's stand-in for Windows' MessageBoxA shows boxes through this.
-SENDWARDEN_HOST_EXPORT int MessageBoxA(void* owner, const char* text, const char* caption,
+HOST_EXPORT int MessageBoxA(void* owner, const char* text, const char* caption,
                                        unsigned style) {
   PrintBox(owner, text, caption, style);
   return 1;  // IDOK

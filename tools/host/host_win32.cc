@@ -83,7 +83,7 @@ std::string DefaultModulePath() {
   return path.substr(0, path.find_last_of("\\/") + 1) + "Sendwarden.dll";
 }
 
-std::string ToTerminal(const std::string& text) {
+std::string HostTextToUtf8(const std::string& text) {
   return sendwarden_tools::Recode(text, g_codepage, CP_UTF8);
 }
 

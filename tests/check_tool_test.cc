@@ -1,0 +1,344 @@
+// sendwarden-check's commands in-process: generated archives scanned as an
+// mbox and as a folder of files must decide each message alike, and as the
+// test command's own reading of the same fields does; what cannot be read is
+// reported, never skipped; JSON is the same whatever the language; and the
+// message tables agree on each template's marks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/config_loader.h"
+#include "message/recipients.h"
+#include "tools/check/commands.h"
+#include "tools/check/config_lint.h"
+#include "tools/check/decide.h"
+#include "tools/check/messages.h"
+#include "tools/check/scan.h"
+#include "tools/common/tool_decoder.h"
+
+namespace sendwarden_checker {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Scratch {
+ public:
+  Scratch() {
+    std::random_device seed;
+    path_ = fs::temp_directory_path() / ("check_tool_test-" + std::to_string(seed()));
+    fs::create_directories(path_);
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    fs::path file = path_ / name;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.string();
+  }
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+
+// A whole command line, run in this process; output captured from files.
+ToolRun RunTool(const Scratch& scratch, const std::vector<std::string>& words) {
+  std::string out_path = scratch.Path("stdout"), err_path = scratch.Path("stderr");
+  std::FILE* out = std::fopen(out_path.c_str(), "wb");
+  std::FILE* err = std::fopen(err_path.c_str(), "wb");
+  int status = RunCommandLine(words, Language::kEnglish, out, err);
+  std::fclose(out);
+  std::fclose(err);
+  return {status, ReadAll(out_path), ReadAll(err_path)};
+}
+
+const char kConfig[] = "ALL=@example\\.co\\.jp>?$\r\n";
+
+// A generated message and what it must come to.
+struct Generated {
+  std::string text;
+  std::string code;   // the stable code expected
+  bool sent = false;  // with an empty code
+};
+
+Generated Generate(std::mt19937& random) {
+  static const char* const kAllowed[] = {"a@example.co.jp", "Name <b@example.co.jp>",
+                                         "\"Last, First\" <c@example.co.jp>"};
+  static const char* const kRefused[] = {"x@rival.example.org", "Rival <y@evil.test>",
+                                         "z@example.co.jp.evil.test"};
+  Generated message;
+  switch (random() % 8) {
+    case 0:
+      message.text = std::string("X-Junk: a\0b\r\n\r\n", 15);
+      message.code = "binary-data";
+      return message;
+    case 1:
+      message.text = "just some text\r\nand more\r\n\r\n";
+      message.code = "not-a-message";
+      return message;
+    default:
+      break;
+  }
+  std::string to;
+  bool refused = false, malformed = false;
+  for (unsigned i = 0, n = 1 + random() % 4; i < n; ++i) {
+    unsigned pick = random() % 10;
+    if (!to.empty()) to += ", ";
+    if (pick < 6) {
+      to += kAllowed[random() % 3];
+    } else if (pick < 9) {
+      to += kRefused[random() % 3];
+      refused = true;
+    } else {
+      to += "a\\q@example.co.jp";
+      malformed = true;
+    }
+  }
+  message.text = "From: me@example.co.jp\r\nTo: " + to + "\r\nSubject: s\r\n\r\nbody\r\n";
+  message.code = malformed ? "cannot-check/malformed-escape" : "";
+  message.sent = !malformed && !refused;
+  return message;
+}
+
+class Recorder : public ScanListener {
+ public:
+  void Item(const ScanItem& item) override { items.push_back(item); }
+  void Progress(uint64_t, uint64_t done, uint64_t total) override {
+    EXPECT_LE(done, total);
+    EXPECT_GE(done, last_done);
+    last_done = done;
+    totals.push_back(total);
+  }
+  std::vector<ScanItem> items;
+  std::vector<uint64_t> totals;
+  uint64_t last_done = 0;
+};
+
+sendwarden::AllowConfig Config(const Scratch& scratch) {
+  sendwarden::AllowConfig config;
+  EXPECT_TRUE(sendwarden::LoadAllowConfig(scratch.Write("Sendwarden.conf", kConfig), config));
+  return config;
+}
+
+TEST(Scan, MboxFolderAndTestCommandDecideEveryGeneratedMessageAlike) {
+  Scratch scratch;
+  sendwarden::AllowConfig config = Config(scratch);
+  std::mt19937 random(24);
+  std::vector<Generated> messages;
+  std::string mbox;
+  uint64_t folder_bytes = 0;
+  for (int i = 0; i < 200; ++i) {
+    messages.push_back(Generate(random));
+    mbox += "From sender Tue Dec  1 09:00:00 2026\n" + messages.back().text + "\n";
+    char name[32];
+    std::snprintf(name, sizeof name, "folder/m%04d.eml", i);
+    scratch.Write(name, messages.back().text);
+    folder_bytes += messages.back().text.size();
+  }
+  std::string mbox_path = scratch.Write("archive.mbox", mbox);
+
+  Recorder from_mbox, from_folder;
+  ScanSummary mbox_summary = Scan({mbox_path}, config, from_mbox);
+  ScanSummary folder_summary = Scan({scratch.Path("folder")}, config, from_folder);
+  ASSERT_EQ(from_mbox.items.size(), messages.size());
+  ASSERT_EQ(from_folder.items.size(), messages.size());
+  EXPECT_EQ(from_folder.totals.front(), folder_bytes);
+  EXPECT_EQ(from_mbox.totals.front(), mbox.size());
+
+  uint64_t sent = 0, unread = 0;
+  for (size_t i = 0; i < messages.size(); ++i) {
+    const ScanItem& a = from_mbox.items[i];
+    const ScanItem& b = from_folder.items[i];
+    SCOPED_TRACE(messages[i].text);
+    EXPECT_EQ(a.number, i + 1);
+    EXPECT_EQ(CodeName(a.outcome), messages[i].code);
+    EXPECT_EQ(CodeName(b.outcome), messages[i].code);
+    EXPECT_EQ(a.Sent(), messages[i].sent);
+    EXPECT_EQ(b.Sent(), messages[i].sent);
+    EXPECT_EQ(a.outcome.verdict.rejectionLog, b.outcome.verdict.rejectionLog);
+    sent += a.Sent();
+    unread += a.Unread();
+    if (a.Unread()) continue;
+    // The test command reads the same fields from its options.
+    sendwarden::HeaderMap fields = {{"FROM", "me@example.co.jp"},
+                                    {"TO", messages[i].text.substr(
+                                               messages[i].text.find("To: ") + 4,
+                                               messages[i].text.find("\r\nSubject") -
+                                                   messages[i].text.find("To: ") - 4)}};
+    sendwarden_tools::ToolDecoder decoder;
+    Outcome tested = Decide(
+        config, [&] { return sendwarden::ExtractRecipients(fields, decoder); }, nullptr);
+    EXPECT_EQ(CodeName(tested), CodeName(a.outcome));
+    EXPECT_EQ(tested.verdict.allowed, a.outcome.verdict.allowed);
+    EXPECT_EQ(tested.verdict.rejectionLog, a.outcome.verdict.rejectionLog);
+  }
+  for (const ScanSummary* summary : {&mbox_summary, &folder_summary}) {
+    EXPECT_EQ(summary->sent, sent);
+    EXPECT_EQ(summary->unreadable, unread);
+    EXPECT_EQ(summary->read + summary->unreadable, messages.size());
+    EXPECT_EQ(summary->unreadableItems.size(), unread);
+  }
+}
+
+TEST(Scan, WhatCannotBeReadIsReportedAndTheExitStatusSaysSo) {
+  Scratch scratch;
+  scratch.Write("Sendwarden.conf", kConfig);
+  std::string conf = scratch.Path("Sendwarden.conf");
+  std::string refused = scratch.Write("folder/refused.eml",
+                                      "From: me@example.co.jp\r\nTo: x@evil.test\r\n\r\n");
+  std::string junk = scratch.Write("junk.bin", std::string("\0\0\0", 3));
+  std::string missing = scratch.Path("missing");
+
+  ToolRun run = RunTool(scratch, {"scan", "--conf", conf, refused});
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  run = RunTool(scratch, {"scan", "--conf", conf, refused, missing});
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.out.find(missing + ": no such file or folder"), std::string::npos) << run.out;
+  run = RunTool(scratch, {"scan", "--conf", conf, junk});
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.out.find("could not be read: 1"), std::string::npos) << run.out;
+  run = RunTool(scratch, {"scan", "--conf", conf, scratch.Path("folder")});
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+#ifndef _WIN32
+  // An entry that cannot even be looked at (a link that loops) is reported
+  // with the system's reason; the walk goes on and counts no size for it.
+  fs::create_symlink("loop-b", scratch.Path("folder/loop-a"));
+  fs::create_symlink("loop-a", scratch.Path("folder/loop-b"));
+  sendwarden::AllowConfig config = Config(scratch);
+  Recorder recorder;
+  ScanSummary summary = Scan({scratch.Path("folder")}, config, recorder);
+  EXPECT_EQ(summary.refused, 1u);
+  ASSERT_EQ(summary.unreadableItems.size(), 2u);
+  for (const ScanItem& item : summary.unreadableItems) {
+    EXPECT_EQ(CodeName(item.outcome), "cannot-open");
+    EXPECT_FALSE(item.outcome.detail.empty());
+  }
+  EXPECT_EQ(recorder.totals.front(), fs::file_size(refused));
+#endif
+}
+
+TEST(Scan, JsonAndCsvCarryTheSameCodesInEveryLanguage) {
+  Scratch scratch;
+  std::string conf = scratch.Write("Sendwarden.conf", kConfig);
+  std::mt19937 random(7);
+  std::string mbox;
+  for (int i = 0; i < 40; ++i) mbox += "From s\n" + Generate(random).text + "\n";
+  std::string archive = scratch.Write("a.mbox", mbox);
+  for (const char* format : {"json", "csv"}) {
+    std::vector<std::string> words = {"scan", "--format", format, "--conf", conf, archive};
+    words.insert(words.begin(), {"--lang", "en"});
+    ToolRun en = RunTool(scratch, words);
+    words[1] = "ja";
+    ToolRun ja = RunTool(scratch, words);
+    EXPECT_EQ(en.status, 1);
+    EXPECT_EQ(en.out, ja.out) << format;
+    EXPECT_NE(en.out.find("cannot-check/malformed-escape"), std::string::npos) << format;
+  }
+}
+
+TEST(Commands, EachParsesItsOwnOptionsAndRefusesOthers) {
+  Scratch scratch;
+  std::string conf = scratch.Write("Sendwarden.conf", kConfig);
+  std::string usage = Template(Language::kEnglish, Msg::kUsage);
+  for (const Command& command : Commands()) {
+    EXPECT_NE(usage.find(std::string("sendwarden-check ") + command.name), std::string::npos);
+    ToolRun run = RunTool(scratch, {command.name, "--bogus", conf});
+    EXPECT_EQ(run.status, 2) << command.name;
+    EXPECT_EQ(run.err, usage) << command.name;
+  }
+  // An option of one command is no option of another.
+  EXPECT_EQ(RunTool(scratch, {"lint", "--format", "csv", conf}).status, 2);
+  EXPECT_EQ(RunTool(scratch, {"scan", "--from", "a", conf}).status, 2);
+  EXPECT_EQ(RunTool(scratch, {"test", "--format", "csv", "--from", "a", "--to", "b"}).status, 2);
+  EXPECT_EQ(RunTool(scratch, {"frobnicate"}).status, 2);
+
+  ToolRun run =
+      RunTool(scratch, {"test", "--conf", conf, "--from", "me", "--to", "a@example.co.jp"});
+  EXPECT_EQ(run.status, 0) << run.out;
+  run = RunTool(scratch, {"test", "--conf", conf, "--from", "me", "--to", "x@evil.test"});
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_EQ(RunTool(scratch, {"lint", conf}).status, 0);
+}
+
+TEST(Lint, FindingsAreSaidInEitherLanguage) {
+  Scratch scratch;
+  std::string conf = scratch.Write(
+      "broken.conf", "TO @example\\.co\\.jp$\r\n [(^|<)a@b\\.jp$]\r\nTO=x$\r\nFOO=y$\r\n");
+  LintResult result = LintConfig(conf);
+  ASSERT_TRUE(result.readable);
+  ASSERT_FALSE(result.findings.empty());
+  for (const Finding& finding : result.findings) {
+    std::string en = Say(Language::kEnglish, finding.message);
+    std::string ja = Say(Language::kJapanese, finding.message);
+    EXPECT_FALSE(en.empty());
+    EXPECT_NE(en, ja);
+    EXPECT_EQ(en.find("%s"), std::string::npos) << en;
+    EXPECT_EQ(ja.find("%s"), std::string::npos) << en;
+  }
+  EXPECT_FALSE(LintConfig(scratch.Path("absent.conf")).readable);
+}
+
+TEST(Messages, BothLanguagesHaveTheSameMarksInEveryTemplate) {
+  auto marks = [](const std::string& text) {
+    size_t count = 0;
+    for (size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at + 2)) {
+      ++count;
+    }
+    return count;
+  };
+  for (int id = 0; id < static_cast<int>(Msg::kCount); ++id) {
+    Msg msg = static_cast<Msg>(id);
+    EXPECT_EQ(marks(Template(Language::kEnglish, msg)), marks(Template(Language::kJapanese, msg)))
+        << Template(Language::kEnglish, msg);
+  }
+  // A value that itself holds a mark is not filled again.
+  EXPECT_EQ(Say(Language::kEnglish, Msg::kFindingInFile, {"%s", "b", "c"}), "%s: b: c");
+}
+
+#ifndef _WIN32
+// Scripts read the codes from the guide's table: every one must stand there.
+TEST(Messages, TheGuideListsEveryStableCode) {
+  std::string guide = ReadAll(std::string(SENDWARDEN_SOURCE_DIR) + "/docs/guide-ja.md");
+  ASSERT_FALSE(guide.empty());
+  std::vector<Outcome> outcomes;
+  for (int code = 1; code <= static_cast<int>(Code::kReadError); ++code) {
+    Outcome outcome;
+    outcome.code = static_cast<Code>(code);
+    if (outcome.code != Code::kCannotCheck) outcomes.push_back(outcome);
+  }
+  for (int fault = 1; fault <= static_cast<int>(sendwarden::ExtractionFault::kBareCarriageReturn);
+       ++fault) {
+    Outcome outcome;
+    outcome.code = Code::kCannotCheck;
+    outcome.unchecked.fault = static_cast<sendwarden::ExtractionFault>(fault);
+    outcomes.push_back(outcome);
+  }
+  for (const Outcome& outcome : outcomes) {
+    std::string row = "| `" + CodeName(outcome) + "` |";
+    EXPECT_NE(guide.find(row), std::string::npos) << row;
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace sendwarden_checker

@@ -1,0 +1,23 @@
+// sendwarden-check: test and lint a Sendwarden configuration before relying
+// on it, and replay sent mail against it. It runs the plug-in's own loader,
+// recipient extraction and check, so its verdict is the plug-in's verdict.
+// The commands are in commands.h; this is only the process around them.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/check/commands.h"
+#include "tools/common/terminal.h"
+
+int main(int argc, char** argv) {
+  // One write a buffer, not one a line: on Windows every write to a pipe or
+  // console is a system call, and a scan or a long lint writes thousands.
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  std::vector<std::string> words(argv + 1, argv + argc);
+  sendwarden_checker::Language language = sendwarden_tools::SystemIsJapanese()
+                                               ? sendwarden_checker::Language::kJapanese
+                                               : sendwarden_checker::Language::kEnglish;
+  int status = sendwarden_checker::RunCommandLine(words, language, stdout, stderr);
+  std::fflush(stdout);
+  return status;
+}

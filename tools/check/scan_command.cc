@@ -1,0 +1,71 @@
+// sendwarden-check scan [--conf CONF] [--format text|csv|json] PATH...:
+// replays sent mail against a configuration. Exits 0 when no message would
+// be refused, 1 when one would, 2 on a usage error, a configuration that
+// cannot be read, a PATH that does not exist, or when nothing at all could
+// be read.
+#include <string>
+#include <vector>
+
+#include "config/config_loader.h"
+#include "tools/check/commands.h"
+#include "tools/check/scan.h"
+#include "tools/check/scan_output.h"
+#include "tools/common/terminal.h"
+
+namespace sendwarden_checker {
+
+namespace {
+
+struct ScanOptions {
+  std::string conf = "Sendwarden.conf";
+  ScanFormat format = ScanFormat::kText;
+  std::vector<std::string> paths;
+};
+
+// False on a usage error.
+bool ParseOptions(const std::vector<std::string>& args, ScanOptions* options) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if ((arg == "--conf" || arg == "--format") && i + 1 >= args.size()) return false;
+    if (arg == "--conf") {
+      options->conf = args[++i];
+    } else if (arg == "--format") {
+      const std::string& value = args[++i];
+      if (value == "text") {
+        options->format = ScanFormat::kText;
+      } else if (value == "csv") {
+        options->format = ScanFormat::kCsv;
+      } else if (value == "json") {
+        options->format = ScanFormat::kJson;
+      } else {
+        return false;
+      }
+    } else if (IsOption(arg)) {
+      return false;
+    } else {
+      options->paths.push_back(arg);
+    }
+  }
+  return !options->paths.empty();
+}
+
+}  // namespace
+
+int RunScan(const std::vector<std::string>& args, const Console& console) {
+  ScanOptions options;
+  if (!ParseOptions(args, &options)) return console.Usage();
+  sendwarden::AllowConfig config;
+  if (!sendwarden::LoadAllowConfig(options.conf, config)) {
+    console.Complain(Say(console.language, Msg::kCannotRead, {options.conf}) + "\n");
+    return 2;
+  }
+  bool progress = console.err == stderr && sendwarden_tools::StderrIsTerminal();
+  ScanPrinter printer(options.format, console.language, progress, console.out, console.err);
+  ScanSummary summary = Scan(options.paths, config, printer);
+  printer.Finish(summary);
+  std::fflush(console.out);
+  if (summary.missingPath || (summary.read == 0 && summary.unreadable > 0)) return 2;
+  return summary.refused > 0 ? 1 : 0;
+}
+
+}  // namespace sendwarden_checker

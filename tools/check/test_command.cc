@@ -1,0 +1,148 @@
+// sendwarden-check test: the verdict the plug-in would give one send, rule
+// by rule.
+//
+//   test [--conf CONF] --from TEXT [--to A]... [--cc A]... [--bcc A]...
+//   test [--conf CONF] MESSAGE...
+//
+// Exits 0 allowed, 1 refused, 2 on a usage error or an unreadable message;
+// with several messages each is decided in turn after a line "== MESSAGE",
+// and the exit status is the worst of theirs.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "check/rejection_notice.h"
+#include "config/config_loader.h"
+#include "message/recipients.h"
+#include "tools/check/commands.h"
+#include "tools/check/decide.h"
+#include "tools/check/explain.h"
+#include "tools/common/terminal.h"
+#include "tools/common/tool_decoder.h"
+
+namespace sendwarden_checker {
+
+namespace {
+
+struct TestOptions {
+  std::string conf = "Sendwarden.conf";
+  std::vector<std::string> messages;
+  bool haveFrom = false;
+  bool haveAddresses = false;
+  sendwarden::HeaderMap fields;  // FROM, and TO, CC, BCC with the values joined by commas
+};
+
+// False on a usage error.
+bool ParseOptions(const std::vector<std::string>& args, TestOptions* options) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool takes_value = arg == "--conf" || arg == "--from" || arg == "--to" || arg == "--cc" ||
+                       arg == "--bcc";
+    if (takes_value && i + 1 >= args.size()) return false;
+    if (arg == "--conf") {
+      options->conf = args[++i];
+    } else if (arg == "--from") {
+      options->fields["FROM"] = sendwarden_tools::FromCommandLine(args[++i]);
+      options->haveFrom = options->haveAddresses = true;
+    } else if (arg == "--to" || arg == "--cc" || arg == "--bcc") {
+      // Each value is split like the header field it stands for.
+      std::string& joined = options->fields[arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC"];
+      if (!joined.empty()) joined += ',';
+      joined += sendwarden_tools::FromCommandLine(args[++i]);
+      options->haveAddresses = true;
+    } else if (IsOption(arg)) {
+      return false;
+    } else {
+      options->messages.push_back(arg);
+    }
+  }
+  // Either addresses with a sender, or message files.
+  if (options->messages.empty() == !options->haveAddresses) return false;
+  return !options->messages.empty() || options->haveFrom;
+}
+
+bool ReadMessage(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+// Prints the outcome and returns the exit status.
+int Report(const sendwarden::AllowConfig& config, const Outcome& outcome,
+           const sendwarden::CheckTrace& trace, const Console& console) {
+  const Language l = console.language;
+  bool allowed = outcome.code == Code::kNone && outcome.verdict.allowed;
+  console.Print(Say(l, allowed ? Msg::kVerdictSend : Msg::kVerdictRefuse));
+  console.Print(Say(l, Msg::kSender, {outcome.sender}));
+  switch (outcome.code) {
+    case Code::kNone:
+      for (const std::string& line : Explain(config, outcome.verdict, trace, l)) {
+        console.Print(line);
+      }
+      break;
+    case Code::kCannotCheck:
+      console.Print(Say(l, Msg::kCannotCheck, {outcome.unchecked.field,
+                                               Say(l, FaultPhrase(outcome.unchecked)),
+                                               outcome.detail}));
+      break;
+    default:
+      console.Print(Say(l, Msg::kEngineGaveUp, {outcome.detail}));
+      break;
+  }
+  if (allowed) return 0;
+  console.Print(Say(l, Msg::kNotice));
+  // What cannot be checked shows the general text, as the plug-in does.
+  console.Print(outcome.code == Code::kNone
+                    ? sendwarden::NoticeText(outcome.verdict.rejectionLog)
+                    : std::string(sendwarden::kNoticeGeneralText));
+  return 1;
+}
+
+int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
+            const std::string& message_path, const Console& console) {
+  std::string message;
+  if (!message_path.empty() && !ReadMessage(message_path, &message)) {
+    console.Complain(Say(console.language, Msg::kCannotRead, {message_path}) + "\n");
+    return 2;
+  }
+  sendwarden_tools::ToolDecoder decoder;
+  sendwarden::CheckTrace trace;
+  Outcome outcome = Decide(
+      config,
+      [&] {
+        // The host hands the plug-in a NUL-terminated text.
+        return message_path.empty() ? sendwarden::ExtractRecipients(options.fields, decoder)
+                                    : sendwarden::ExtractRecipients(message.c_str(), decoder);
+      },
+      &trace);
+  return Report(config, outcome, trace, console);
+}
+
+}  // namespace
+
+int RunTest(const std::vector<std::string>& args, const Console& console) {
+  TestOptions options;
+  if (!ParseOptions(args, &options)) return console.Usage();
+  // The plug-in refuses every send when its configuration cannot be read;
+  // so does its tester, after saying why.
+  sendwarden::AllowConfig config;
+  if (!sendwarden::LoadAllowConfig(options.conf, config)) {
+    config = sendwarden::AllowConfig();
+    console.Complain(Say(console.language, Msg::kCannotRead, {options.conf}) + "\n");
+  }
+  if (options.messages.size() <= 1) {
+    return TestOne(config, options, options.messages.empty() ? "" : options.messages[0], console);
+  }
+  // One run decides many messages, each after a line naming it.
+  int status = 0;
+  for (const std::string& message : options.messages) {
+    console.Print("== " + message);
+    status = std::max(status, TestOne(config, options, message, console));
+  }
+  return status;
+}
+
+}  // namespace sendwarden_checker
