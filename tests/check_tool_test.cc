@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -316,7 +317,8 @@ TEST(Messages, BothLanguagesHaveTheSameMarksInEveryTemplate) {
 }
 
 #ifndef _WIN32
-// Scripts read the codes from the guide's table: every one must stand there.
+// Scripts read the codes from the guide's table: every one must stand there,
+// and no two may share a name.
 TEST(Messages, TheGuideListsEveryStableCode) {
   std::string guide = ReadAll(std::string(SENDWARDEN_SOURCE_DIR) + "/docs/guide-ja.md");
   ASSERT_FALSE(guide.empty());
@@ -333,9 +335,11 @@ TEST(Messages, TheGuideListsEveryStableCode) {
     outcome.unchecked.fault = static_cast<sendwarden::ExtractionFault>(fault);
     outcomes.push_back(outcome);
   }
+  std::set<std::string> names;
   for (const Outcome& outcome : outcomes) {
     std::string row = "| `" + CodeName(outcome) + "` |";
     EXPECT_NE(guide.find(row), std::string::npos) << row;
+    EXPECT_TRUE(names.insert(CodeName(outcome)).second) << "two codes named " << row;
   }
 }
 #endif

@@ -129,8 +129,7 @@ int RunTest(const std::vector<std::string>& args, const Console& console) {
   // The plug-in refuses every send when its configuration cannot be read;
   // so does its tester, after saying why.
   sendwarden::AllowConfig config;
-  if (!sendwarden::LoadAllowConfig(options.conf, config)) {
-    config = sendwarden::AllowConfig();
+  if (!sendwarden::LoadAllowConfig(options.conf, config)) {  // the store stays empty
     console.Complain(Say(console.language, Msg::kCannotRead, {options.conf}) + "\n");
   }
   if (options.messages.size() <= 1) {
