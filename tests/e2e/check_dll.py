@@ -253,19 +253,26 @@ def disassemble(dll):
 
 
 def link_map(path):
-    """{symbol: (address, object it came from)} of the .text symbols a
-    GNU ld map lists."""
-    symbols, source = {}, None
+    """{symbol: (address, object it came from)} of the code symbols a GNU ld
+    map lists. An input section's line names the object; a long section
+    name puts its address, size and object on the next line."""
+    symbols, source, pending = {}, None, None
     for line in open(path, encoding="utf-8", errors="replace"):
-        contribution = re.match(r"^ \.text\s+0x([0-9a-f]+)\s+0x[0-9a-f]+\s+(\S.*)$", line)
-        if contribution:
-            source = contribution.group(2).strip()
-            continue
-        symbol = re.match(r"^\s+0x([0-9a-f]+)\s+(\S.*)$", line)
-        if symbol and source and not symbol.group(2).startswith(("0x", ".", "*")):
+        line = line.rstrip("\n")
+        section = re.match(r"^ (\.\S+)(?:\s+0x[0-9a-f]+\s+0x[0-9a-f]+\s+(\S.*))?$", line)
+        wrapped = re.match(r"^\s+0x[0-9a-f]+\s+0x[0-9a-f]+\s+(\S.*)$", line)
+        symbol = re.match(r"^\s+0x([0-9a-f]+)\s+([^\s0].*)$", line)
+        if section:
+            name, obj = section.groups()
+            pending = None if obj else name
+            source = obj.strip() if obj and name.startswith(".text") else None
+        elif wrapped and pending:
+            source = wrapped.group(1).strip() if pending.startswith(".text") else None
+            pending = None
+        elif symbol and source:
             symbols.setdefault(symbol.group(2).strip(), (int(symbol.group(1), 16), source))
         elif not line.startswith(" "):
-            source = None
+            source = pending = None
     return symbols
 
 
