@@ -31,7 +31,7 @@ struct TestOptions {
   std::vector<std::string> messages;
   bool haveFrom = false;
   bool haveAddresses = false;
-  sendwarden::HeaderMap fields;  // FROM, and TO, CC, BCC with the values joined by commas
+  sendwarden::HeaderMap fields;  // FROM, and TO, CC, BCC with their values one a line
 };
 
 // False on a usage error.
@@ -47,10 +47,12 @@ bool ParseOptions(const std::vector<std::string>& args, TestOptions* options) {
       options->fields["FROM"] = sendwarden_tools::FromCommandLine(args[++i]);
       options->haveFrom = options->haveAddresses = true;
     } else if (arg == "--to" || arg == "--cc" || arg == "--bcc") {
-      // Each value is split like the header field it stands for.
-      std::string& joined = options->fields[arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC"];
-      if (!joined.empty()) joined += ',';
-      joined += sendwarden_tools::FromCommandLine(args[++i]);
+      // Each value is read like one line of the header field it stands
+      // for; the lines of a repeated field are kept apart by a line feed.
+      const char* key = arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC";
+      auto inserted = options->fields.emplace(key, std::string());
+      if (!inserted.second) inserted.first->second += '\n';
+      inserted.first->second += sendwarden_tools::FromCommandLine(args[++i]);
       options->haveAddresses = true;
     } else if (IsOption(arg)) {
       return false;
