@@ -63,7 +63,8 @@ class PatternList {
   std::vector<Entry> entries_;
   bool indexed_ = false;
   // Shape literal -> the first shape with it; the others follow by
-  // nextSameLiteral, in list order.
+  // nextSameLiteral, in list order. The keys view the literals held by
+  // entries_, so entries_ must not change once the index is built.
   std::unordered_map<std::string_view, uint32_t> shapes_;
   std::vector<uint32_t> shapeLengths_;  // distinct literal lengths, ascending
   std::vector<uint32_t> enginePatterns_;  // entry index of each engine pattern

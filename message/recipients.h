@@ -20,17 +20,20 @@ constexpr Field kAddressFields[] = {Field::kTo, Field::kCc, Field::kBcc};
 // configuration file.
 const char* FieldKey(Field field);
 
-// What the check is given. Each AddressLines text holds, for every piece of
-// the field in order, its decoded text followed by one "\n"; a field without
-// pieces gives "".
+// One address field as the check reads it: for every piece of the field in
+// order, its decoded text followed by one "\n"; a field without pieces
+// gives "".
+using AddressLines = std::string;
+
+// What the check is given.
 struct Recipients {
   std::string sender;  // the decoded From value, whole
-  std::string to;
-  std::string cc;
-  std::string bcc;
+  AddressLines to;
+  AddressLines cc;
+  AddressLines bcc;
 
-  std::string& Lines(Field field);
-  const std::string& Lines(Field field) const;
+  AddressLines& Lines(Field field);
+  const AddressLines& Lines(Field field) const;
 };
 
 // Decodes header texts the way the mail client does: MIME encoded words
