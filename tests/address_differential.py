@@ -150,21 +150,21 @@ def addr_spec(rng, allowed, ordinary):
 
 
 def mailbox(rng, allowed, ordinary):
-    spec = addr_spec(rng, allowed, ordinary)
+    addr = addr_spec(rng, allowed, ordinary)
     kind = rng.randrange(9 if ordinary else 12)
     if kind <= 1:
-        return spec
+        return addr
     if kind == 2:
-        return "<" + spec + ">"
+        return "<" + addr + ">"
     if kind <= 6:
-        return display_name(rng, ordinary) + " <" + spec + ">"
+        return display_name(rng, ordinary) + " <" + addr + ">"
     if kind <= 8:
-        return display_name(rng, ordinary) + " " + comment(rng) + " <" + spec + ">"
+        return display_name(rng, ordinary) + " " + comment(rng) + " <" + addr + ">"
     if kind == 9:
-        return spec + " " + comment(rng)
+        return addr + " " + comment(rng)
     if kind == 10:
-        return "<@relay." + rng.choice([ALLOWED, REFUSED]) + ":" + spec + ">"
-    return "<" + spec + "> " + comment(rng)
+        return "<@relay." + rng.choice([ALLOWED, REFUSED]) + ":" + addr + ">"
+    return "<" + addr + "> " + comment(rng)
 
 
 # The forms that once let a recipient past the check, with their
