@@ -3,7 +3,7 @@
 // joins a repeated field). When the extraction accepts the field (the two
 // agree), the address each piece shows the patterns must be a mailbox the
 // reader found in one of the lines, and every mailbox must be shown by
-// exactly one piece. Each mailbox's addr-spec must read back as itself.
+// exactly one piece. Each mailbox's address must read back as itself.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -59,24 +59,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unreadable = unreadable || reading.error != sendwarden::AddressSyntax::kNone;
     for (const sendwarden::AddressMember& member : reading.members) {
       if (member.kind == sendwarden::AddressMember::Kind::kEmptyGroup) {
-        if (!member.addrSpec.empty()) __builtin_trap();
+        if (!member.address.empty()) __builtin_trap();
         continue;
       }
-      if (member.addrSpec.empty()) __builtin_trap();
-      if (member.hasDomain != (member.addrSpec.find('@') != std::string::npos) &&
+      if (member.address.empty()) __builtin_trap();
+      if (member.hasDomain != (member.address.find('@') != std::string::npos) &&
           !member.quotedLocalPart) {
         __builtin_trap();
       }
-      // An addr-spec is written without blanks or comments: it reads back as
+      // An address is written without blanks or comments: it reads back as
       // the one mailbox it is. (Its tokens end on whole double-byte
       // characters, or the field would not have been read, so joining them
       // pairs no bytes anew.)
-      sendwarden::AddressReading again = sendwarden::ReadAddressList(member.addrSpec);
+      sendwarden::AddressReading again = sendwarden::ReadAddressList(member.address);
       if (again.error != sendwarden::AddressSyntax::kNone || again.members.size() != 1 ||
-          again.members[0].addrSpec != member.addrSpec) {
+          again.members[0].address != member.address) {
         __builtin_trap();
       }
-      mailboxes.push_back(member.addrSpec);
+      mailboxes.push_back(member.address);
     }
   }
 

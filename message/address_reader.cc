@@ -233,9 +233,9 @@ class Parser {
   }
 
   // The local part in [from, to), then "@" domain if one follows.
-  bool ReadAddrSpec(size_t from, size_t to, AddressMember* member) {
+  bool ReadMailboxAddress(size_t from, size_t to, AddressMember* member) {
     if (from == to) return Fail(AddressSyntax::kNoLocalPart);
-    size_t broken = DottedWords(from, to, &member->addrSpec, &member->quotedLocalPart);
+    size_t broken = DottedWords(from, to, &member->address, &member->quotedLocalPart);
     if (broken != to) {
       // Two words in a row ("John Smith@x") or a misplaced dot.
       bool dot = tokens_[broken].kind == Kind::kSpecial || (broken > from && tokens_[broken - 1].kind == Kind::kSpecial);
@@ -244,9 +244,9 @@ class Parser {
     }
     if (!IsSpecial('@')) return true;
     ++i_;
-    member->addrSpec.push_back('@');
+    member->address.push_back('@');
     member->hasDomain = true;
-    return ReadDomain(&member->addrSpec);
+    return ReadDomain(&member->address);
   }
 
   // obs-route: *("," / CFWS) "@" domain *("," ["@" domain]) ":"
@@ -263,7 +263,7 @@ class Parser {
     return true;
   }
 
-  // "<" [route] addr-spec ">", with i_ on the "<".
+  // "<" [route] address ">", with i_ on the "<".
   bool ReadAngle(AddressMember* member) {
     ++i_;
     member->angle = true;
@@ -274,7 +274,7 @@ class Parser {
     size_t from = i_;
     while (IsWord() || IsSpecial('.')) ++i_;
     if (IsSpecial('>') && from == i_) return Fail(AddressSyntax::kNoLocalPart);
-    if (!ReadAddrSpec(from, i_, member)) return false;
+    if (!ReadMailboxAddress(from, i_, member)) return false;
     if (!member->hasDomain) return Fail(AtEnd() ? AddressSyntax::kUnclosedAngle : AddressSyntax::kNoDomain);
     if (!IsSpecial('>')) {
       return Fail(AtEnd() ? AddressSyntax::kUnclosedAngle : AddressSyntax::kStrayCharacter);
@@ -304,7 +304,7 @@ class Parser {
       ++i_;
       return ReadGroup();
     }
-    if (!ReadAddrSpec(from, i_, &member)) return false;
+    if (!ReadMailboxAddress(from, i_, &member)) return false;
     member.commentAfter = CommentHere();
     out_->members.push_back(std::move(member));
     return true;

@@ -41,11 +41,11 @@ enum class AddressSyntax {
 struct AddressMember {
   enum class Kind { kMailbox, kEmptyGroup };
   Kind kind = Kind::kMailbox;
-  // The mailbox's addr-spec: local part, "@", domain, as written, less the
+  // The mailbox's address: local part, "@", domain, as written, less the
   // folding white space and comments the grammar allows between its tokens.
   // A mailbox with no domain (a bare word, as common readers take it) is
   // its local part alone. Empty for an empty group.
-  std::string addrSpec;
+  std::string address;
   bool hasDomain = false;
   bool inGroup = false;          // a member of a group with members
   bool angle = false;            // written as "<...>"

@@ -67,7 +67,7 @@ ExtractionFault MemberFault(const AddressMember& member, const std::string& piec
   if (member.quotedLocalPart) return ExtractionFault::kQuotedLocalPart;
   if (member.commentAfter) return ExtractionFault::kCommentAfterAddress;
   if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (!ShowsAddress(piece, member.addrSpec)) return ExtractionFault::kAddressDiffers;
+  if (!ShowsAddress(piece, member.address)) return ExtractionFault::kAddressDiffers;
   return ExtractionFault::kNone;
 }
 
@@ -83,7 +83,7 @@ ExtractionFault DecodedFault(const AddressMember& member, const Marks& piece,
       (!member.angle && marks.at > piece.at)) {
     return ExtractionFault::kAddressFromDecoding;
   }
-  if (!ShowsAddress(decoded, member.addrSpec)) return ExtractionFault::kAddressLost;
+  if (!ShowsAddress(decoded, member.address)) return ExtractionFault::kAddressLost;
   return ExtractionFault::kNone;
 }
 

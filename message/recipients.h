@@ -98,7 +98,7 @@ bool HasBareCarriageReturn(const char* message, std::string* line);
 //
 // The address reader is the judge: every non-empty piece must be one
 // mailbox the reader finds in the field, in the same order, one to one, and
-// show the patterns that mailbox's addr-spec byte for byte, as written and
+// show the patterns that mailbox's address byte for byte, as written and
 // as decoded (see ShownAddress in the .cc). A piece the reader sees as a
 // group that names nobody is decoded but not checked. The sender may not
 // name more than one mailbox, nor gain an address by decoding. May throw

@@ -126,7 +126,7 @@ def domain_text(rng, allowed):
     return rng.choice([ALLOWED] * 4 + ["Allowed.Example", "ALLOWED.EXAMPLE"])
 
 
-def addr_spec(rng, allowed, ordinary):
+def address_of(rng, allowed, ordinary):
     local = rng.choice(LOCALS)
     domain = domain_text(rng, allowed)
     if ordinary or rng.random() < 0.6:
@@ -150,7 +150,7 @@ def addr_spec(rng, allowed, ordinary):
 
 
 def mailbox(rng, allowed, ordinary):
-    addr = addr_spec(rng, allowed, ordinary)
+    addr = address_of(rng, allowed, ordinary)
     kind = rng.randrange(9 if ordinary else 12)
     if kind <= 1:
         return addr
@@ -307,7 +307,7 @@ class Grammar:
             return ".".join(self.cfws() + label + self.cfws() for label in labels)
         return self.cfws(0.05) + ".".join(labels) + self.cfws(0.05)
 
-    def addr_spec(self):
+    def address_of(self):
         return self.local_part() + "@" + self.domain()
 
     def angle_addr(self):
@@ -315,11 +315,11 @@ class Grammar:
         if self.chance(0.04):
             route = ",".join("@" + self.domain(self.chance(0.5))
                              for _ in range(self.rng.randrange(1, 3))) + ":"
-        return self.cfws() + "<" + route + self.addr_spec() + ">" + self.cfws()
+        return self.cfws() + "<" + route + self.address_of() + ">" + self.cfws()
 
     def mailbox(self):
         if self.chance(0.3):
-            return self.addr_spec()
+            return self.address_of()
         return (self.phrase() if self.chance(0.8) else "") + self.angle_addr()
 
     def address(self):
