@@ -10,6 +10,9 @@
 # `make test-win64` forces a leg; test-win32-emulated runs on any machine
 # (scripts/emulated-32bit).
 
+# The one place the version is written; CMake and scripts/package read it too.
+VERSION := $(shell head -n1 VERSION)
+
 .PHONY: all deps linux win32 win64 product fuzz test test-linux test-win32 test-win64 \
 	test-win32-emulated test-windows test-fuzz test-dist demo dist bench clean
 
@@ -73,7 +76,7 @@ test-fuzz: fuzz
 # The zip users install, whatever leg ran.
 test-dist: product
 	@scripts/package >/dev/null
-	python3 tests/e2e/check_dist.py dist/Sendwarden-0.001.zip .
+	python3 tests/e2e/check_dist.py dist/Sendwarden-$(VERSION).zip .
 
 test: test-linux test-windows test-dist test-fuzz
 	@scripts/windows-leg >/dev/null

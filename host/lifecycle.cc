@@ -1,5 +1,6 @@
 #include "host/lifecycle.h"
 
+#include "base/version.h"
 #include "config/config_loader.h"
 
 namespace sendwarden {
@@ -12,7 +13,7 @@ namespace {
 
 const char kPlugInName[] = "Sendwarden";
 const char kVendor[] = "Sendwarden developers";
-const char kVersion[] = "0.001";
+const char kVersion[] = SENDWARDEN_VERSION;
 const char kDescription[] = "設定した宛先へのみ送信を許可する";
 
 void ShowLoadFailureNotice() {
@@ -41,8 +42,6 @@ void LoadConfigBesideModule(PluginState& state) {
   std::string module_path;
   if (!ReadModulePath(state.module, &module_path)) return;
   std::string path = ConfigPathFor(module_path);
-  state.config.ClearRules();
-  state.config.configPath = path;
   state.configPathPending = false;
   LoadAllowConfig(path, state.config);
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/version.h"
 #include "host/host_api.h"
 #include "host/lifecycle.h"
 #include "host/plugin_state.h"
@@ -18,7 +19,7 @@ extern "C" {
 SENDWARDEN_HOST_EXPORT int SENDWARDEN_WINAPI BKA_GetWindowHandles(void** main, void** tree,
                                                                   void** list, void** view) {
   ++g_window_calls;
-  g_config_loaded_before_window = !sendwarden::Plugin().config.configPath.empty();
+  g_config_loaded_before_window = !sendwarden::Plugin().config.file.path.empty();
   *main = reinterpret_cast<void*>(0x4321);
   *tree = *list = *view = reinterpret_cast<void*>(0x1);
   return 1;
@@ -58,7 +59,7 @@ TEST(PlugInInfo, FillsEachFieldAtItsOffset) {
   EXPECT_EQ(field(0), "Sendwarden");
   EXPECT_FALSE(field(80).empty());
   EXPECT_LT(field(80).size(), 80u);
-  EXPECT_EQ(field(160), "0.001");
+  EXPECT_EQ(field(160), SENDWARDEN_VERSION);
   // "設定した宛先へのみ送信を許可する" in code page 932.
   EXPECT_EQ(testing::Hex(field(240)), "90dd92e882b582bd88b690e682d682cc82dd9197904d82f08b9689c282b782e9");
   EXPECT_EQ(record[sizeof record - 1], 0xCC);
@@ -86,7 +87,7 @@ TEST(OnStart, LoadsTheFileBesideTheModuleThenFetchesTheMainWindow) {
 
   EXPECT_EQ(BKC_OnStart(), 0);
   std::remove(config_path.c_str());
-  EXPECT_EQ(state.config.configPath, config_path);
+  EXPECT_EQ(state.config.file.path, config_path);
   EXPECT_EQ(testing::DumpStore(state.config), "default\n  TO [^started$]\n");
   EXPECT_EQ(g_window_calls, 1);
   EXPECT_TRUE(g_config_loaded_before_window);

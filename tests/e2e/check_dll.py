@@ -28,17 +28,29 @@ ARGUMENT_BYTES = {"BKC_OnStart": 0, "BKC_OnExit": 0, "BKC_OnSend": 4, "BKC_OnPlu
 OBJDUMP = "i686-w64-mingw32-objdump"
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll", "advapi32.dll"}
 JAPANESE = 0x0411
+
+
+def version_fields():
+    """The version block's four numbers, from the source tree's VERSION file:
+    "0.001" is 0, 0, 0, 1 (each digit after the point one field)."""
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "VERSION")) as f:
+        major, minor = f.readline().strip().split(".")
+    return [int(major)] + [int(digit) for digit in minor]
+
+
+FIELDS = version_fields()
+FIELDS_TEXT = ", ".join(str(n) for n in FIELDS)
 VERSION_STRINGS = {
     "Comments": "",
     "CompanyName": "",
     "FileDescription": "Sendwarden (Becky Plugin)",
-    "FileVersion": "0, 0, 0, 1",
+    "FileVersion": FIELDS_TEXT,
     "InternalName": "Sendwarden",
     "LegalTrademarks": "",
     "OriginalFilename": "Sendwarden.DLL",
     "PrivateBuild": "",
     "ProductName": "Sendwarden ﾀﾞｲﾅﾐｯｸ ﾘﾝｸ ﾗｲﾌﾞﾗﾘ",
-    "ProductVersion": "0, 0, 0, 1",
+    "ProductVersion": FIELDS_TEXT,
     "SpecialBuild": "",
 }
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
@@ -384,8 +396,9 @@ def check(path, machine="i386", map_path=None):
     (signature, _, file_ms, file_ls, product_ms, product_ls, _, _, file_os, file_type,
      _, _, _) = struct.unpack_from("<13I", fixed)
     expect(key == "VS_VERSION_INFO" and signature == 0xFEEF04BD, "version block signature")
-    expect((file_ms, file_ls, product_ms, product_ls) == (0, 1, 0, 1),
-           "file and product version 0.0.0.1")
+    packed = (FIELDS[0] << 16 | FIELDS[1], FIELDS[2] << 16 | FIELDS[3])
+    expect((file_ms, file_ls) == packed and (product_ms, product_ls) == packed,
+           "file and product version %s" % FIELDS_TEXT)
     expect(file_type == 2 and file_os == 4, "file type DLL for 32-bit Windows")
     blocks = {child[0]: child for child in children}
     tables = {t[0]: t for t in blocks.get("StringFileInfo", ("", "", [], 0))[2]}

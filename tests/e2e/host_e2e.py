@@ -14,6 +14,10 @@ import tempfile
 
 from harness import Harness, parse_arguments
 
+# As the mail client shows the plug-in's version: the VERSION file's text.
+with open(os.path.join(os.path.dirname(__file__), "..", "..", "VERSION")) as f:
+    SHOWN_VERSION = f.readline().strip()
+
 GENERAL = ("なんか駄目です。。。\r\n送信先を見直すか、設定(Sendwarden.conf)を見直してください。")
 HEAD = "許可されていないアドレス("
 MIDDLE = ")があります。。。\r\n"
@@ -80,7 +84,7 @@ def run(r):
     # Plug-in information at its fixed offsets.
     fields = dict(re.findall(r"^info (\d+) ([0-9a-f]*)\s", out, re.M))
     r.check("plug-in info fields at 0/80/160/240",
-            fields.get("0") == hexof("Sendwarden") and fields.get("160") == hexof("0.001")
+            fields.get("0") == hexof("Sendwarden") and fields.get("160") == hexof(SHOWN_VERSION)
             and fields.get("240") == hexof("設定した宛先へのみ送信を許可する")
             and fields.get("80", "") != "" and "not terminated" not in out, out)
 
