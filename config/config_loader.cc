@@ -139,9 +139,9 @@ bool SplitKeyValue(const std::string& line, const std::string& separator,
 bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver* observer,
                      LoadOptions options) {
   config.ClearRules();
-  config.configPath = path;
+  config.file.path = path;
   // Until this load has read the file, the store does not describe it.
-  config.lastWriteTime.reset();
+  config.file.lastWriteTime.reset();
 
   FileStamp stamp;
   std::string bytes;
@@ -210,8 +210,8 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
   // A store that lost lines to memory running out does not describe the file:
   // leave the time unset so that the next check reads it again.
   if (!out_of_memory) {
-    config.lastWriteTime = stamp.time;
-    config.lastSize = stamp.size;
+    config.file.lastWriteTime = stamp.time;
+    config.file.lastSize = stamp.size;
   }
   return true;
 }

@@ -61,11 +61,11 @@ struct LoadOptions {
   bool engineForEveryPattern = false;
 };
 
-// Empties `config`, records `path` as its configPath, and fills it from the
+// Empties `config`, records `path` as its file.path, and fills it from the
 // file once it holds still (ReadSettledFile). Returns false when the file
 // cannot be read whole, or kept changing (the store stays empty
-// and lastWriteTime is cleared, so the next ReloadIfChanged tries again);
-// true otherwise. lastWriteTime is set to the time of the file that was read,
+// and file.lastWriteTime is cleared, so the next ReloadIfChanged tries again);
+// true otherwise. file.lastWriteTime and lastSize are set to the stamp of the file that was read,
 // unless memory ran out on the way and lines were lost. Lines that memory ran
 // out for are dropped like any unusable line; an allocation failure anywhere
 // else leaves the function with std::bad_alloc and the store partly filled.

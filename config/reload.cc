@@ -7,11 +7,8 @@ namespace sendwarden {
 
 bool ReloadIfChanged(AllowConfig& config) {
   FileStamp now;
-  if (ReadFileStamp(config.configPath, &now) && config.lastWriteTime &&
-      SameFileTime(*config.lastWriteTime, now.time) && config.lastSize == now.size) {
-    return true;
-  }
-  std::string path = config.configPath;
+  if (ReadFileStamp(config.file.path, &now) && config.file.Unchanged(now)) return true;
+  std::string path = config.file.path;
   return LoadAllowConfig(path, config);
 }
 

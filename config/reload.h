@@ -6,7 +6,7 @@
 
 namespace sendwarden {
 
-// Rereads `config`'s configPath when the file's last-write time or size is
+// Rereads `config`'s file when the file's last-write time or size is
 // not the one the last successful load read (any difference, earlier too),
 // when the file is gone, or when the last load could not read it. Costs one look-up of
 // the file's time when nothing changed. Returns true when unchanged, else the

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/pattern.h"
+#include "config/config_file.h"
 #include "config/pattern_list.h"
 #include "platform/platform.h"
 
@@ -50,16 +51,11 @@ struct SenderSection {
 };
 
 struct AllowConfig {
-  std::string configPath;  // the path last given to LoadAllowConfig
-  // The time of the file the latest load actually read; absent when the
-  // latest load could not read it, so that the next check tries again.
-  std::optional<FileTime> lastWriteTime;
-  uint64_t lastSize = 0;  // the size of that file: a save may keep the time
+  ConfigFile file;  // where the rules came from; the rules never read it
   std::unique_ptr<const RecipientRule> defaultRule;  // lines before the first header
   std::vector<SenderSection> sections;               // in file order
 
-  // Releases every rule and sender pattern. Leaves configPath and
-  // lastWriteTime alone.
+  // Releases every rule and sender pattern. Leaves `file` alone.
   void ClearRules();
 
   // Takes ownership of `rule`. An empty `name` makes it the default rule.

@@ -180,7 +180,7 @@ TEST_F(AllocFailureTest, StartUnderMemoryFailure) {
     testing::BoxRecorder boxes;
     EXPECT_EQ(CheckSend(state, refused), -1);
     EXPECT_EQ(CheckSend(state, allowed), 0);
-    EXPECT_EQ(state.config.configPath, config_path);
+    EXPECT_EQ(state.config.file.path, config_path);
     EXPECT_TRUE(host.AllFreedOnce());
     if (!failed) {
       EXPECT_GT(n, 10);

@@ -172,7 +172,7 @@ TEST(ConfigDamage, AReadErrorPartWayFailsTheLoad) {
   SetReadHook(&FailAt);
   EXPECT_FALSE(LoadAllowConfig(path, config));
   EXPECT_TRUE(config.Empty());
-  EXPECT_FALSE(config.lastWriteTime.has_value());  // tried again at the next send
+  EXPECT_FALSE(config.file.lastWriteTime.has_value());  // tried again at the next send
   SetReadHook(nullptr);
   EXPECT_TRUE(ReloadIfChanged(config));
   EXPECT_FALSE(config.Empty());

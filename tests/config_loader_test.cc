@@ -127,15 +127,15 @@ TEST_F(ConfigLoaderTest, EmptyAndCommentOnlyFilesGiveAnEmptyStore) {
 
 TEST_F(ConfigLoaderTest, UnreadableFileEmptiesTheStoreAndForgetsItsTime) {
   Load("TO=a\n");
-  ASSERT_TRUE(config_.lastWriteTime.has_value());
+  ASSERT_TRUE(config_.file.lastWriteTime.has_value());
   EXPECT_FALSE(LoadAllowConfig(dir_.File("missing.conf"), config_));
   EXPECT_EQ(DumpStore(config_), "");
-  EXPECT_EQ(config_.configPath, dir_.File("missing.conf"));
-  EXPECT_FALSE(config_.lastWriteTime.has_value());
+  EXPECT_EQ(config_.file.path, dir_.File("missing.conf"));
+  EXPECT_FALSE(config_.file.lastWriteTime.has_value());
 
   std::filesystem::create_directory(dir_.File("folder.conf"));
   EXPECT_FALSE(LoadAllowConfig(dir_.File("folder.conf"), config_));
-  EXPECT_FALSE(config_.lastWriteTime.has_value());
+  EXPECT_FALSE(config_.file.lastWriteTime.has_value());
 }
 
 TEST_F(ConfigLoaderTest, HostileInputNeverStopsTheLoad) {

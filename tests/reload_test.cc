@@ -65,9 +65,9 @@ TEST_F(ReloadTest, AnyChangeOfTheTimeRereadsTheFile) {
   ShiftFileTime(path_, 10);
   FileTime now;
   ASSERT_TRUE(ReadLastWriteTime(path_, &now));
-  ASSERT_FALSE(SameFileTime(*config_.lastWriteTime, now));
+  ASSERT_FALSE(SameFileTime(*config_.file.lastWriteTime, now));
   EXPECT_TRUE(ReloadIfChanged(config_));
-  EXPECT_TRUE(SameFileTime(*config_.lastWriteTime, now));
+  EXPECT_TRUE(SameFileTime(*config_.file.lastWriteTime, now));
   EXPECT_EQ(DumpStore(config_), "default\n  TO [older]\n");
 }
 
@@ -115,7 +115,7 @@ TEST(ReloadBeforeStart, EmptyPathFindsNothingAndKeepsTheStoreEmpty) {
   EXPECT_FALSE(ReloadIfChanged(config_));
   EXPECT_FALSE(ReloadIfChanged(config_));
   EXPECT_EQ(DumpStore(config_), "");
-  EXPECT_EQ(config_.configPath, "");
+  EXPECT_EQ(config_.file.path, "");
 }
 
 }  // namespace
