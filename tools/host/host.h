@@ -21,7 +21,7 @@
 namespace sendwarden_host {
 
 // The module's exported callbacks, as the mail client sees them.
-struct Plugin {
+struct LoadedPlugin {
   void* module;
   int(HOST_CALL* onStart)();
   int(HOST_CALL* onExit)();
@@ -31,8 +31,8 @@ struct Plugin {
 
 // Loads the module at `path` and its callbacks. Null, with `error` set, when
 // the module does not load, refuses to, or lacks a callback.
-Plugin* LoadPlugin(const std::string& path, std::string* error);
-void UnloadPlugin(Plugin* plugin);
+LoadedPlugin* LoadPluginModule(const std::string& path, std::string* error);
+void UnloadPluginModule(LoadedPlugin* plugin);
 
 // Per platform: loads a module, giving it its attach notification (null and
 // `error` when it fails or refuses), finds one of its exports, unloads it.

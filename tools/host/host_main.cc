@@ -136,7 +136,7 @@ void ReplaceConfiguration(const std::string& module, const std::string& conf) {
                       fs::last_write_time(staged_conf, error) + std::chrono::seconds(2), error);
 }
 
-void PrintInfo(Plugin* plugin) {
+void PrintInfo(LoadedPlugin* plugin) {
   unsigned char record[496];
   for (unsigned char& byte : record) byte = 0xCC;
   int result = plugin->onPlugInInfo(record);
@@ -154,7 +154,7 @@ void PrintInfo(Plugin* plugin) {
 }
 
 // Starts the plug-in and sends every message. Returns 0 when all were sent.
-int SendAll(Plugin* plugin, const Options& options, const std::vector<std::string>& texts,
+int SendAll(LoadedPlugin* plugin, const Options& options, const std::vector<std::string>& texts,
             const std::string& module) {
   int status = 0;
   std::printf("start %d\n", plugin->onStart());
@@ -219,14 +219,14 @@ int Run(const Options& options) {
   }
 
   int status = 0;
-  Plugin* plugin = LoadPlugin(module, &error);
+  LoadedPlugin* plugin = LoadPluginModule(module, &error);
   if (plugin == nullptr) {
     std::printf("load refused: %s\n", error.c_str());
     status = 3;
   } else {
     if (options.info) PrintInfo(plugin);
     if (!texts.empty()) status = SendAll(plugin, options, texts, module);
-    UnloadPlugin(plugin);
+    UnloadPluginModule(plugin);
   }
   if (g_record) {
     std::printf("host texts outstanding %ld, unknown frees %ld\n", OutstandingTexts(),
@@ -256,25 +256,24 @@ unsigned ParseCodePage(const std::string& value) {
   return number;
 }
 
-Plugin* LoadPlugin(const std::string& path, std::string* error) {
+LoadedPlugin* LoadPluginModule(const std::string& path, std::string* error) {
   void* module = OpenModule(path, error);
   if (module == nullptr) return nullptr;
   auto find = [module](const char* name) { return FindExport(module, name); };
-  auto* plugin = new Plugin{module,
-                            reinterpret_cast<decltype(Plugin::onStart)>(find("BKC_OnStart")),
-                            reinterpret_cast<decltype(Plugin::onExit)>(find("BKC_OnExit")),
-                            reinterpret_cast<decltype(Plugin::onSend)>(find("BKC_OnSend")),
-                            reinterpret_cast<decltype(Plugin::onPlugInInfo)>(
-                                find("BKC_OnPlugInInfo"))};
+  auto* plugin = new LoadedPlugin{
+      module, reinterpret_cast<decltype(LoadedPlugin::onStart)>(find("BKC_OnStart")),
+      reinterpret_cast<decltype(LoadedPlugin::onExit)>(find("BKC_OnExit")),
+      reinterpret_cast<decltype(LoadedPlugin::onSend)>(find("BKC_OnSend")),
+      reinterpret_cast<decltype(LoadedPlugin::onPlugInInfo)>(find("BKC_OnPlugInInfo"))};
   if (!plugin->onStart || !plugin->onExit || !plugin->onSend || !plugin->onPlugInInfo) {
     *error = "a BKC_ callback is missing";
-    UnloadPlugin(plugin);
+    UnloadPluginModule(plugin);
     return nullptr;
   }
   return plugin;
 }
 
-void UnloadPlugin(Plugin* plugin) {
+void UnloadPluginModule(LoadedPlugin* plugin) {
   CloseModule(plugin->module);
   delete plugin;
 }
