@@ -241,19 +241,19 @@ class LintObserver : public sendwarden::LoadObserver {
 
   void LineDropped(size_t number, const std::string& line, DropReason reason,
                    const std::string& detail) override {
-    Phrase hint = Said(Hint(line, number));
+    Msg hint = Hint(line, number);
     switch (reason) {
-      case DropReason::kNoSeparator: return NoEffect(number, line, Said(Msg::kNoSeparator, {hint}));
+      case DropReason::kNoSeparator: return NoEffect(number, line, Said(Msg::kNoSeparator), hint);
       case DropReason::kEmptyKeyOrValue:
-        return NoEffect(number, line, Said(Msg::kEmptyKeyOrValue, {hint}));
+        return NoEffect(number, line, Said(Msg::kEmptyKeyOrValue), hint);
       case DropReason::kUnknownKey:
-        return NoEffect(number, line, Said(Msg::kUnknownKey, {Word(detail), hint}));
+        return NoEffect(number, line, Said(Msg::kUnknownKey, {Word(detail)}), hint);
       case DropReason::kBadPattern: return NoEffect(number, line, BadPattern(line));
       case DropReason::kOutOfMemory: return NoEffect(number, line, Said(Msg::kOutOfMemory));
       case DropReason::kBrokenHeader:
         // The finding names the lines it drops, known only later.
-        broken_headers_.push_back({result_.findings.size(), hint, {}});
-        return Add(number, line, Severity::kError, Said(Msg::kBrokenHeader));
+        broken_headers_.push_back({result_.findings.size(), {}});
+        return Add(number, line, Severity::kError, Said(Msg::kBrokenHeader), hint);
       case DropReason::kUnderBrokenHeader:
         if (!broken_headers_.empty()) broken_headers_.back().dropped.push_back(number);
         return NoEffect(number, line, Said(Msg::kUnderBrokenHeader, {Word(detail)}));
@@ -268,7 +268,7 @@ class LintObserver : public sendwarden::LoadObserver {
       Phrase lines = broken.dropped.empty()
                          ? Said(Msg::kBrokenHeaderNoLines)
                          : Said(Msg::kBrokenHeaderLines, {Word(LineRanges(broken.dropped))});
-      result_.findings[broken.finding].message = Said(Msg::kBrokenHeader, {broken.hint, lines});
+      result_.findings[broken.finding].message = Said(Msg::kBrokenHeader, {lines});
     }
     broken_headers_.clear();
   }
@@ -322,7 +322,6 @@ class LintObserver : public sendwarden::LoadObserver {
   };
   struct BrokenHeader {
     size_t finding;  // its entry in result_.findings
-    Phrase hint;
     std::vector<size_t> dropped;  // the rule lines under it
   };
 
@@ -338,16 +337,18 @@ class LintObserver : public sendwarden::LoadObserver {
     return Said(Msg::kBadPattern);
   }
 
-  void Add(size_t line, const std::string& text, Severity severity, Phrase message) {
-    result_.findings.push_back({line, text, severity, std::move(message)});
+  void Add(size_t line, const std::string& text, Severity severity, Phrase message,
+           Msg hint = Msg::kHintNone) {
+    result_.findings.push_back({line, text, severity, std::move(message), hint});
     switch (severity) {
       case Severity::kNoEffect: ++result_.noEffect; break;
       case Severity::kError: ++result_.errors; break;
       case Severity::kWarning: ++result_.warnings; break;
     }
   }
-  void NoEffect(size_t line, const std::string& text, Phrase message) {
-    Add(line, text, Severity::kNoEffect, std::move(message));
+  void NoEffect(size_t line, const std::string& text, Phrase message,
+                Msg hint = Msg::kHintNone) {
+    Add(line, text, Severity::kNoEffect, std::move(message), hint);
   }
   void Warn(size_t line, const std::string& text, Msg id) {
     Add(line, text, Severity::kWarning, Said(id));

@@ -23,6 +23,9 @@ struct Finding {
   std::string text;     // the line as read
   Severity severity;
   Phrase message;       // what is wrong, said by the printer
+  // Why a line that looks meant as a header or comment was not taken as
+  // one: a sentence of its own, said after the message.
+  Msg hint = Msg::kHintNone;
 };
 
 struct LintResult {

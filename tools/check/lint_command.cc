@@ -78,7 +78,11 @@ int RunLint(const std::vector<std::string>& args, const Console& console) {
     if (finding.line == 0) {
       console.Print(Say(l, Msg::kFindingInFile, {path, label, message}));
     } else {
-      console.Print(Say(l, Msg::kFindingAtLine, {std::to_string(finding.line), label, message}));
+      std::string number = std::to_string(finding.line);
+      console.Print(finding.hint == Msg::kHintNone
+                        ? Say(l, Msg::kFindingAtLine, {number, label, message})
+                        : Say(l, Msg::kFindingAtLineWithHint,
+                              {number, label, message, Say(l, finding.hint)}));
       console.Print("    " + Visible(finding.text));
     }
   }

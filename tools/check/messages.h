@@ -17,13 +17,14 @@ enum class Msg {
   kUsage,
   kCannotRead,            // path
   kFindingAtLine,         // line number, label, finding
+  kFindingAtLineWithHint, // line number, label, finding, hint (a kHint text)
   kFindingInFile,         // path, label, finding
   kNoEffect,              // labels a line without effect
   kError,                 // labels a line that changes what a rule allows
   kWarning,
-  kNoSeparator,           // hint
-  kEmptyKeyOrValue,       // hint
-  kUnknownKey,            // key, hint
+  kNoSeparator,
+  kEmptyKeyOrValue,
+  kUnknownKey,            // key
   kBadPattern,
   kOutOfMemory,
   kHintNone,
@@ -34,7 +35,7 @@ enum class Msg {
   kHintTrailingText,
   kHintNoClosingBracket,
   kHintNoOpeningBracket,
-  kBrokenHeader,          // hint, kBrokenHeaderLines or kBrokenHeaderNoLines
+  kBrokenHeader,          // kBrokenHeaderLines or kBrokenHeaderNoLines
   kBrokenHeaderLines,     // line numbers
   kBrokenHeaderNoLines,
   kUnderBrokenHeader,     // the broken header's line
