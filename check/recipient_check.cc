@@ -41,7 +41,8 @@ class Walk {
   // so both walks give the same answer and break on the same searches.
   static bool Found(const PatternList::Entry& candidate, const std::string& entry) {
     if (candidate.IsShape()) {
-      return ShapeFound(candidate.start, candidate.end, candidate.literal, entry);
+      return ShapeFound(candidate.start, candidate.end, candidate.literal, candidate.ignoreCase,
+                        entry);
     }
     try {
       return PatternFound(*candidate.pattern, entry);

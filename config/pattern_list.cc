@@ -20,14 +20,15 @@ void PatternList::push_back(PatternShape shape, std::string text, size_t line) {
   entry.line = static_cast<uint32_t>(line);
   entry.start = shape.start;
   entry.end = shape.end;
+  entry.ignoreCase = shape.ignoreCase;
   entries_.push_back(std::move(entry));
   indexed_ = false;
 }
 
 void PatternList::clear() {
   entries_.clear();
-  shapes_.clear();
-  shapeLengths_.clear();
+  shapes_ = {};
+  foldedShapes_ = {};
   enginePatterns_.clear();
   prefilter_.reset();
   indexed_ = false;
@@ -36,25 +37,29 @@ void PatternList::clear() {
 void PatternList::BuildIndex() {
   // The list is complete: give back what its growth reserved.
   entries_.shrink_to_fit();
-  shapes_.clear();
-  shapeLengths_.clear();
+  shapes_ = {};
+  foldedShapes_ = {};
   enginePatterns_.clear();
   prefilter_.reset();
   // Backwards, so that each chain ends up in list order.
   for (size_t i = entries_.size(); i-- > 0;) {
     Entry& entry = entries_[i];
     if (!entry.IsShape()) continue;
-    auto inserted = shapes_.emplace(std::string_view(entry.literal), static_cast<uint32_t>(i));
+    ShapeIndex& index = entry.ignoreCase ? foldedShapes_ : shapes_;
+    auto inserted = index.first.emplace(std::string_view(entry.literal), static_cast<uint32_t>(i));
     if (!inserted.second) {
       entry.nextSameLiteral = inserted.first->second;
       inserted.first->second = static_cast<uint32_t>(i);
     } else {
       entry.nextSameLiteral = kNone;
-      shapeLengths_.push_back(static_cast<uint32_t>(entry.literal.size()));
+      index.lengths.push_back(static_cast<uint32_t>(entry.literal.size()));
     }
   }
-  std::sort(shapeLengths_.begin(), shapeLengths_.end());
-  shapeLengths_.erase(std::unique(shapeLengths_.begin(), shapeLengths_.end()), shapeLengths_.end());
+  for (ShapeIndex* index : {&shapes_, &foldedShapes_}) {
+    std::sort(index->lengths.begin(), index->lengths.end());
+    index->lengths.erase(std::unique(index->lengths.begin(), index->lengths.end()),
+                         index->lengths.end());
+  }
 
   std::vector<std::string> literals;
   bool any = false;
@@ -74,14 +79,20 @@ void PatternList::BuildIndex() {
 // ">" too) are the only literals of that length that can stand there; the
 // chain of shapes with that literal then says which start and end hold.
 uint32_t PatternList::FirstShapeFound(std::string_view text) const {
-  uint32_t first = kNone;
+  uint32_t first = FirstIn(shapes_, text, text, kNone);
+  if (foldedShapes_.first.empty()) return first;
+  return FirstIn(foldedShapes_, text, FoldAsciiCase(text), first);
+}
+
+uint32_t PatternList::FirstIn(const ShapeIndex& index, std::string_view text,
+                              std::string_view key, uint32_t first) const {
   const bool angle = !text.empty() && text.back() == '>';
-  for (uint32_t length : shapeLengths_) {
+  for (uint32_t length : index.lengths) {
     for (int before_angle = 0; before_angle <= (angle ? 1 : 0); ++before_angle) {
       size_t q = text.size() - before_angle;
       if (q < length) continue;
-      auto found = shapes_.find(text.substr(q - length, length));
-      if (found == shapes_.end()) continue;
+      auto found = index.first.find(key.substr(q - length, length));
+      if (found == index.first.end()) continue;
       for (uint32_t i = found->second; i != kNone && i < first; i = entries_[i].nextSameLiteral) {
         const Entry& entry = entries_[i];
         bool end_holds = before_angle == 0 || entry.end == PatternShape::End::kOptionalAngleEnd;

@@ -31,6 +31,7 @@ class PatternList {
     uint32_t nextSameLiteral = kNone;        // the next shape with the same literal
     PatternShape::Start start = PatternShape::Start::kAnywhere;
     PatternShape::End end = PatternShape::End::kTextEnd;
+    bool ignoreCase = false;  // a shape after "(?i)": `literal` is in lower case
 
     bool IsShape() const { return pattern == nullptr; }
   };
@@ -65,10 +66,21 @@ class PatternList {
   // Shape literal -> the first shape with it; the others follow by
   // nextSameLiteral, in list order. The keys view the literals held by
   // entries_, so entries_ must not change once the index is built.
-  std::unordered_map<std::string_view, uint32_t> shapes_;
-  std::vector<uint32_t> shapeLengths_;  // distinct literal lengths, ascending
+  // The shapes that ignore case have an index of their own, looked up with
+  // the text in lower case.
+  struct ShapeIndex {
+    std::unordered_map<std::string_view, uint32_t> first;
+    std::vector<uint32_t> lengths;  // distinct literal lengths, ascending
+  };
+  ShapeIndex shapes_;
+  ShapeIndex foldedShapes_;
   std::vector<uint32_t> enginePatterns_;  // entry index of each engine pattern
   std::unique_ptr<const LiteralPrefilter> prefilter_;  // over enginePatterns_
+
+  // The first shape of `index` that stands at the end of `text` (`key`: the
+  // text the index is looked up with), below `first`, or `first`.
+  uint32_t FirstIn(const ShapeIndex& index, std::string_view text, std::string_view key,
+                   uint32_t first) const;
 };
 
 }  // namespace sendwarden

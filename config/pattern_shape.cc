@@ -54,21 +54,32 @@ std::optional<PatternShape> RecognizeShape(const std::string& text) {
   PatternShape shape;
   size_t first = 0, last = items.size();
 
+  // "(?i)" and nothing else for options: the literal is folded below.
+  if (last >= 1 && items[0].kind == Kind::kFlags) {
+    if (text.compare(items[0].begin, items[0].end - items[0].begin, "(?i)") != 0 ||
+        items[0].Quantified()) {
+      return std::nullopt;
+    }
+    shape.ignoreCase = true;
+    first = 1;
+  }
+
   // The start: "^(.*<)?", "(^|<)", "^" or nothing; groups may be "(?:".
   shape.start = PatternShape::Start::kAnywhere;
-  if (last >= 2 && items[0].kind == Kind::kStart && !items[0].Quantified() &&
-      items[1].kind == Kind::kGroup && QuantifierOf(text, items[1]) == "?" &&
-      IsDisplayNamePrefix(text, items[1].alternatives)) {
+  const size_t s = first;
+  if (last >= s + 2 && items[s].kind == Kind::kStart && !items[s].Quantified() &&
+      items[s + 1].kind == Kind::kGroup && QuantifierOf(text, items[s + 1]) == "?" &&
+      IsDisplayNamePrefix(text, items[s + 1].alternatives)) {
     if (!DotMatchesEveryByte()) return std::nullopt;
     shape.start = PatternShape::Start::kStartOrAngle;
-    first = 2;
-  } else if (last >= 1 && items[0].kind == Kind::kGroup && !items[0].Quantified() &&
-             IsStartOrAngle(items[0].alternatives)) {
+    first = s + 2;
+  } else if (last >= s + 1 && items[s].kind == Kind::kGroup && !items[s].Quantified() &&
+             IsStartOrAngle(items[s].alternatives)) {
     shape.start = PatternShape::Start::kStartOrAngle;
-    first = 1;
-  } else if (last >= 1 && items[0].kind == Kind::kStart && !items[0].Quantified()) {
+    first = s + 1;
+  } else if (last >= s + 1 && items[s].kind == Kind::kStart && !items[s].Quantified()) {
     shape.start = PatternShape::Start::kTextStart;
-    first = 1;
+    first = s + 1;
   }
 
   // The end: ">?$" or "$" (">$" is a literal ending in ">" before "$").
@@ -89,7 +100,21 @@ std::optional<PatternShape> RecognizeShape(const std::string& text) {
     shape.literal += items[i].byte;
   }
   if (shape.literal.empty()) return std::nullopt;
+  if (shape.ignoreCase) {
+    for (char c : shape.literal) {
+      if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    }
+    shape.literal = FoldAsciiCase(shape.literal);
+  }
   return shape;
+}
+
+std::string FoldAsciiCase(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
 }
 
 bool ShapeStartHolds(PatternShape::Start start, std::string_view text, size_t at) {
@@ -116,11 +141,19 @@ bool ShapeStartHolds(PatternShape::Start start, std::string_view text, size_t at
 // states for a text of N bytes and a machine of S states, and a search of
 // one of them visits at most a few states per byte of the text.
 bool ShapeFound(PatternShape::Start start, PatternShape::End end, std::string_view literal,
-                std::string_view text) {
+                bool ignore_case, std::string_view text) {
+  auto same = [&](size_t p) {
+    if (!ignore_case) return text.compare(p, literal.size(), literal) == 0;
+    for (size_t i = 0; i < literal.size(); ++i) {
+      char c = text[p + i];
+      if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != literal[i]) return false;
+    }
+    return true;
+  };
   auto stands_before = [&](size_t q) {
     if (q < literal.size()) return false;
     size_t p = q - literal.size();
-    return text.compare(p, literal.size(), literal) == 0 && ShapeStartHolds(start, text, p);
+    return same(p) && ShapeStartHolds(start, text, p);
   };
   bool angle = !text.empty() && text.back() == '>';
   switch (end) {
