@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "tools/check/commands.h"
+#include "tools/common/command_line.h"
 #include "tools/common/terminal.h"
 
 int main(int argc, char** argv) {
   // One write a buffer, not one a line: on Windows every write to a pipe or
   // console is a system call, and a scan or a long lint writes thousands.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  std::vector<std::string> words(argv + 1, argv + argc);
+  std::vector<std::string> words = sendwarden_tools::CommandLineWords(argc, argv);
   sendwarden_checker::Language language = sendwarden_tools::SystemIsJapanese()
                                                ? sendwarden_checker::Language::kJapanese
                                                : sendwarden_checker::Language::kEnglish;

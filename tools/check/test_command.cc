@@ -8,8 +8,8 @@
 // with several messages each is decided in turn after a line "== MESSAGE",
 // and the exit status is the worst of theirs.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "tools/check/commands.h"
 #include "tools/check/decide.h"
 #include "tools/check/explain.h"
+#include "tools/common/file_path.h"
 #include "tools/common/terminal.h"
 #include "tools/common/tool_decoder.h"
 
@@ -65,11 +66,20 @@ bool ParseOptions(const std::vector<std::string>& args, TestOptions* options) {
   return !options->messages.empty() || options->haveFrom;
 }
 
+// `path` is a command-line argument.
 bool ReadMessage(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      sendwarden_tools::OpenForReading(sendwarden_tools::PathFromArgument(path)), &std::fclose);
+  if (file == nullptr) return false;
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text->append(chunk, got);
+  return std::ferror(file.get()) == 0;
+}
+
+// A command-line argument that names a file, as code page 932 text.
+std::string Printable(const std::string& path) {
+  return sendwarden_tools::PathForPrinting(sendwarden_tools::PathFromArgument(path));
 }
 
 // Prints the outcome and returns the exit status.
@@ -107,7 +117,7 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
             const std::string& message_path, const Console& console) {
   std::string message;
   if (!message_path.empty() && !ReadMessage(message_path, &message)) {
-    console.Complain(Say(console.language, Msg::kCannotRead, {message_path}) + "\n");
+    console.Complain(Say(console.language, Msg::kCannotRead, {Printable(message_path)}) + "\n");
     return 2;
   }
   sendwarden_tools::ToolDecoder decoder;
@@ -132,7 +142,7 @@ int RunTest(const std::vector<std::string>& args, const Console& console) {
   // so does its tester, after saying why.
   sendwarden::AllowConfig config;
   if (!sendwarden::LoadAllowConfig(options.conf, config)) {  // the store stays empty
-    console.Complain(Say(console.language, Msg::kCannotRead, {options.conf}) + "\n");
+    console.Complain(Say(console.language, Msg::kCannotRead, {Printable(options.conf)}) + "\n");
   }
   if (options.messages.size() <= 1) {
     return TestOne(config, options, options.messages.empty() ? "" : options.messages[0], console);
@@ -140,7 +150,7 @@ int RunTest(const std::vector<std::string>& args, const Console& console) {
   // One run decides many messages, each after a line naming it.
   int status = 0;
   for (const std::string& message : options.messages) {
-    console.Print("== " + message);
+    console.Print("== " + Printable(message));
     status = std::max(status, TestOne(config, options, message, console));
   }
   return status;
