@@ -1,6 +1,7 @@
-// Fuzzes the mbox splitter: any bytes as an archive, fed whole and fed in
-// pieces whose sizes come from the input. Both must give the same messages,
-// and no header block may pass the limit.
+// Fuzzes the mbox splitter: any bytes as an archive (an mbox or a single
+// message, as the start of the bytes says, or a .bmf file), fed whole and
+// fed in pieces whose sizes come from the input. Both must give the same
+// messages, and no header block may pass the limit.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,11 +11,12 @@
 
 namespace {
 
-std::vector<sendwarden_checker::SplitMessage> Split(const std::string& text, bool mbox,
+std::vector<sendwarden_checker::SplitMessage> Split(const std::string& text,
+                                                  sendwarden_checker::Framing framing,
                                                   size_t piece) {
   std::vector<sendwarden_checker::SplitMessage> out;
   sendwarden_checker::MboxSplitter splitter(
-      mbox, 64, [&](sendwarden_checker::SplitMessage&& m) { out.push_back(std::move(m)); });
+      framing, 64, [&](sendwarden_checker::SplitMessage&& m) { out.push_back(std::move(m)); });
   for (size_t at = 0; at < text.size(); at += piece) {
     splitter.Feed(text.data() + at, std::min(piece, text.size() - at));
   }
@@ -26,15 +28,19 @@ std::vector<sendwarden_checker::SplitMessage> Split(const std::string& text, boo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  using sendwarden_checker::Framing;
   size_t piece = 1 + data[0] % 16;
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  bool mbox = sendwarden_checker::MboxSplitter::LooksLikeMbox(text);
-  auto whole = Split(text, mbox, text.size() + 1);
-  auto pieces = Split(text, mbox, piece);
+  Framing framing = (data[0] & 0x10) != 0 ? Framing::kBmf
+                    : sendwarden_checker::MboxSplitter::LooksLikeMbox(text) ? Framing::kMbox
+                                                                          : Framing::kMessage;
+  auto whole = Split(text, framing, text.size() + 1);
+  auto pieces = Split(text, framing, piece);
   if (whole.size() != pieces.size()) __builtin_trap();
   for (size_t i = 0; i < whole.size(); ++i) {
     if (whole[i].header != pieces[i].header || whole[i].offset != pieces[i].offset ||
-        whole[i].headerTooLong != pieces[i].headerTooLong || whole[i].header.size() > 64) {
+        whole[i].number != pieces[i].number || whole[i].headerTooLong != pieces[i].headerTooLong ||
+        whole[i].header.size() > 64) {
       __builtin_trap();
     }
   }

@@ -1,8 +1,9 @@
 // sendwarden-check's commands in-process: generated archives scanned as an
-// mbox and as a folder of files must decide each message alike, and as the
-// test command's own reading of the same fields does; what cannot be read is
-// reported, never skipped; JSON is the same whatever the language; and the
-// message tables agree on each template's marks.
+// mbox, as a folder of files and as a tree of .bmf mail folders must decide
+// each message alike, and as the test command's own reading of the same
+// fields does; what cannot be read is reported, never skipped; a path is
+// read and shown whatever characters it holds; JSON is the same whatever
+// the language; and the message tables agree on each template's marks.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "tools/check/decide.h"
 #include "tools/check/messages.h"
 #include "tools/check/scan.h"
+#include "tools/common/file_path.h"
 #include "tools/common/tool_decoder.h"
 
 namespace sendwarden_checker {
@@ -170,7 +172,7 @@ TEST(Scan, MboxFolderAndTestCommandDecideEveryGeneratedMessageAlike) {
     const ScanItem& a = from_mbox.items[i];
     const ScanItem& b = from_folder.items[i];
     SCOPED_TRACE(messages[i].text);
-    EXPECT_EQ(a.number, i + 1);
+    EXPECT_EQ(a.where.number, i + 1);
     EXPECT_EQ(CodeName(a.outcome), messages[i].code);
     EXPECT_EQ(CodeName(b.outcome), messages[i].code);
     EXPECT_EQ(a.Sent(), messages[i].sent);
@@ -198,6 +200,111 @@ TEST(Scan, MboxFolderAndTestCommandDecideEveryGeneratedMessageAlike) {
     EXPECT_EQ(summary->read + summary->unreadable, messages.size());
     EXPECT_EQ(summary->unreadableItems.size(), unread);
   }
+}
+
+// The same generated messages in .bmf files of a mail-folder tree, each
+// file's messages ended by lone dots and with bodies an mbox reader would
+// cut (unquoted "From " lines, dot-stuffed lines, attachment references),
+// beside index files that would be read as mail if they were read.
+TEST(Scan, ABmfTreeDecidesEachMessageAsTheMboxDoes) {
+  Scratch scratch;
+  sendwarden::AllowConfig config = Config(scratch);
+  std::mt19937 random(24);
+  std::vector<Generated> messages;
+  std::string mbox;
+  // Each file's name, in the order a walk reads them, and its bytes.
+  std::vector<std::pair<std::string, std::string>> files = {
+      {"mail/Inbox.bmf", ""}, {"mail/sent/Folder.bmf", ""}, {"mail/sent/deeper/Old.BMF", ""}};
+  struct Place {
+    size_t file;
+    uint64_t number, offset;
+  };
+  std::vector<Place> places;
+  const std::string index = "From: me@example.co.jp\r\nTo: x@rival.example.org\r\n\r\n";
+  scratch.Write("mail/Folder.idx", index);
+  scratch.Write("mail/sent/#Folder.lst", index);
+  scratch.Write("mail/sent/Folder.ini", "[Settings]\r\n");
+  uint64_t bmf_bytes = 0;
+  for (int i = 0; i < 200; ++i) {
+    messages.push_back(Generate(random));
+    mbox += "From sender Tue Dec  1 09:00:00 2026\n" + messages.back().text + "\n";
+    size_t file = static_cast<size_t>(i) * files.size() / 200;
+    std::string& bmf = files[file].second;
+    uint64_t number = places.empty() || places.back().file != file ? 1 : places.back().number + 1;
+    places.push_back({file, number, bmf.size()});
+    bmf += messages.back().text;
+    if (random() % 2) bmf += "From the body\r\n..\r\n...stuffed\r\n";
+    if (random() % 2) bmf += "X-Becky-Include: C:\\Mail\\attach\\" + std::to_string(i) + "\r\n";
+    bmf += ".\r\n";
+  }
+  for (const auto& file : files) {
+    scratch.Write(file.first, file.second);
+    bmf_bytes += file.second.size();
+  }
+
+  Recorder from_mbox, from_bmf;
+  Scan({scratch.Write("archive.mbox", mbox)}, config, from_mbox);
+  ScanSummary summary = Scan({scratch.Path("mail")}, config, from_bmf);
+  ASSERT_EQ(from_bmf.items.size(), messages.size());
+  ASSERT_EQ(from_mbox.items.size(), messages.size());
+  EXPECT_EQ(from_bmf.totals.front(), bmf_bytes);
+  EXPECT_EQ(summary.read + summary.unreadable, messages.size());
+  for (size_t i = 0; i < messages.size(); ++i) {
+    const ScanItem& a = from_mbox.items[i];
+    const ScanItem& b = from_bmf.items[i];
+    SCOPED_TRACE(messages[i].text);
+    EXPECT_EQ(CodeName(b.outcome), messages[i].code);
+    EXPECT_EQ(b.Sent(), messages[i].sent);
+    EXPECT_EQ(a.outcome.verdict.rejectionLog, b.outcome.verdict.rejectionLog);
+    EXPECT_EQ(a.from, b.from);
+    EXPECT_TRUE(b.where.inArchive);
+    EXPECT_EQ(fs::path(b.where.path), fs::path(scratch.Path(files[places[i].file].first)));
+    EXPECT_EQ(b.where.number, places[i].number);
+    EXPECT_EQ(b.where.offset, places[i].offset);
+  }
+}
+
+// Japanese folder and file names, a byte 0x5C inside a character among
+// them, are read and shown in code page 932, given on the command line or
+// found in a folder.
+TEST(Scan, JapaneseNamesAreReadAndShown) {
+  Scratch scratch;
+  sendwarden::AllowConfig config = Config(scratch);
+  const std::string folder_utf8 = "\xe8\xa1\xa8\xe7\xa4\xba";  // 表示
+  const std::string folder_cp932 = "\x95\x5c\x8e\xa6";
+  const std::string file_utf8 = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88.eml";  // ソフト.eml
+  const std::string file_cp932 = "\x83\x5c\x83\x74\x83\x67.eml";
+  const std::string message = "From: me@example.co.jp\r\nTo: x@rival.example.org\r\n\r\n";
+  fs::path folder = fs::path(scratch.Path("")) / fs::u8path(folder_utf8);
+  fs::create_directories(folder / "ascii");
+  std::ofstream(folder / fs::u8path(file_utf8), std::ios::binary) << message;
+  std::ofstream(folder / "ascii" / fs::u8path(file_utf8), std::ios::binary) << message;
+  // A command-line argument is code page 932 on Windows, the file system's
+  // UTF-8 elsewhere.
+#ifdef _WIN32
+  const std::string folder_argument = folder_cp932, file_argument = file_cp932;
+#else
+  const std::string folder_argument = folder_utf8, file_argument = file_utf8;
+#endif
+  const std::string argument = scratch.Path("") + folder_argument;
+  const std::string shown = sendwarden_tools::PathForPrinting(fs::path(scratch.Path(""))) +
+                            folder_cp932;
+  EXPECT_EQ(sendwarden_tools::PathForPrinting(sendwarden_tools::PathFromArgument(argument)),
+            shown);
+  Recorder recorder;
+  ScanSummary summary = Scan({argument}, config, recorder);
+  EXPECT_FALSE(summary.missingPath);
+  EXPECT_EQ(summary.refused, 2u);
+  ASSERT_EQ(recorder.items.size(), 2u);
+  const char separator = static_cast<char>(fs::path::preferred_separator);
+  EXPECT_EQ(recorder.items[0].where.path, shown + separator + "ascii" + separator + file_cp932);
+  EXPECT_EQ(recorder.items[1].where.path, shown + separator + file_cp932);
+  for (const ScanItem& item : recorder.items) EXPECT_EQ(CodeName(item.outcome), "");
+
+  // The test command reads a message by such a name too.
+  ToolRun run = RunTool(scratch, {"test", "--conf", scratch.Path("Sendwarden.conf"),
+                                  argument + separator + file_argument});
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
 }
 
 TEST(Scan, WhatCannotBeReadIsReportedAndTheExitStatusSaysSo) {

@@ -1,7 +1,9 @@
 // Cuts a stream of bytes into mail messages and keeps each one's header
-// block, without ever holding more than one header block: an mbox (messages
-// after lines that start with "From ", at the start or after an empty line)
-// or a single message. Bodies are only looked at for the next "From " line.
+// block, without ever holding more than one header block. Three framings:
+// a single message; an mbox (messages after lines that start with "From ",
+// at the start or after an empty line); and the mail client's .bmf folder
+// file (messages one after another, each ended by a line holding a single
+// "."). Bodies are only looked at for where the next message starts.
 #ifndef SENDWARDEN_TOOLS_CHECK_MBOX_SPLITTER_H_
 #define SENDWARDEN_TOOLS_CHECK_MBOX_SPLITTER_H_
 
@@ -9,8 +11,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace sendwarden_checker {
+
+enum class Framing {
+  kMessage,  // the whole stream is one message
+  kMbox,     // a "From " line, not part of the message, before each
+  kBmf,      // a line holding a single "." after each
+};
 
 struct SplitMessage {
   uint64_t number = 0;   // 1-based, in the stream
@@ -24,11 +33,16 @@ class MboxSplitter {
  public:
   using Sink = std::function<void(SplitMessage&&)>;
 
-  // `mbox`: messages start at lines beginning with "From " (not part of the
-  // message) at the start of the stream or after an empty line; otherwise
-  // the whole stream is one message. A header block
+  // kMbox: messages start at lines beginning with "From " at the start of
+  // the stream or after an empty line; empty lines before the first are
+  // nobody's. kBmf: a message starts at the stream's first line and at the
+  // line after each line that holds a single "." (which ends a message
+  // wherever it stands, in a header block too); a stream that ends with
+  // nothing but empty lines after the last "." holds no more messages. Lines
+  // a writer stuffed with a second dot are body lines, never a message's
+  // end, and stay as they are: no header block holds one. A header block
   // longer than `max_header` bytes is cut there and marked.
-  MboxSplitter(bool mbox, size_t max_header, Sink sink);
+  MboxSplitter(Framing framing, size_t max_header, Sink sink);
 
   // The next bytes of the stream; messages that end in them go to the sink.
   void Feed(const char* data, size_t size);
@@ -39,18 +53,23 @@ class MboxSplitter {
   // message needs nothing after it.
   bool HeaderDone() const { return inMessage_ && state_ == State::kBody; }
 
-  // True when `first_bytes` (the start of a file) begin an mbox.
-  static bool LooksLikeMbox(const std::string& first_bytes);
+  // True when `first_bytes` (the start of a file) begin an mbox: after any
+  // empty lines, a "From " line. A message's own header field "From :"
+  // (a blank before the colon, as old mail wrote it) is no such line.
+  static bool LooksLikeMbox(std::string_view first_bytes);
 
  private:
-  enum class State { kBeforeFirst, kHeader, kBody };
+  // kBetween: before an mbox's first message, or between two .bmf messages.
+  enum class State { kBetween, kHeader, kBody };
 
   bool StartsMessage() const;
-  void EndOfLine();
+  bool EndsMessage(bool line_end) const;
+  void EndOfLine(bool line_end);
+  void HeaderLine(bool line_end);
   void StartMessage(uint64_t offset);
   void EmitMessage();
 
-  const bool mbox_;
+  const Framing framing_;
   const size_t maxHeader_;
   Sink sink_;
   State state_;
@@ -61,6 +80,7 @@ class MboxSplitter {
   SplitMessage message_;
   bool inMessage_ = false;
   bool afterEmptyLine_ = true;  // the stream's start counts as one
+  bool blankOnly_ = false;      // .bmf: the message so far is empty lines
   uint64_t count_ = 0;
 };
 

@@ -1,8 +1,8 @@
 // Replays a mail archive against a configuration: every message gets the
 // verdict the plug-in would give it, with the plug-in's own recipient
 // extraction and check, its encoded words decoded as the mail client hands
-// them over. Files are read as streams; only one header block is held at a
-// time, so memory does not grow with the archive.
+// them over. The mail is read by mail_source.h: one header block at a time,
+// so memory does not grow with the archive.
 #ifndef SENDWARDEN_TOOLS_CHECK_SCAN_H_
 #define SENDWARDEN_TOOLS_CHECK_SCAN_H_
 
@@ -13,16 +13,14 @@
 
 #include "check/recipient_check.h"
 #include "config/rule_store.h"
+#include "tools/check/mail_source.h"
 #include "tools/check/outcome.h"
 
 namespace sendwarden_checker {
 
-// One message, or a path (or a message in an mbox) that could not be read.
+// One message, or a path (or a message in an archive) that could not be read.
 struct ScanItem {
-  std::string path;
-  bool inMbox = false;
-  uint64_t number = 0;  // in an mbox: 1-based
-  uint64_t offset = 0;  // in an mbox: the byte its "From " line starts at
+  MailLocation where;
   std::string date, from, subject;  // code page 932; from and subject decoded
   // A refusal's notice names outcome.verdict.rejectionLog; none: the general text.
   Outcome outcome;
@@ -63,10 +61,11 @@ class ScanListener {
                         uint64_t /*bytes_total*/) {}
 };
 
-// Reads every PATH (a message file, an mbox, or a folder: every file in it
-// and below it, in name order) and decides each message under `config`.
-// Every path, file or folder that cannot be read, and every message that is
-// no mail, is an item whose code says why; the walk goes on past each.
+// Reads every PATH as ReadMail does (a message file, an mbox, a .bmf file,
+// or a folder: every file in it and below it, in name order) and decides
+// each message under `config`. Every path, file or folder that cannot be
+// read, and every message that is no mail, is an item whose code says why;
+// the walk goes on past each.
 ScanSummary Scan(const std::vector<std::string>& paths, const sendwarden::AllowConfig& config,
                  ScanListener& listener);
 

@@ -10,6 +10,7 @@
 #include "tools/check/commands.h"
 #include "tools/check/scan.h"
 #include "tools/check/scan_output.h"
+#include "tools/common/file_path.h"
 #include "tools/common/terminal.h"
 
 namespace sendwarden_checker {
@@ -56,7 +57,9 @@ int RunScan(const std::vector<std::string>& args, const Console& console) {
   if (!ParseOptions(args, &options)) return console.Usage();
   sendwarden::AllowConfig config;
   if (!sendwarden::LoadAllowConfig(options.conf, config)) {
-    console.Complain(Say(console.language, Msg::kCannotRead, {options.conf}) + "\n");
+    std::string conf = sendwarden_tools::PathForPrinting(
+        sendwarden_tools::PathFromArgument(options.conf));
+    console.Complain(Say(console.language, Msg::kCannotRead, {conf}) + "\n");
     return 2;
   }
   bool progress = console.err == stderr && sendwarden_tools::StderrIsTerminal();

@@ -11,7 +11,6 @@ namespace sendwarden_checker {
 namespace {
 
 using sendwarden_tools::Cp932ToUtf8;
-using sendwarden_tools::FromCommandLine;
 using sendwarden_tools::Cp932ToTerminal;
 
 std::string Number(uint64_t value) {
@@ -20,11 +19,12 @@ std::string Number(uint64_t value) {
   return text;
 }
 
-// Where an item is: the file, and in an mbox the message and its byte.
+// Where an item is: the file, and in an mbox or a .bmf file the message and
+// its byte.
 std::string Where(const ScanItem& item, Language l) {
-  std::string path = FromCommandLine(item.path);
-  if (!item.inMbox) return path;
-  return Say(l, Msg::kScanInMbox, {path, Number(item.number), Number(item.offset)});
+  const MailLocation& where = item.where;
+  if (!where.inArchive) return where.path;
+  return Say(l, Msg::kScanInMbox, {where.path, Number(where.number), Number(where.offset)});
 }
 
 std::string Joined(const sendwarden::RejectionLog& named) {
@@ -147,9 +147,10 @@ void ScanPrinter::Text(const ScanItem& item) {
 }
 
 void ScanPrinter::Csv(const ScanItem& item) {
-  std::string row = CsvField(FromCommandLine(item.path)) + "," +
-                    (item.inMbox ? Number(item.number) : "") + "," +
-                    (item.inMbox ? Number(item.offset) : "") + "," + VerdictWord(item) + "," +
+  const MailLocation& where = item.where;
+  std::string row = CsvField(where.path) + "," +
+                    (where.inArchive ? Number(where.number) : "") + "," +
+                    (where.inArchive ? Number(where.offset) : "") + "," + VerdictWord(item) + "," +
                     CsvField(item.date) + "," + CsvField(item.from) + "," +
                     CsvField(item.subject) + "," +
                     CsvField(Joined(item.outcome.verdict.rejectionLog)) + "," +
@@ -163,9 +164,10 @@ void ScanPrinter::Json(const ScanItem& item) {
   for (const std::string& address : item.outcome.verdict.rejectionLog) {
     named += (named.empty() ? "" : ",") + JsonString(address);
   }
-  Write("{\"file\":" + JsonString(FromCommandLine(item.path)) +
-        ",\"message\":" + (item.inMbox ? Number(item.number) : "null") +
-        ",\"offset\":" + (item.inMbox ? Number(item.offset) : "null") + ",\"verdict\":\"" +
+  const MailLocation& where = item.where;
+  Write("{\"file\":" + JsonString(where.path) +
+        ",\"message\":" + (where.inArchive ? Number(where.number) : "null") +
+        ",\"offset\":" + (where.inArchive ? Number(where.offset) : "null") + ",\"verdict\":\"" +
         VerdictWord(item) + "\",\"date\":" + JsonString(item.date) +
         ",\"from\":" + JsonString(item.from) + ",\"subject\":" + JsonString(item.subject) +
         ",\"named\":[" + named + "],\"reason\":" + JsonString(CodeName(item.outcome)) +
