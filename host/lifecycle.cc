@@ -42,6 +42,9 @@ void LoadConfigBesideModule(PluginState& state) {
   std::string module_path;
   if (!ReadModulePath(state.module, &module_path)) return;
   std::string path = ConfigPathFor(module_path);
+  // The path is stored before the request is marked done: if storing it
+  // runs out of memory, the next send asks again.
+  state.config.file.path = path;
   state.configPathPending = false;
   LoadAllowConfig(path, state.config);
 }
