@@ -1,5 +1,6 @@
 #include "tools/check/commands.h"
 
+#include "base/version.h"
 #include "tools/common/terminal.h"
 
 namespace sendwarden_checker {
@@ -22,13 +23,31 @@ int Console::Usage() const {
   return 2;
 }
 
+int Console::Mistake(Msg id, const std::vector<std::string>& values) const {
+  Complain(Say(language, id, values));
+  return Usage();
+}
+
 bool IsOption(const std::string& arg) { return arg.rfind("--", 0) == 0; }
+
+bool ParseCount(const std::string& text, uint64_t* value) {
+  if (text.empty() || text.size() > 18) return false;
+  uint64_t result = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + static_cast<uint64_t>(c - '0');
+  }
+  *value = result;
+  return true;
+}
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {
       {"lint", &RunLint},
       {"test", &RunTest},
       {"scan", &RunScan},
+      {"suggest", &RunSuggest},
+      {"diff", &RunDiff},
   };
   return kCommands;
 }
@@ -36,20 +55,43 @@ const std::vector<Command>& Commands() {
 int RunCommandLine(const std::vector<std::string>& words, Language language, std::FILE* out,
                    std::FILE* err) {
   std::vector<std::string> args;
+  bool help = false, version = false;
+  std::string bad_language;
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == "--lang" && i + 1 < words.size()) {
-      language = words[++i] == "ja" ? Language::kJapanese : Language::kEnglish;
+    if (words[i] == "--lang") {
+      std::string value = i + 1 < words.size() ? words[++i] : "";
+      if (value == "ja") {
+        language = Language::kJapanese;
+      } else if (value == "en") {
+        language = Language::kEnglish;
+      } else {
+        bad_language = value;
+      }
       continue;
     }
+    help = help || words[i] == "--help" || words[i] == "-h";
+    version = version || words[i] == "--version";
     args.push_back(words[i]);
   }
   Console console{out, err, language};
+  if (help) {
+    Put(Say(language, Msg::kUsage), out);
+    return 0;
+  }
+  if (version) {
+    Put("sendwarden-check " SENDWARDEN_VERSION "\n", out);
+    return 0;
+  }
+  if (!bad_language.empty() || (words.size() > 0 && words.back() == "--lang")) {
+    return console.Mistake(Msg::kBadValue, {"--lang", bad_language});
+  }
   if (args.empty()) return console.Usage();
   for (const Command& command : Commands()) {
     if (args[0] == command.name) {
       return command.run(std::vector<std::string>(args.begin() + 1, args.end()), console);
     }
   }
+  if (IsOption(args[0])) return console.Mistake(Msg::kUnknownOption, {args[0]});
   return console.Usage();
 }
 

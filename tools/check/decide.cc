@@ -30,6 +30,9 @@ Outcome Decide(const sendwarden::AllowConfig& config,
   outcome.sender = extraction.recipients.sender;
   try {
     outcome.verdict = sendwarden::CheckRecipients(config, extraction.recipients, trace);
+    if (!outcome.verdict.allowed) {
+      outcome.refused = UnallowedRecipients(config, extraction.recipients);
+    }
   } catch (const std::exception& error) {
     // A trace cut short explains nothing.
     if (trace != nullptr) trace->rules.clear();

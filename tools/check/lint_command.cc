@@ -64,7 +64,10 @@ Msg Label(Severity severity) {
 }  // namespace
 
 int RunLint(const std::vector<std::string>& args, const Console& console) {
-  if (args.size() > 1 || (args.size() == 1 && IsOption(args[0]))) return console.Usage();
+  for (const std::string& arg : args) {
+    if (IsOption(arg)) return console.Mistake(Msg::kUnknownOption, {arg});
+  }
+  if (args.size() > 1) return console.Usage();
   const std::string path = args.empty() ? "Sendwarden.conf" : args[0];
   const Language l = console.language;
   LintResult result = LintConfig(path);

@@ -19,7 +19,14 @@ constexpr Text kEnglish[] = {
      "[--cc A]... [--bcc A]...\n"
      "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE...\n"
      "       sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] "
-     "PATH...\n"},
+     "PATH...\n"
+     "       sendwarden-check suggest [--by-sender] [--min N] [--lang ja|en] PATH... > CONF\n"
+     "       sendwarden-check diff [--format text|csv|json] [--lang ja|en] OLD.conf NEW.conf "
+     "PATH...\n"
+     "       sendwarden-check --help | --version\n"
+     "PATH: a message file, an mbox, a .bmf mail folder file, or a folder of them.\n"
+     "Exit status: 0 allowed or clean; 1 refused or errors found; 2 a usage mistake or input\n"
+     "that could not be read; 3 (diff) a message that the new configuration newly allows.\n"},
     {Msg::kCannotRead, "cannot read %s"},
     {Msg::kFindingAtLine, "line %s: %s: %s"},
     {Msg::kFindingAtLineWithHint, "line %s: %s: %s %s"},
@@ -170,6 +177,33 @@ constexpr Text kEnglish[] = {
     {Msg::kNotAMessage, "not a mail message: no header field"},
     {Msg::kBinaryData, "binary data: a NUL byte in the header"},
     {Msg::kHeaderTooLong, "the header block is longer than 16 MB"},
+    {Msg::kScanNotAllowed, "  not allowed: %s  %s"},
+    {Msg::kScanTopDomains, "most refused recipient domains:"},
+    {Msg::kScanDomainCount, "  %s  %s"},
+    {Msg::kSuggestHead, "# Made by sendwarden-check suggest from %s sent messages."},
+    {Msg::kSuggestMinimum,
+     "# Domains fewer than %s messages went to are commented out: check each, then remove its #."},
+    {Msg::kSuggestOwnDomains, "# Own domains (those of the senders): %s"},
+    {Msg::kSuggestNotCounted,
+     "# %s messages whose recipients cannot be read were not counted: scan shows them."},
+    {Msg::kSuggestEntriesNotCovered,
+     "# %s recipients without a domain a pattern can name were not counted: scan shows them."},
+    {Msg::kSuggestDomain, "# %s: in %s messages"},
+    {Msg::kSuggestOwnDomain, "# %s: in %s messages (own domain)"},
+    {Msg::kSuggestSection, "# Domains only %s sent to:"},
+    {Msg::kSuggestNothingActive,
+     "no recipient domain was used by %s messages or more: every line is commented out\n"},
+    {Msg::kNothingRead, "no message could be read\n"},
+    {Msg::kDiffNewlyRefused, "newly refused: %s"},
+    {Msg::kDiffNewlyAllowed, "newly allowed: %s"},
+    {Msg::kDiffRecipient, "  %s  %s"},
+    {Msg::kDiffAllowedBefore, "      allowed before by line %s: %s"},
+    {Msg::kDiffAllowedNow, "      allowed now by line %s: %s"},
+    {Msg::kDiffSummary, "%s messages compared: %s newly refused, %s newly allowed, %s unreadable"},
+    {Msg::kUnknownOption, "unknown option: %s\n"},
+    {Msg::kMissingValue, "%s needs a value\n"},
+    {Msg::kBadValue, "%s does not take %s\n"},
+    {Msg::kIsAFolder, "%s is a folder, not a message file\n"},
 };
 
 constexpr Text kJapanese[] = {
@@ -180,7 +214,15 @@ constexpr Text kJapanese[] = {
      "[--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n"
      "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル...\n"
      "        sendwarden-check scan [--conf 設定ファイル] [--lang ja|en] [--format text|csv|json] "
-     "ファイルかフォルダー...\n"},
+     "ファイルかフォルダー...\n"
+     "        sendwarden-check suggest [--by-sender] [--min 通数] [--lang ja|en] "
+     "ファイルかフォルダー... > 設定ファイル\n"
+     "        sendwarden-check diff [--format text|csv|json] [--lang ja|en] 旧設定 新設定 "
+     "ファイルかフォルダー...\n"
+     "        sendwarden-check --help | --version\n"
+     "ファイルかフォルダー: メールのファイル、mbox、メールフォルダーの .bmf ファイル、またはそれらのフォルダー\n"
+     "終了コード: 0 送信できる・問題なし、1 止まる・誤りがある、2 使い方の誤り・読めない入力、\n"
+     "3（diff）新しい設定で新たに送れるメールがある\n"},
     {Msg::kCannotRead, "読めません: %s"},
     {Msg::kFindingAtLine, "行 %s: %s: %s"},
     {Msg::kFindingAtLineWithHint, "行 %s: %s: %s%s"},
@@ -322,6 +364,32 @@ constexpr Text kJapanese[] = {
     {Msg::kNotAMessage, "メールではありません（ヘッダー欄がありません）"},
     {Msg::kBinaryData, "バイナリーデータです（ヘッダーに NUL があります）"},
     {Msg::kHeaderTooLong, "ヘッダーが 16 MB より長いです"},
+    {Msg::kScanNotAllowed, "  許可されていない宛先: %s  %s"},
+    {Msg::kScanTopDomains, "止められた回数の多い宛先ドメイン:"},
+    {Msg::kScanDomainCount, "  %s  %s"},
+    {Msg::kSuggestHead, "# sendwarden-check suggest が送信済みメール %s 通から作りました。"},
+    {Msg::kSuggestMinimum,
+     "# %s 通に満たないドメインの行は # で無効にしてあります。確かめてから # を外してください。"},
+    {Msg::kSuggestOwnDomains, "# 自社のドメイン（送信者のドメイン）: %s"},
+    {Msg::kSuggestNotCounted, "# 宛先を読み取れないメール %s 通は数えていません。scan で確かめてください。"},
+    {Msg::kSuggestEntriesNotCovered,
+     "# パターンにできるドメインのない宛先 %s 件は数えていません。scan で確かめてください。"},
+    {Msg::kSuggestDomain, "# %s: %s 通"},
+    {Msg::kSuggestOwnDomain, "# %s: %s 通（自社）"},
+    {Msg::kSuggestSection, "# %s だけが送った宛先ドメイン:"},
+    {Msg::kSuggestNothingActive,
+     "%s 通以上のメールで使われた宛先ドメインがありません。すべての行を # で無効にしてあります\n"},
+    {Msg::kNothingRead, "メールを 1 通も読めませんでした\n"},
+    {Msg::kDiffNewlyRefused, "新たに止まるメール: %s"},
+    {Msg::kDiffNewlyAllowed, "新たに送れるメール: %s"},
+    {Msg::kDiffRecipient, "  %s  %s"},
+    {Msg::kDiffAllowedBefore, "      これまでは行 %s が許可: %s"},
+    {Msg::kDiffAllowedNow, "      これからは行 %s が許可: %s"},
+    {Msg::kDiffSummary, "%s 通を比べました。新たに止まる: %s 通、新たに送れる: %s 通、読めない: %s 通"},
+    {Msg::kUnknownOption, "不明なオプションです: %s\n"},
+    {Msg::kMissingValue, "%s の値がありません\n"},
+    {Msg::kBadValue, "%s に %s は指定できません\n"},
+    {Msg::kIsAFolder, "%s はフォルダーです。メールのファイルを指定してください\n"},
 };
 
 template <size_t N>

@@ -143,6 +143,29 @@ enum class Msg {
   kNotAMessage,
   kBinaryData,
   kHeaderTooLong,
+  kScanNotAllowed,        // field, entry
+  kScanTopDomains,
+  kScanDomainCount,       // count, domain
+  kSuggestHead,           // messages
+  kSuggestMinimum,        // the minimum
+  kSuggestOwnDomains,     // the domains
+  kSuggestNotCounted,     // messages
+  kSuggestEntriesNotCovered,  // recipients
+  kSuggestDomain,         // domain, messages
+  kSuggestOwnDomain,      // domain, messages
+  kSuggestSection,        // sender address
+  kSuggestNothingActive,  // the minimum
+  kNothingRead,
+  kDiffNewlyRefused,      // where
+  kDiffNewlyAllowed,      // where
+  kDiffRecipient,         // field, entry
+  kDiffAllowedBefore,     // line, rule text
+  kDiffAllowedNow,        // line, rule text
+  kDiffSummary,           // compared, newly refused, newly allowed, unreadable
+  kUnknownOption,         // the option
+  kMissingValue,          // the option
+  kBadValue,              // the option, the value
+  kIsAFolder,             // path
   kCount
 };
 

@@ -9,6 +9,7 @@
 
 #include "check/recipient_check.h"
 #include "message/recipients.h"
+#include "tools/check/recipient_report.h"
 
 namespace sendwarden_checker {
 
@@ -43,6 +44,8 @@ struct Outcome {
   std::string sender;   // as the check saw it; empty when it never got that far
   // Allowed only when code is kNone and the rules allowed every recipient.
   sendwarden::Verdict verdict;
+  // When the rules refused: the recipients no rule allowed (UnallowedRecipients).
+  std::vector<Recipient> refused;
 };
 
 // The outcome of an extraction that refused the message.

@@ -23,38 +23,34 @@ struct ScanOptions {
   std::vector<std::string> paths;
 };
 
-// False on a usage error.
-bool ParseOptions(const std::vector<std::string>& args, ScanOptions* options) {
+// 0, or the status of a usage mistake, said on the console.
+int ParseOptions(const std::vector<std::string>& args, ScanOptions* options,
+                 const Console& console) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if ((arg == "--conf" || arg == "--format") && i + 1 >= args.size()) return false;
+    if ((arg == "--conf" || arg == "--format") && i + 1 >= args.size()) {
+      return console.Mistake(Msg::kMissingValue, {arg});
+    }
     if (arg == "--conf") {
       options->conf = args[++i];
     } else if (arg == "--format") {
-      const std::string& value = args[++i];
-      if (value == "text") {
-        options->format = ScanFormat::kText;
-      } else if (value == "csv") {
-        options->format = ScanFormat::kCsv;
-      } else if (value == "json") {
-        options->format = ScanFormat::kJson;
-      } else {
-        return false;
+      if (!ParseFormat(args[++i], &options->format)) {
+        return console.Mistake(Msg::kBadValue, {arg, args[i]});
       }
     } else if (IsOption(arg)) {
-      return false;
+      return console.Mistake(Msg::kUnknownOption, {arg});
     } else {
       options->paths.push_back(arg);
     }
   }
-  return !options->paths.empty();
+  return options->paths.empty() ? console.Usage() : 0;
 }
 
 }  // namespace
 
 int RunScan(const std::vector<std::string>& args, const Console& console) {
   ScanOptions options;
-  if (!ParseOptions(args, &options)) return console.Usage();
+  if (int mistake = ParseOptions(args, &options, console)) return mistake;
   sendwarden::AllowConfig config;
   if (!sendwarden::LoadAllowConfig(options.conf, config)) {
     std::string conf = sendwarden_tools::PathForPrinting(

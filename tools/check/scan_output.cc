@@ -10,60 +10,16 @@ namespace sendwarden_checker {
 
 namespace {
 
-using sendwarden_tools::Cp932ToUtf8;
 using sendwarden_tools::Cp932ToTerminal;
-
-std::string Number(uint64_t value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%" PRIu64, value);
-  return text;
-}
 
 // Where an item is: the file, and in an mbox or a .bmf file the message and
 // its byte.
-std::string Where(const ScanItem& item, Language l) {
-  const MailLocation& where = item.where;
-  if (!where.inArchive) return where.path;
-  return Say(l, Msg::kScanInMbox, {where.path, Number(where.number), Number(where.offset)});
-}
+std::string Where(const ScanItem& item, Language l) { return WhereText(item.where, l); }
 
 std::string Joined(const sendwarden::RejectionLog& named) {
   std::string out;
   for (const std::string& address : named) out += (out.empty() ? "" : ", ") + address;
   return out;
-}
-
-// A CSV field, quoted. A field that a spreadsheet would take for a formula
-// gets a leading apostrophe: subjects and names come from anyone.
-std::string CsvField(const std::string& text) {
-  std::string field = text;
-  if (!field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos) {
-    field.insert(0, "'");
-  }
-  std::string out = "\"";
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-// A JSON string of code page 932 text.
-std::string JsonString(const std::string& cp932) {
-  std::string out = "\"";
-  for (unsigned char c : Cp932ToUtf8(cp932)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 const char* VerdictWord(const ScanItem& item) {

@@ -13,11 +13,10 @@
 #include <string>
 
 #include "tools/check/messages.h"
+#include "tools/check/output_fields.h"
 #include "tools/check/scan.h"
 
 namespace sendwarden_checker {
-
-enum class ScanFormat { kText, kCsv, kJson };
 
 // Why an item was refused or not read, in words: "" when the rules decided.
 std::string ReasonText(const ScanItem& item, Language language);

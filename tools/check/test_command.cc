@@ -4,11 +4,14 @@
 //   test [--conf CONF] --from TEXT [--to A]... [--cc A]... [--bcc A]...
 //   test [--conf CONF] MESSAGE...
 //
-// Exits 0 allowed, 1 refused, 2 on a usage error or an unreadable message;
+// Exits 0 allowed, 1 refused (so too with a configuration that cannot be
+// read, as the plug-in refuses then), 2 on a usage error, a message that
+// cannot be read, a folder, or a file that is no mail;
 // with several messages each is decided in turn after a line "== MESSAGE",
 // and the exit status is the worst of theirs.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "tools/check/commands.h"
 #include "tools/check/decide.h"
 #include "tools/check/explain.h"
+#include "tools/check/message_reading.h"
 #include "tools/common/file_path.h"
 #include "tools/common/terminal.h"
 #include "tools/common/tool_decoder.h"
@@ -35,13 +39,14 @@ struct TestOptions {
   sendwarden::HeaderMap fields;  // FROM, and TO, CC, BCC with their values one a line
 };
 
-// False on a usage error.
-bool ParseOptions(const std::vector<std::string>& args, TestOptions* options) {
+// 0, or the status of a usage mistake, said on the console.
+int ParseOptions(const std::vector<std::string>& args, TestOptions* options,
+                 const Console& console) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool takes_value = arg == "--conf" || arg == "--from" || arg == "--to" || arg == "--cc" ||
                        arg == "--bcc";
-    if (takes_value && i + 1 >= args.size()) return false;
+    if (takes_value && i + 1 >= args.size()) return console.Mistake(Msg::kMissingValue, {arg});
     if (arg == "--conf") {
       options->conf = args[++i];
     } else if (arg == "--from") {
@@ -56,14 +61,14 @@ bool ParseOptions(const std::vector<std::string>& args, TestOptions* options) {
       inserted.first->second += sendwarden_tools::FromCommandLine(args[++i]);
       options->haveAddresses = true;
     } else if (IsOption(arg)) {
-      return false;
+      return console.Mistake(Msg::kUnknownOption, {arg});
     } else {
       options->messages.push_back(arg);
     }
   }
   // Either addresses with a sender, or message files.
-  if (options->messages.empty() == !options->haveAddresses) return false;
-  return !options->messages.empty() || options->haveFrom;
+  if (options->messages.empty() == !options->haveAddresses) return console.Usage();
+  return !options->messages.empty() || options->haveFrom ? 0 : console.Usage();
 }
 
 // `path` is a command-line argument.
@@ -116,8 +121,21 @@ int Report(const sendwarden::AllowConfig& config, const Outcome& outcome,
 int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
             const std::string& message_path, const Console& console) {
   std::string message;
+  if (!message_path.empty()) {
+    std::error_code error;
+    if (std::filesystem::is_directory(sendwarden_tools::PathFromArgument(message_path), error)) {
+      console.Complain(Say(console.language, Msg::kIsAFolder, {Printable(message_path)}));
+      return 2;
+    }
+  }
   if (!message_path.empty() && !ReadMessage(message_path, &message)) {
     console.Complain(Say(console.language, Msg::kCannotRead, {Printable(message_path)}) + "\n");
+    return 2;
+  }
+  // A file whose first line is empty holds no header field: it is no mail,
+  // and a verdict on it would say nothing about the rules.
+  if (!message_path.empty() && ReadHeaderFields(message).code == Code::kNotAMessage) {
+    console.Print(Say(console.language, Msg::kNotAMessage));
     return 2;
   }
   sendwarden_tools::ToolDecoder decoder;
@@ -137,7 +155,7 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
 
 int RunTest(const std::vector<std::string>& args, const Console& console) {
   TestOptions options;
-  if (!ParseOptions(args, &options)) return console.Usage();
+  if (int mistake = ParseOptions(args, &options, console)) return mistake;
   // The plug-in refuses every send when its configuration cannot be read;
   // so does its tester, after saying why.
   sendwarden::AllowConfig config;

@@ -1,0 +1,43 @@
+#include "tools/check/message_reading.h"
+
+#include <exception>
+
+#include "tools/common/tool_decoder.h"
+
+namespace sendwarden_checker {
+
+HeaderReading ReadHeaderFields(const std::string& header) {
+  HeaderReading reading;
+  if (header.find('\0') != std::string::npos) {
+    reading.code = Code::kBinaryData;
+    return reading;
+  }
+  try {
+    sendwarden::ParseHeaderBlock(header.c_str(), reading.headers);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    reading.code = Code::kEngineGaveUp;
+    reading.detail = error.what();
+    reading.headers.clear();
+    return reading;
+  }
+  if (reading.headers.empty()) reading.code = Code::kNotAMessage;
+  return reading;
+}
+
+sendwarden::Extraction ExtractAsThePlugInDoes(const std::string& header,
+                                              const sendwarden::HeaderMap& headers) {
+  sendwarden::Extraction extraction;
+  std::string line;
+  if (sendwarden::HasBareCarriageReturn(header.c_str(), &line)) {
+    extraction.fault = sendwarden::ExtractionFault::kBareCarriageReturn;
+    extraction.faultField = "HEADER";
+    extraction.faultDetail = line;
+    return extraction;
+  }
+  sendwarden_tools::ToolDecoder decoder;
+  return sendwarden::ExtractRecipients(headers, decoder);
+}
+
+}  // namespace sendwarden_checker

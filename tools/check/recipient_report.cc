@@ -1,0 +1,134 @@
+#include "tools/check/recipient_report.h"
+
+#include <exception>
+
+#include "check/recipient_check.h"
+#include "config/pattern_shape.h"
+#include "message/address_reader.h"
+
+namespace sendwarden_checker {
+
+namespace {
+
+using sendwarden::Field;
+
+// Whether `rule` allows `entry` in `field`, on its own.
+bool RuleAllows(const sendwarden::RecipientRule& rule, const Recipient& recipient) {
+  std::string to, cc, bcc;
+  std::string& text = recipient.field == Field::kTo   ? to
+                      : recipient.field == Field::kCc ? cc
+                                                      : bcc;
+  text = recipient.entry + "\n";
+  sendwarden::RejectionLog log;
+  try {
+    return sendwarden::CheckRule(rule, to, cc, bcc, sendwarden::CheckMode::kCollect, log);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool SectionApplies(const sendwarden::SenderSection& section, const std::string& sender) {
+  try {
+    return sendwarden::PatternFound(*section.senderPattern, sender);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+const sendwarden::PatternList::Entry* FirstAllowing(const sendwarden::PatternList& list,
+                                                    const std::string& entry) {
+  for (const sendwarden::PatternList::Entry& candidate : list) {
+    bool found = false;
+    if (candidate.IsShape()) {
+      found = sendwarden::ShapeFound(candidate.start, candidate.end, candidate.literal,
+                                     candidate.ignoreCase, entry);
+    } else {
+      try {
+        found = sendwarden::PatternFound(*candidate.pattern, entry);
+      } catch (const std::bad_alloc&) {
+        throw;
+      } catch (const std::exception&) {
+      }
+    }
+    if (found) return &candidate;
+  }
+  return nullptr;
+}
+
+const sendwarden::PatternList::Entry* RuleAllowing(const sendwarden::RecipientRule& rule,
+                                                   const Recipient& recipient) {
+  sendwarden::RuleKey own = recipient.field == Field::kTo   ? sendwarden::RuleKey::kTo
+                            : recipient.field == Field::kCc ? sendwarden::RuleKey::kCc
+                                                            : sendwarden::RuleKey::kBcc;
+  const sendwarden::PatternList::Entry* found = FirstAllowing(rule.List(own), recipient.entry);
+  return found != nullptr ? found : FirstAllowing(rule.List(sendwarden::RuleKey::kAll),
+                                                  recipient.entry);
+}
+
+}  // namespace
+
+const sendwarden::PatternList::Entry* AllowingEntry(const sendwarden::AllowConfig& config,
+                                                    const std::string& sender,
+                                                    const Recipient& recipient) {
+  if (config.defaultRule != nullptr) {
+    if (const auto* found = RuleAllowing(*config.defaultRule, recipient)) return found;
+  }
+  for (const sendwarden::SenderSection& section : config.sections) {
+    if (!SectionApplies(section, sender)) continue;
+    if (const auto* found = RuleAllowing(*section.rule, recipient)) return found;
+  }
+  return nullptr;
+}
+
+std::vector<Recipient> EntriesOf(const sendwarden::Recipients& recipients) {
+  std::vector<Recipient> entries;
+  for (Field field : sendwarden::kAddressFields) {
+    const std::string& lines = recipients.Lines(field);
+    size_t start = 0;
+    while (start < lines.size()) {
+      size_t end = lines.find('\n', start);
+      if (end == std::string::npos) end = lines.size();
+      std::string entry = lines.substr(start, end - start);
+      if (!entry.empty() && entry.back() == '\r') entry.pop_back();
+      if (!entry.empty()) entries.push_back({field, std::move(entry)});
+      start = end + 1;
+    }
+  }
+  return entries;
+}
+
+std::vector<Recipient> UnallowedRecipients(const sendwarden::AllowConfig& config,
+                                           const sendwarden::Recipients& recipients) {
+  std::vector<bool> applies;
+  for (const sendwarden::SenderSection& section : config.sections) {
+    applies.push_back(SectionApplies(section, recipients.sender));
+  }
+  std::vector<Recipient> unallowed, remainder;
+  for (Recipient& recipient : EntriesOf(recipients)) {
+    if (config.defaultRule != nullptr && RuleAllows(*config.defaultRule, recipient)) continue;
+    bool allowed = false;
+    for (size_t i = 0; i < config.sections.size() && !allowed; ++i) {
+      allowed = applies[i] && RuleAllows(*config.sections[i].rule, recipient);
+    }
+    if (!allowed) unallowed.push_back(recipient);
+    remainder.push_back(std::move(recipient));
+  }
+  return unallowed.empty() ? remainder : unallowed;
+}
+
+std::string AddressOf(const std::string& entry) {
+  sendwarden::AddressReading reading = sendwarden::ReadAddressList(entry);
+  if (reading.error != sendwarden::AddressSyntax::kNone || reading.members.size() != 1) return "";
+  return reading.members[0].address;
+}
+
+std::string DomainOf(const std::string& address) {
+  size_t at = address.rfind('@');
+  return sendwarden::FoldAsciiCase(at == std::string::npos ? address : address.substr(at + 1));
+}
+
+}  // namespace sendwarden_checker
