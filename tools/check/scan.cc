@@ -1,11 +1,14 @@
 #include "tools/check/scan.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <unordered_map>
 
 #include "message/header_block.h"
 #include "message/recipients.h"
 #include "tools/check/decide.h"
+#include "tools/check/recipient_report.h"
 #include "tools/common/charset.h"
 #include "tools/common/encoded_words.h"
 #include "tools/common/tool_decoder.h"
@@ -79,6 +82,7 @@ class Scanner : public MailListener {
   ScanSummary Run(const std::vector<std::string>& paths) {
     summary_.missingPath = ReadMail(paths, *this).missingPath;
     usage_.Report(&summary_);
+    ReportDomains();
     return std::move(summary_);
   }
 
@@ -94,6 +98,7 @@ class Scanner : public MailListener {
     ++(item.Sent() ? summary_.sent : summary_.refused);
     if (item.outcome.code == Code::kNone) usage_.Count(trace, item.outcome.verdict);
     usage_.Sender(item.from);
+    CountDomains(item.outcome);
     listener_.Item(item);
   }
 
@@ -110,6 +115,23 @@ class Scanner : public MailListener {
   }
 
  private:
+  void CountDomains(const Outcome& outcome) {
+    std::set<std::string> domains;
+    for (const Recipient& recipient : outcome.refused) {
+      std::string address = AddressOf(recipient.entry);
+      if (!address.empty()) domains.insert(DomainOf(address));
+    }
+    for (const std::string& domain : domains) ++refusedDomains_[domain];
+  }
+
+  void ReportDomains() {
+    auto& top = summary_.refusedDomains;
+    top.assign(refusedDomains_.begin(), refusedDomains_.end());
+    std::stable_sort(top.begin(), top.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    if (top.size() > 10) top.resize(10);
+  }
+
   void Unreadable(ScanItem item) {
     ++summary_.unreadable;
     listener_.Item(item);
@@ -120,6 +142,7 @@ class Scanner : public MailListener {
   ScanListener& listener_;
   Usage usage_;
   ScanSummary summary_;
+  std::map<std::string, uint64_t> refusedDomains_;  // by name: ties stay in name order
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/recipient_check.h"
@@ -48,6 +49,9 @@ struct ScanSummary {
   std::vector<ScanItem> unreadableItems;
   std::vector<RuleUse> rules;        // every rule line, in file order
   std::vector<SectionUse> sections;  // every section, in file order
+  // The domains of recipients no rule allowed, with how many refused
+  // messages had one there: the most first (then by name), at most ten.
+  std::vector<std::pair<std::string, uint64_t>> refusedDomains;
 };
 
 // Hears of every item as it is decided, and of the progress.

@@ -16,6 +16,16 @@ using sendwarden_tools::Cp932ToTerminal;
 // its byte.
 std::string Where(const ScanItem& item, Language l) { return WhereText(item.where, l); }
 
+// The recipients no rule allowed, "TO a@x.example; CC b@y.example".
+std::string NotAllowed(const Outcome& outcome) {
+  std::string out;
+  for (const Recipient& recipient : outcome.refused) {
+    out += std::string(out.empty() ? "" : "; ") + sendwarden::FieldKey(recipient.field) + " " +
+           recipient.entry;
+  }
+  return out;
+}
+
 std::string Joined(const sendwarden::RejectionLog& named) {
   std::string out;
   for (const std::string& address : named) out += (out.empty() ? "" : ", ") + address;
@@ -66,7 +76,7 @@ ScanPrinter::ScanPrinter(ScanFormat format, Language language, bool progress, st
   if (format_ != ScanFormat::kText && out_ == stdout) sendwarden_tools::UseBinaryStdout();
   if (format_ == ScanFormat::kCsv) {
     Write("\"file\",\"message\",\"offset\",\"verdict\",\"date\",\"from\",\"subject\",\"named\","
-          "\"reason\",\"detail\"\r\n");
+          "\"reason\",\"detail\",\"not_allowed\"\r\n");
   }
 }
 
@@ -97,6 +107,10 @@ void ScanPrinter::Text(const ScanItem& item) {
   } else {
     Print("    " + Say(l_, Msg::kScanNoticeNames, {Joined(named)}));
   }
+  for (const Recipient& recipient : item.outcome.refused) {
+    Print("  " + Say(l_, Msg::kScanNotAllowed,
+                     {sendwarden::FieldKey(recipient.field), recipient.entry}));
+  }
   std::string reason = ReasonText(item, l_);
   if (!reason.empty()) Print("    " + Say(l_, Msg::kScanWhy, {reason}));
   Print("");
@@ -111,7 +125,7 @@ void ScanPrinter::Csv(const ScanItem& item) {
                     CsvField(item.subject) + "," +
                     CsvField(Joined(item.outcome.verdict.rejectionLog)) + "," +
                     CsvField(CodeName(item.outcome)) + "," + CsvField(Detail(item.outcome)) +
-                    "\r\n";
+                    "," + CsvField(NotAllowed(item.outcome)) + "\r\n";
   Write(row);
 }
 
@@ -120,6 +134,12 @@ void ScanPrinter::Json(const ScanItem& item) {
   for (const std::string& address : item.outcome.verdict.rejectionLog) {
     named += (named.empty() ? "" : ",") + JsonString(address);
   }
+  std::string not_allowed;
+  for (const Recipient& recipient : item.outcome.refused) {
+    not_allowed += std::string(not_allowed.empty() ? "" : ",") + "{\"field\":\"" +
+                   sendwarden::FieldKey(recipient.field) +
+                   "\",\"entry\":" + JsonString(recipient.entry) + "}";
+  }
   const MailLocation& where = item.where;
   Write("{\"file\":" + JsonString(where.path) +
         ",\"message\":" + (where.inArchive ? Number(where.number) : "null") +
@@ -127,7 +147,8 @@ void ScanPrinter::Json(const ScanItem& item) {
         VerdictWord(item) + "\",\"date\":" + JsonString(item.date) +
         ",\"from\":" + JsonString(item.from) + ",\"subject\":" + JsonString(item.subject) +
         ",\"named\":[" + named + "],\"reason\":" + JsonString(CodeName(item.outcome)) +
-        ",\"detail\":" + JsonString(Detail(item.outcome)) + "}\n");
+        ",\"detail\":" + JsonString(Detail(item.outcome)) + ",\"notAllowed\":[" + not_allowed +
+        "]}\n");
 }
 
 void ScanPrinter::Finish(const ScanSummary& summary) {
@@ -148,7 +169,13 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
                   Number(section.line) + ",\"pattern\":" + JsonString(section.pattern) +
                   ",\"matched\":" + Number(section.matched) + "}";
     }
-    Write("{\"rules\":[" + rules + "],\"sections\":[" + sections + "]}\n");
+    std::string domains;
+    for (const auto& [domain, count] : summary.refusedDomains) {
+      domains += std::string(domains.empty() ? "" : ",") + "{\"domain\":" + JsonString(domain) +
+                 ",\"refused\":" + Number(count) + "}";
+    }
+    Write("{\"rules\":[" + rules + "],\"sections\":[" + sections +
+          "],\"refusedDomains\":[" + domains + "]}\n");
     return;
   }
   Print(Say(l_, Msg::kScanRead, {Number(summary.read)}));
@@ -157,6 +184,12 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
   Print(Say(l_, Msg::kScanUnreadable, {Number(summary.unreadable)}));
   for (const ScanItem& item : summary.unreadableItems) {
     Print("  " + Where(item, l_) + ": " + ReasonText(item, l_));
+  }
+  if (!summary.refusedDomains.empty()) {
+    Print(Say(l_, Msg::kScanTopDomains));
+    for (const auto& [domain, count] : summary.refusedDomains) {
+      Print(Say(l_, Msg::kScanDomainCount, {Number(count), domain}));
+    }
   }
   Print("");
   Print(Say(l_, Msg::kScanRuleUsage));
