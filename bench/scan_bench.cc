@@ -1,7 +1,8 @@
 // sendwarden-check scan on a generated archive: 100,000 messages of about
 // 10 KB (about 1 GB), as one mbox and as a folder of files, against a
-// configuration of 1,000 patterns with sections. Runs the tool as a child
-// process and prints its time and peak memory for each.
+// configuration of 1,000 patterns with sections; then suggest, and diff of
+// that configuration against the suggested one, on the same mbox. Runs the
+// tool as a child process and prints its time and peak memory for each.
 //
 //   scan_bench TOOL [--messages N] [--keep FOLDER]
 #include <sys/resource.h>
@@ -118,6 +119,12 @@ int main(int argc, char** argv) {
   Run("mbox, text report", base + (folder / "archive.mbox").string() + " > /dev/null");
   Run("mbox, CSV", base + "--format csv " + (folder / "archive.mbox").string() + " > /dev/null");
   Run("folder of files, text report", base + (folder / "files").string() + " > /dev/null");
+  std::string mbox = (folder / "archive.mbox").string();
+  std::string suggested = (folder / "suggested.conf").string();
+  Run("mbox, suggest", tool + " suggest --lang en " + mbox + " > " + suggested);
+  Run("mbox, suggest --by-sender", tool + " suggest --by-sender --lang en " + mbox + " > /dev/null");
+  Run("mbox, diff against the suggestion", tool + " diff --lang en " +
+      (folder / "scan.conf").string() + " " + suggested + " " + mbox + " > /dev/null");
 
   // Bad input: a 200 MB message, a header block of 20 MB with no end, random
   // bytes. Each is named with its reason and the scan goes on.
