@@ -15,12 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "check/recipient_check.h"
 #include "config/config_loader.h"
 #include "message/recipients.h"
 #include "tools/check/commands.h"
 #include "tools/check/config_lint.h"
 #include "tools/check/decide.h"
 #include "tools/check/messages.h"
+#include "tools/check/recipient_report.h"
 #include "tools/check/scan.h"
 #include "tools/common/file_path.h"
 #include "tools/common/tool_decoder.h"
@@ -421,6 +423,67 @@ TEST(Messages, BothLanguagesHaveTheSameMarksInEveryTemplate) {
   }
   // A value that itself holds a mark is not filled again.
   EXPECT_EQ(Say(Language::kEnglish, Msg::kFindingInFile, {"%s", "b", "c"}), "%s: b: c");
+}
+
+// The recipients a refusal lists as allowed by no rule are exactly those
+// that, sent alone by the same sender, the plug-in refuses; and when every
+// recipient alone would go, the list is what the default rule left.
+TEST(RecipientReport, NotAllowedIsWhatEachRecipientAloneGets) {
+  sendwarden::AllowConfig config;
+  Scratch scratch;
+  ASSERT_TRUE(sendwarden::LoadAllowConfig(
+      scratch.Write("r.conf",
+                    "ALL=@example\\.co\\.jp>?$\r\nBCC=^archive@example\\.co\\.jp$\r\n"
+                    "[(^|<)sales@example\\.co\\.jp>?$]\r\nTO=@partner\\.example>?$\r\n"
+                    "ALL=(?i)@client\\.example>?$\r\n"
+                    "[@example\\.co\\.jp>?$]\r\nCC=(^|<)boss@rival\\.example>?$\r\n"
+                    "[(^|<)ops@]\r\nALL=@partner\\.example>?$\r\n"),
+      config));
+  static const char* const kSenders[] = {"sales@example.co.jp", "Ops <ops@example.co.jp>",
+                                         "x@example.co.jp", "sales@example.co.jp.evil"};
+  static const char* const kEntries[] = {
+      "a@example.co.jp", "Name <p@partner.example>", "q@Client.Example", "boss@rival.example",
+      "archive@example.co.jp", "x@rival.example", "y@partner.example.evil", "C <c@CLIENT.example>"};
+  std::mt19937 random(11);
+  int refused = 0, fallback = 0;
+  for (int round = 0; round < 3000; ++round) {
+    sendwarden::Recipients recipients;
+    recipients.sender = kSenders[random() % 4];
+    for (unsigned i = 0, n = 1 + random() % 5; i < n; ++i) {
+      recipients.Lines(sendwarden::kAddressFields[random() % 3]) +=
+          std::string(kEntries[random() % 8]) + "\n";
+    }
+    if (sendwarden::CheckRecipients(config, recipients).allowed) continue;
+    ++refused;
+    std::vector<Recipient> listed = UnallowedRecipients(config, recipients);
+    ASSERT_FALSE(listed.empty());
+    std::vector<Recipient> alone_refused, left_by_default;
+    for (const Recipient& recipient : EntriesOf(recipients)) {
+      sendwarden::Recipients one;
+      one.sender = recipients.sender;
+      one.Lines(recipient.field) = recipient.entry + "\n";
+      if (!sendwarden::CheckRecipients(config, one).allowed) alone_refused.push_back(recipient);
+      std::string to, cc, bcc;
+      (recipient.field == sendwarden::Field::kTo   ? to
+       : recipient.field == sendwarden::Field::kCc ? cc
+                                                   : bcc) = recipient.entry + "\n";
+      sendwarden::RejectionLog log;
+      if (!sendwarden::CheckRule(*config.defaultRule, to, cc, bcc,
+                                 sendwarden::CheckMode::kCollect, log)) {
+        left_by_default.push_back(recipient);
+      }
+    }
+    const std::vector<Recipient>& expected =
+        alone_refused.empty() ? left_by_default : alone_refused;
+    fallback += alone_refused.empty();
+    ASSERT_EQ(listed.size(), expected.size()) << recipients.sender;
+    for (size_t i = 0; i < listed.size(); ++i) {
+      EXPECT_EQ(listed[i].entry, expected[i].entry);
+      EXPECT_EQ(listed[i].field, expected[i].field);
+    }
+  }
+  EXPECT_GT(refused, 1000);
+  EXPECT_GT(fallback, 10);
 }
 
 #ifndef _WIN32

@@ -159,8 +159,10 @@ class Comparer : public MailListener {
           std::string line = LineText(change);
           if (!line.empty()) lines += (lines.empty() ? "" : "; ") + line;
         }
-        Write(std::string("\"") + kind + "\"," + CsvField(changed.where.path) + "," +
-              Number(changed.where.number) + "," + Number(changed.where.offset) + "," +
+        const MailLocation& where = changed.where;
+        Write(std::string("\"") + kind + "\"," + CsvField(where.path) + "," +
+              (where.inArchive ? Number(where.number) : "") + "," +
+              (where.inArchive ? Number(where.offset) : "") + "," +
               CsvField(changed.date) + "," + CsvField(changed.from) + "," +
               CsvField(changed.subject) + "," + CsvField(recipients) + "," + CsvField(lines) +
               "\r\n");
@@ -179,8 +181,10 @@ class Comparer : public MailListener {
           recipients += "}";
         }
         Write(std::string("{\"change\":\"") + kind + "\",\"file\":" +
-              JsonString(changed.where.path) + ",\"message\":" + Number(changed.where.number) +
-              ",\"offset\":" + Number(changed.where.offset) + ",\"date\":" +
+              JsonString(changed.where.path) + ",\"message\":" +
+              (changed.where.inArchive ? Number(changed.where.number) : "null") +
+              ",\"offset\":" + (changed.where.inArchive ? Number(changed.where.offset) : "null") +
+              ",\"date\":" +
               JsonString(changed.date) + ",\"from\":" + JsonString(changed.from) +
               ",\"subject\":" + JsonString(changed.subject) + ",\"recipients\":[" + recipients +
               "]}\n");

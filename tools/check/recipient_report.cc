@@ -1,10 +1,10 @@
 #include "tools/check/recipient_report.h"
 
 #include <exception>
+#include <string_view>
 
 #include "check/recipient_check.h"
 #include "config/pattern_shape.h"
-#include "message/address_reader.h"
 
 namespace sendwarden_checker {
 
@@ -121,9 +121,19 @@ std::vector<Recipient> UnallowedRecipients(const sendwarden::AllowConfig& config
 }
 
 std::string AddressOf(const std::string& entry) {
-  sendwarden::AddressReading reading = sendwarden::ReadAddressList(entry);
-  if (reading.error != sendwarden::AddressSyntax::kNone || reading.members.size() != 1) return "";
-  return reading.members[0].address;
+  // The extraction lets through only entries that show their address at the
+  // end, bare or in angle brackets; the display name before it is decoded
+  // text and no longer obeys the grammar ("Doe, Jane" loses its quotes).
+  std::string_view text = entry;
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  if (!text.empty() && text.back() == '>') {
+    size_t open = text.rfind('<');
+    if (open == std::string_view::npos) return "";
+    text = text.substr(open + 1, text.size() - open - 2);
+  }
+  if (text.empty() || text.find_first_of(" \t<>()\",") != std::string_view::npos) return "";
+  return std::string(text);
 }
 
 std::string DomainOf(const std::string& address) {

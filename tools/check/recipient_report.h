@@ -38,8 +38,9 @@ const sendwarden::PatternList::Entry* AllowingEntry(const sendwarden::AllowConfi
                                                     const std::string& sender,
                                                     const Recipient& recipient);
 
-// The address the entry names ("a@example.com" for "Name <a@example.com>"),
-// or "" when it cannot be read as one mailbox.
+// The address a decoded entry ends with ("a@example.com" for
+// "Doe, Jane <a@example.com>" or "a@example.com"), or "" when it ends with
+// none.
 std::string AddressOf(const std::string& entry);
 
 // The domain of `address` (after its last "@"), A-Z in lower case; the whole
