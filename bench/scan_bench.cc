@@ -1,5 +1,6 @@
 // sendwarden-check scan on a generated archive: 100,000 messages of about
-// 10 KB (about 1 GB), as one mbox and as a folder of files, against a
+// 10 KB (about 1 GB), as one mbox, as the mail client's .bmf folder file and
+// as a folder of files, against a
 // configuration of 1,000 patterns with sections; then suggest, and diff of
 // that configuration against the suggested one, on the same mbox. Runs the
 // tool as a child process and prints its time and peak memory for each.
@@ -105,10 +106,13 @@ int main(int argc, char** argv) {
     std::ofstream conf(folder / "scan.conf", std::ios::binary);
     conf << Config();
     std::ofstream mbox(folder / "archive.mbox", std::ios::binary);
+    fs::create_directories(folder / "bmf");
+    std::ofstream bmf(folder / "bmf" / "Folder.bmf", std::ios::binary);
     std::mt19937 random(1);
     for (int i = 0; i < messages; ++i) {
       std::string text = Message(i, random);
       mbox << "From sales@example.co.jp Tue Dec  1 09:00:00 2026\r\n" << text << "\r\n";
+      bmf << text << ".\r\n";  // no body line starts with a dot
       std::ofstream file(folder / "files" / ("m" + std::to_string(i) + ".eml"), std::ios::binary);
       file << text;
     }
@@ -118,6 +122,7 @@ int main(int argc, char** argv) {
   std::string base = tool + " scan --lang en --conf " + (folder / "scan.conf").string() + " ";
   Run("mbox, text report", base + (folder / "archive.mbox").string() + " > /dev/null");
   Run("mbox, CSV", base + "--format csv " + (folder / "archive.mbox").string() + " > /dev/null");
+  Run(".bmf mail folder, text report", base + (folder / "bmf").string() + " > /dev/null");
   Run("folder of files, text report", base + (folder / "files").string() + " > /dev/null");
   std::string mbox = (folder / "archive.mbox").string();
   std::string suggested = (folder / "suggested.conf").string();

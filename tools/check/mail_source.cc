@@ -24,7 +24,9 @@ constexpr size_t kMaxHeader = 16u << 20;
 constexpr size_t kChunk = 1u << 20;
 
 struct Target {
-  fs::path path;
+  // The native string, not a path: a path also keeps each of its parts,
+  // and a folder of a hundred thousand files is a hundred thousand targets.
+  fs::path::string_type path;
   bool sized = false;  // false: counts in no progress total
   uint64_t size = 0;
   Code problem = Code::kNone;  // set: the path cannot be read
@@ -34,7 +36,7 @@ struct Target {
 
 Target Problem(const fs::path& path, Code code, const std::string& detail) {
   Target target;
-  target.path = path;
+  target.path = path.native();
   target.problem = code;
   target.detail = detail;
   return target;
@@ -65,7 +67,7 @@ void Walk(const fs::path& folder, std::vector<Target>& found) {
     return;
   }
   std::vector<fs::path> folders;
-  std::vector<Target> files;
+  const size_t first = found.size();
   bool mail_folder = false;
   for (; it != fs::directory_iterator(); it.increment(error)) {
     std::error_code entry_error;
@@ -80,18 +82,22 @@ void Walk(const fs::path& folder, std::vector<Target>& found) {
       continue;
     }
     Target file;
-    file.path = it->path();
-    file.bmf = IsBmf(file.path);
+    file.path = it->path().native();
+    file.bmf = IsBmf(it->path());
     file.size = it->file_size(entry_error);
     file.sized = !entry_error;
     if (entry_error) file.size = 0;
     mail_folder = mail_folder || file.bmf;
-    files.push_back(std::move(file));
+    found.push_back(std::move(file));
   }
   // The mail client keeps its indexes and folder lists beside its .bmf
   // files; they hold no mail.
-  for (Target& file : files) {
-    if (!mail_folder || file.bmf) found.push_back(std::move(file));
+  if (mail_folder) {
+    found.erase(std::remove_if(found.begin() + static_cast<std::ptrdiff_t>(first), found.end(),
+                               [](const Target& target) {
+                                 return target.problem == Code::kNone && !target.bmf;
+                               }),
+                found.end());
   }
   if (error) found.push_back(Problem(folder, Code::kCannotList, error.message()));
   for (const fs::path& inner : folders) Walk(inner, found);
@@ -111,13 +117,12 @@ std::vector<Target> Collect(const std::vector<std::string>& paths) {
     } else if (fs::is_directory(status)) {
       std::vector<Target> found;
       Walk(path, found);
-      std::sort(found.begin(), found.end(), [](const Target& a, const Target& b) {
-        return a.path.native() < b.path.native();
-      });
+      std::sort(found.begin(), found.end(),
+                [](const Target& a, const Target& b) { return a.path < b.path; });
       std::move(found.begin(), found.end(), std::back_inserter(targets));
     } else {
       Target file;
-      file.path = path;
+      file.path = path.native();
       file.bmf = IsBmf(path);
       file.size = fs::file_size(path, error);
       file.sized = !error;
@@ -142,7 +147,7 @@ class Reader {
       if (target.problem != Code::kNone) {
         result.missingPath = result.missingPath || target.problem == Code::kNoSuchPath;
         MailLocation where;
-        where.path = PathForPrinting(target.path);
+        where.path = PathForPrinting(fs::path(target.path));
         listener_.Unreadable(where, target.problem, target.detail);
       } else {
         File(target);
@@ -155,10 +160,11 @@ class Reader {
 
  private:
   void File(const Target& target) {
+    const fs::path path(target.path);
     MailLocation where;
-    where.path = PathForPrinting(target.path);
+    where.path = PathForPrinting(path);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        sendwarden_tools::OpenForReading(target.path), &std::fclose);
+        sendwarden_tools::OpenForReading(path), &std::fclose);
     if (file == nullptr) {
       listener_.Unreadable(where, Code::kCannotOpen, std::strerror(errno));
       return;
