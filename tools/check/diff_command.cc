@@ -17,8 +17,6 @@
 #include "tools/check/message_reading.h"
 #include "tools/check/output_fields.h"
 #include "tools/check/scan_output.h"
-#include "tools/common/charset.h"
-#include "tools/common/encoded_words.h"
 #include "tools/common/file_path.h"
 #include "tools/common/terminal.h"
 
@@ -84,10 +82,8 @@ class Comparer : public MailListener {
     changed.where = where;
     changed.newlyAllowed = allowed_after;
     changed.date = reading.headers["DATE"];
-    changed.from = sendwarden_tools::DecodeEncodedWords(reading.headers["FROM"],
-                                                        &sendwarden_tools::ConvertToCp932);
-    changed.subject = sendwarden_tools::DecodeEncodedWords(reading.headers["SUBJECT"],
-                                                           &sendwarden_tools::ConvertToCp932);
+    changed.from = ShownField(reading.headers, "FROM");
+    changed.subject = ShownField(reading.headers, "SUBJECT");
     // The recipients the refusing side did not allow, each with the line
     // of the allowing side that did.
     const Outcome& refusing = allowed_after ? before : after;

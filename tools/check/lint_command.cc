@@ -10,6 +10,7 @@
 #include "tools/check/commands.h"
 #include "tools/check/config_lint.h"
 #include "tools/common/charset.h"
+#include "tools/common/file_path.h"
 
 namespace sendwarden_checker {
 
@@ -71,15 +72,17 @@ int RunLint(const std::vector<std::string>& args, const Console& console) {
   const std::string path = args.empty() ? "Sendwarden.conf" : args[0];
   const Language l = console.language;
   LintResult result = LintConfig(path);
+  const std::string shown =
+      sendwarden_tools::PathForPrinting(sendwarden_tools::PathFromArgument(path));
   if (!result.readable) {
-    console.Complain(Say(l, Msg::kCannotRead, {path}) + "\n");
+    console.Complain(Say(l, Msg::kCannotRead, {shown}) + "\n");
     return 2;
   }
   for (const Finding& finding : result.findings) {
     std::string label = Say(l, Label(finding.severity));
     std::string message = Say(l, finding.message);
     if (finding.line == 0) {
-      console.Print(Say(l, Msg::kFindingInFile, {path, label, message}));
+      console.Print(Say(l, Msg::kFindingInFile, {shown, label, message}));
     } else {
       std::string number = std::to_string(finding.line);
       console.Print(finding.hint == Msg::kHintNone

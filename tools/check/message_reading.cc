@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "tools/common/charset.h"
+#include "tools/common/encoded_words.h"
 #include "tools/common/tool_decoder.h"
 
 namespace sendwarden_checker {
@@ -14,8 +16,6 @@ HeaderReading ReadHeaderFields(const std::string& header) {
   }
   try {
     sendwarden::ParseHeaderBlock(header.c_str(), reading.headers);
-  } catch (const std::bad_alloc&) {
-    throw;
   } catch (const std::exception& error) {
     reading.code = Code::kEngineGaveUp;
     reading.detail = error.what();
@@ -24,6 +24,12 @@ HeaderReading ReadHeaderFields(const std::string& header) {
   }
   if (reading.headers.empty()) reading.code = Code::kNotAMessage;
   return reading;
+}
+
+std::string ShownField(const sendwarden::HeaderMap& headers, const char* key) {
+  auto found = headers.find(key);
+  if (found == headers.end()) return "";
+  return sendwarden_tools::DecodeEncodedWords(found->second, &sendwarden_tools::ConvertToCp932);
 }
 
 sendwarden::Extraction ExtractAsThePlugInDoes(const std::string& header,

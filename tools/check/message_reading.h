@@ -21,8 +21,13 @@ struct HeaderReading {
   sendwarden::HeaderMap headers;  // with kNone
 };
 
-// Reads the fields of `header`. Never throws but std::bad_alloc.
+// Reads the fields of `header`. Never throws: whatever the parser throws
+// (memory too) is kEngineGaveUp with its message.
 HeaderReading ReadHeaderFields(const std::string& header);
+
+// The field `key` ("FROM", "SUBJECT") of `headers`, its encoded words
+// decoded into code page 932 as the mail client shows it; "" when absent.
+std::string ShownField(const sendwarden::HeaderMap& headers, const char* key);
 
 // The plug-in's extraction of the block `header` whose fields are
 // `headers`: a bare carriage return in the block is a fault, as it is for

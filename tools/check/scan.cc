@@ -5,13 +5,10 @@
 #include <set>
 #include <unordered_map>
 
-#include "message/header_block.h"
 #include "message/recipients.h"
 #include "tools/check/decide.h"
+#include "tools/check/message_reading.h"
 #include "tools/check/recipient_report.h"
-#include "tools/common/charset.h"
-#include "tools/common/encoded_words.h"
-#include "tools/common/tool_decoder.h"
 
 namespace sendwarden_checker {
 
@@ -150,42 +147,17 @@ class Scanner : public MailListener {
 ScanItem DecideMessage(const std::string& header, const AllowConfig& config,
                        sendwarden::CheckTrace* trace) {
   ScanItem item;
-  if (header.find('\0') != std::string::npos) {
-    item.outcome.code = Code::kBinaryData;
+  HeaderReading reading = ReadHeaderFields(header);
+  if (reading.code != Code::kNone) {
+    item.outcome.code = reading.code;
+    item.outcome.detail = reading.detail;
     return item;
   }
-  sendwarden::HeaderMap headers;
-  try {
-    sendwarden::ParseHeaderBlock(header.c_str(), headers);
-  } catch (const std::exception& error) {
-    item.outcome.code = Code::kEngineGaveUp;
-    item.outcome.detail = error.what();
-    return item;
-  }
-  if (headers.empty()) {
-    item.outcome.code = Code::kNotAMessage;
-    return item;
-  }
-  item.date = headers["DATE"];
-  item.subject =
-      sendwarden_tools::DecodeEncodedWords(headers["SUBJECT"], &sendwarden_tools::ConvertToCp932);
-  item.from =
-      sendwarden_tools::DecodeEncodedWords(headers["FROM"], &sendwarden_tools::ConvertToCp932);
-  sendwarden_tools::ToolDecoder decoder;
+  item.date = reading.headers["DATE"];
+  item.subject = ShownField(reading.headers, "SUBJECT");
+  item.from = ShownField(reading.headers, "FROM");
   item.outcome = Decide(
-      config,
-      [&] {
-        sendwarden::Extraction extraction;
-        std::string line;
-        if (sendwarden::HasBareCarriageReturn(header.c_str(), &line)) {
-          extraction.fault = sendwarden::ExtractionFault::kBareCarriageReturn;
-          extraction.faultField = "HEADER";
-          extraction.faultDetail = line;
-          return extraction;
-        }
-        return sendwarden::ExtractRecipients(headers, decoder);
-      },
-      trace);
+      config, [&] { return ExtractAsThePlugInDoes(header, reading.headers); }, trace);
   return item;
 }
 
