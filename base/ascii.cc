@@ -8,6 +8,12 @@ void ToUpperAscii(std::string& text) {
   }
 }
 
+void ToLowerAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+  }
+}
+
 void TrimBlanks(std::string& text) {
   size_t first = 0, last = text.size();
   while (first < last && IsBlank(text[first])) ++first;

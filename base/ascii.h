@@ -27,6 +27,9 @@ inline bool IsWhiteSpace(char c) { return IsBlankOrCr(c) || c == '\n'; }
 // Turns bytes a-z into A-Z and leaves every other byte as it is.
 void ToUpperAscii(std::string& text);
 
+// Turns bytes A-Z into a-z and leaves every other byte as it is.
+void ToLowerAscii(std::string& text);
+
 // Removes leading and trailing blanks (0x20) and tabs (0x09), nothing else.
 void TrimBlanks(std::string& text);
 

@@ -81,7 +81,7 @@ void PatternList::BuildIndex() {
 uint32_t PatternList::FirstShapeFound(std::string_view text) const {
   uint32_t first = FirstIn(shapes_, text, text, kNone);
   if (foldedShapes_.first.empty()) return first;
-  return FirstIn(foldedShapes_, text, FoldAsciiCase(text), first);
+  return FirstIn(foldedShapes_, text, FoldCase(text), first);
 }
 
 uint32_t PatternList::FirstIn(const ShapeIndex& index, std::string_view text,

@@ -1,6 +1,9 @@
 #include "config/pattern_shape.h"
 
+#include <array>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "base/pattern.h"
 #include "config/pattern_syntax.h"
@@ -19,6 +22,46 @@ bool DotMatchesEveryByte() {
     return true;
   }();
   return every;
+}
+
+// How the engine, told to ignore case, compares bytes with an ASCII byte of
+// a pattern: as a map of every byte to a class, or null when no such map
+// describes it. The case table comes from the locale the engine runs in:
+// A-Z with a-z at least, and under some code pages more (a Japanese Windows
+// takes the lone byte 0xEF for "@"). Asked of the engine once.
+const std::array<unsigned char, 256>* EngineCaseClasses() {
+  static const std::optional<std::array<unsigned char, 256>> classes =
+      []() -> std::optional<std::array<unsigned char, 256>> {
+    auto lower = [](int byte) { return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte; };
+    std::array<std::array<bool, 256>, 0x80> matches{};
+    for (int literal = 1; literal < 0x80; ++literal) {
+      char text[16];
+      std::snprintf(text, sizeof text, "(?i)^\\x%02x$", literal);
+      std::unique_ptr<Pattern> pattern = CompilePattern(text);
+      for (int byte = 0; byte < 256; ++byte) {
+        matches[literal][byte] = PatternFound(*pattern, std::string(1, static_cast<char>(byte)));
+      }
+    }
+    // A byte's class: the first ASCII byte that matches it, folded to lower
+    // case; a byte no ASCII byte matches is a class of its own.
+    std::array<unsigned char, 256> of{};
+    for (int byte = 0; byte < 256; ++byte) {
+      of[byte] = static_cast<unsigned char>(byte);
+      for (int literal = 1; literal < 0x80; ++literal) {
+        if (matches[literal][byte]) {
+          of[byte] = static_cast<unsigned char>(lower(literal));
+          break;
+        }
+      }
+    }
+    for (int literal = 1; literal < 0x80; ++literal) {
+      for (int byte = 0; byte < 256; ++byte) {
+        if (matches[literal][byte] != (of[byte] == of[literal])) return std::nullopt;
+      }
+    }
+    return of;
+  }();
+  return classes ? &*classes : nullptr;
 }
 
 }  // namespace
@@ -104,15 +147,22 @@ std::optional<PatternShape> RecognizeShape(const std::string& text) {
     for (char c : shape.literal) {
       if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
     }
-    shape.literal = FoldAsciiCase(shape.literal);
+    if (EngineCaseClasses() == nullptr) return std::nullopt;
+    shape.literal = FoldCase(shape.literal);
   }
   return shape;
 }
 
-std::string FoldAsciiCase(std::string_view text) {
+std::string FoldCase(std::string_view text) {
   std::string folded(text);
+  const std::array<unsigned char, 256>* classes = EngineCaseClasses();
   for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (classes != nullptr) {
+      c = static_cast<char>((*classes)[byte]);
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
   }
   return folded;
 }
@@ -144,9 +194,12 @@ bool ShapeFound(PatternShape::Start start, PatternShape::End end, std::string_vi
                 bool ignore_case, std::string_view text) {
   auto same = [&](size_t p) {
     if (!ignore_case) return text.compare(p, literal.size(), literal) == 0;
+    // Only recognised when the classes exist.
+    const std::array<unsigned char, 256>& classes = *EngineCaseClasses();
     for (size_t i = 0; i < literal.size(); ++i) {
-      char c = text[p + i];
-      if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != literal[i]) return false;
+      if (classes[static_cast<unsigned char>(text[p + i])] != static_cast<unsigned char>(literal[i])) {
+        return false;
+      }
     }
     return true;
   };

@@ -32,8 +32,8 @@ struct PatternShape {
   Start start;
   End end;
   std::string literal;  // the bytes the literal part stands for, escapes resolved
-  // After "(?i)": ASCII letters match either case. The literal is then
-  // ASCII only, kept in lower case.
+  // After "(?i)": bytes are compared as the engine compares them ignoring
+  // case (FoldCase). The literal is then ASCII only, kept folded.
   bool ignoreCase = false;
 };
 
@@ -43,19 +43,23 @@ struct PatternShape {
 // . - @ / \ * + ? ( ) [ ] { } | ^ $ # ! " % & , : ; = ~ _ and blank.
 // "^(.*<)?" counts only where the engine's "." matches every byte, which is
 // asked of the engine itself once. A leading "(?i)" counts when the literal
-// is ASCII only: the engine then folds exactly the letters A-Z, as ShapeFound
-// does.
+// is ASCII only and the engine's case-blind comparison of a byte with an
+// ASCII byte is a map of bytes to classes (asked of the engine once, too;
+// it holds for the C locale and for Windows code page 932).
 std::optional<PatternShape> RecognizeShape(const std::string& text);
 
 // Exactly whether the engine finds a pattern of this shape in `text` (with
 // "^" and "$" at the ends of the text only; see PatternFound).
-// With `ignore_case`, `literal` is in lower case and the text's ASCII
-// letters are compared in lower case.
+// With `ignore_case`, `literal` is folded (FoldCase) and so is each byte of
+// the text before it is compared.
 bool ShapeFound(PatternShape::Start start, PatternShape::End end, std::string_view literal,
                 bool ignore_case, std::string_view text);
 
-// `text` with A-Z in lower case and every other byte as it stands.
-std::string FoldAsciiCase(std::string_view text);
+// `text` with each byte replaced by its class under the engine's case-blind
+// comparison: A-Z become a-z, and whatever else the engine's locale takes
+// for one of them becomes it too. Where the engine's comparison is no such
+// map, A-Z in lower case only (and no shape ignores case).
+std::string FoldCase(std::string_view text);
 
 // Whether the literal may start at `at` in `text` under `start`.
 bool ShapeStartHolds(PatternShape::Start start, std::string_view text, size_t at);

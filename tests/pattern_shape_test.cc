@@ -44,7 +44,7 @@ class Generator {
     static const char* const kPieces[] = {"a", "b", "@", "x", ".", "-", "\\", "$", ">", "<",
                                           " ", "_", "\xe4", "\x82\x5c", "\x95@", "\x82\xa0",
                                           "Name ", "\r", "\n", "\x0c", "ab@x.", "a@b",
-                                          "A", "B", "X", "AB@X.", "\x82" "A", "[", "`", "\xc4"};
+                                          "A", "B", "X", "AB@X.", "\x82" "A", "[", "`", "\xc4", "\xef"};
     std::string text;
     int pieces = Below(9);
     for (int i = 0; i < pieces; ++i) text += Pick(kPieces);

@@ -1,5 +1,7 @@
 #include "tools/check/commands.h"
 
+#include <optional>
+
 #include "base/version.h"
 #include "tools/common/terminal.h"
 
@@ -56,10 +58,15 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
                    std::FILE* err) {
   std::vector<std::string> args;
   bool help = false, version = false;
-  std::string bad_language;
+  std::optional<std::string> bad_language;
+  bool lang_without_value = false;
   for (size_t i = 0; i < words.size(); ++i) {
     if (words[i] == "--lang") {
-      std::string value = i + 1 < words.size() ? words[++i] : "";
+      if (i + 1 >= words.size()) {
+        lang_without_value = true;
+        break;
+      }
+      const std::string& value = words[++i];
       if (value == "ja") {
         language = Language::kJapanese;
       } else if (value == "en") {
@@ -82,9 +89,8 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
     Put("sendwarden-check " SENDWARDEN_VERSION "\n", out);
     return 0;
   }
-  if (!bad_language.empty() || (words.size() > 0 && words.back() == "--lang")) {
-    return console.Mistake(Msg::kBadValue, {"--lang", bad_language});
-  }
+  if (lang_without_value) return console.Mistake(Msg::kMissingValue, {"--lang"});
+  if (bad_language) return console.Mistake(Msg::kBadValue, {"--lang", *bad_language});
   if (args.empty()) return console.Usage();
   for (const Command& command : Commands()) {
     if (args[0] == command.name) {

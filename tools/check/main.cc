@@ -3,6 +3,7 @@
 // recipient extraction and check, so its verdict is the plug-in's verdict.
 // The commands are in commands.h; this is only the process around them.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,16 @@ int main(int argc, char** argv) {
   sendwarden_checker::Language language = sendwarden_tools::SystemIsJapanese()
                                                ? sendwarden_checker::Language::kJapanese
                                                : sendwarden_checker::Language::kEnglish;
-  int status = sendwarden_checker::RunCommandLine(words, language, stdout, stderr);
+  int status = 2;
+  try {
+    status = sendwarden_checker::RunCommandLine(words, language, stdout, stderr);
+  } catch (const std::exception& error) {
+    // Out of memory, say: an abort would exit 3 on Windows, which diff uses
+    // for "newly allowed". Whatever went wrong, the input was not all read.
+    std::fflush(stdout);
+    std::fprintf(stderr, "sendwarden-check: %s\n", error.what());
+    return 2;
+  }
   std::fflush(stdout);
   return status;
 }

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "check/recipient_check.h"
 #include "config/pattern_shape.h"
 
@@ -64,9 +65,10 @@ const sendwarden::PatternList::Entry* RuleAllowing(const sendwarden::RecipientRu
   sendwarden::RuleKey own = recipient.field == Field::kTo   ? sendwarden::RuleKey::kTo
                             : recipient.field == Field::kCc ? sendwarden::RuleKey::kCc
                                                             : sendwarden::RuleKey::kBcc;
-  const sendwarden::PatternList::Entry* found = FirstAllowing(rule.List(own), recipient.entry);
-  return found != nullptr ? found : FirstAllowing(rule.List(sendwarden::RuleKey::kAll),
-                                                  recipient.entry);
+  // ALL first, as the plug-in asks.
+  const sendwarden::PatternList::Entry* found =
+      FirstAllowing(rule.List(sendwarden::RuleKey::kAll), recipient.entry);
+  return found != nullptr ? found : FirstAllowing(rule.List(own), recipient.entry);
 }
 
 }  // namespace
@@ -103,21 +105,30 @@ std::vector<Recipient> EntriesOf(const sendwarden::Recipients& recipients) {
 
 std::vector<Recipient> UnallowedRecipients(const sendwarden::AllowConfig& config,
                                            const sendwarden::Recipients& recipients) {
-  std::vector<bool> applies;
-  for (const sendwarden::SenderSection& section : config.sections) {
-    applies.push_back(SectionApplies(section, recipients.sender));
-  }
-  std::vector<Recipient> unallowed, remainder;
-  for (Recipient& recipient : EntriesOf(recipients)) {
-    if (config.defaultRule != nullptr && RuleAllows(*config.defaultRule, recipient)) continue;
+  // Sent alone, a recipient goes exactly when the default rule or one
+  // section that applies allows it; the plug-in's own indexed check says so.
+  std::vector<Recipient> entries = EntriesOf(recipients), unallowed;
+  for (const Recipient& recipient : entries) {
+    sendwarden::Recipients one;
+    one.sender = recipients.sender;
+    one.Lines(recipient.field) = recipient.entry + "\n";
     bool allowed = false;
-    for (size_t i = 0; i < config.sections.size() && !allowed; ++i) {
-      allowed = applies[i] && RuleAllows(*config.sections[i].rule, recipient);
+    try {
+      allowed = sendwarden::CheckRecipients(config, one).allowed;
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception&) {
     }
     if (!allowed) unallowed.push_back(recipient);
-    remainder.push_back(std::move(recipient));
   }
-  return unallowed.empty() ? remainder : unallowed;
+  if (!unallowed.empty()) return unallowed;
+  std::vector<Recipient> remainder;
+  for (const Recipient& recipient : entries) {
+    if (config.defaultRule == nullptr || !RuleAllows(*config.defaultRule, recipient)) {
+      remainder.push_back(recipient);
+    }
+  }
+  return remainder;
 }
 
 std::string AddressOf(const std::string& entry) {
@@ -138,7 +149,9 @@ std::string AddressOf(const std::string& entry) {
 
 std::string DomainOf(const std::string& address) {
   size_t at = address.rfind('@');
-  return sendwarden::FoldAsciiCase(at == std::string::npos ? address : address.substr(at + 1));
+  std::string domain = at == std::string::npos ? address : address.substr(at + 1);
+  sendwarden::ToLowerAscii(domain);
+  return domain;
 }
 
 }  // namespace sendwarden_checker

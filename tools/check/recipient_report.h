@@ -32,8 +32,8 @@ std::vector<Recipient> UnallowedRecipients(const sendwarden::AllowConfig& config
                                            const sendwarden::Recipients& recipients);
 
 // The first rule line that allows `recipient`: in the default rule, then in
-// each section whose pattern is found in `sender`; the field's own list
-// before ALL. Null when none does.
+// each section whose pattern is found in `sender`; ALL before the field's
+// own list. Null when none does.
 const sendwarden::PatternList::Entry* AllowingEntry(const sendwarden::AllowConfig& config,
                                                     const std::string& sender,
                                                     const Recipient& recipient);

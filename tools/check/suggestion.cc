@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/ascii.h"
 #include "config/pattern_shape.h"
 #include "tools/check/recipient_report.h"
 
@@ -28,7 +29,7 @@ std::optional<std::string> Literal(const std::string& bytes) {
 // `pattern` if it is read back as a case-ignoring shape of `literal`.
 std::optional<std::string> Checked(std::string pattern, const std::string& literal) {
   std::optional<PatternShape> shape = sendwarden::RecognizeShape(pattern);
-  if (!shape || !shape->ignoreCase || shape->literal != sendwarden::FoldAsciiCase(literal)) {
+  if (!shape || !shape->ignoreCase || shape->literal != sendwarden::FoldCase(literal)) {
     return std::nullopt;
   }
   return pattern;
@@ -37,7 +38,7 @@ std::optional<std::string> Checked(std::string pattern, const std::string& liter
 bool FoundIgnoringCase(PatternShape::Start start, const std::string& literal,
                        const std::string& text) {
   return sendwarden::ShapeFound(start, PatternShape::End::kOptionalAngleEnd,
-                                sendwarden::FoldAsciiCase(literal), true, text);
+                                sendwarden::FoldCase(literal), true, text);
 }
 
 }  // namespace
@@ -59,7 +60,8 @@ std::optional<std::string> SenderPattern(const std::string& address) {
 
 void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
   ++counted_;
-  std::string sender = sendwarden::FoldAsciiCase(AddressOf(recipients.sender));
+  std::string sender = AddressOf(recipients.sender);
+  sendwarden::ToLowerAscii(sender);
   if (!sender.empty()) {
     Sender& known = senders_[sender];
     known.domain = DomainOf(sender);
@@ -94,8 +96,12 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
 
 std::string SuggestionCounter::Write(const SuggestOptions& options, Language language,
                                      size_t* active) const {
+  // Only domains a pattern can stand for: a decoded From line may hold any
+  // byte, and a line break in a comment would start a rule line.
   std::set<std::string> own;
-  for (const auto& [address, sender] : senders_) own.insert(sender.domain);
+  for (const auto& [address, sender] : senders_) {
+    if (DomainPattern(sender.domain)) own.insert(sender.domain);
+  }
 
   // Each domain to the default rule, or with --by-sender to the section of
   // the one sender who used it.
