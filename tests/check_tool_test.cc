@@ -17,12 +17,14 @@
 
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
+#include "config/pattern_shape.h"
 #include "message/recipients.h"
 #include "tools/check/commands.h"
 #include "tools/check/config_lint.h"
 #include "tools/check/decide.h"
 #include "tools/check/messages.h"
 #include "tools/check/recipient_report.h"
+#include "tools/check/suggestion.h"
 #include "tools/check/scan.h"
 #include "tools/common/file_path.h"
 #include "tools/common/tool_decoder.h"
@@ -484,6 +486,49 @@ TEST(RecipientReport, NotAllowedIsWhatEachRecipientAloneGets) {
   }
   EXPECT_GT(refused, 1000);
   EXPECT_GT(fallback, 10);
+}
+
+// Whatever bytes decoded senders and recipients hold, a suggested file is
+// comment lines, empty lines, and rule lines and headers of the shapes it
+// promises: a line break or stray byte from a message never becomes a rule.
+TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
+  static const char* const kPieces[] = {"a", "B", "@", ".", "-", "<", ">", " ", "\r\n", "\n",
+                                        "\r", "ALL=", ".*", "[", "]", "#", "\x82\xa0", "\xef",
+                                        "(", "\\", "x.example", "Name ", "\"", ","};
+  std::mt19937 random(21);
+  auto text = [&] {
+    std::string out;
+    for (unsigned i = 0, n = random() % 9; i < n; ++i) out += kPieces[random() % 24];
+    return out;
+  };
+  SuggestionCounter counter;
+  for (int round = 0; round < 4000; ++round) {
+    sendwarden::Recipients recipients;
+    recipients.sender = round % 3 ? text() + "<s" + text() + "@own" + text() + ">" : text();
+    for (unsigned i = 0, n = random() % 4; i < n; ++i) {
+      recipients.Lines(sendwarden::kAddressFields[random() % 3]) +=
+          text() + "<r@" + text() + ">" + "\n" + text() + "@d" + text() + "\n";
+    }
+    counter.Count(recipients);
+  }
+  size_t active = 0;
+  std::string file = counter.Write({1, true}, Language::kEnglish, &active);
+  size_t rules = 0, start = 0;
+  while (start < file.size()) {
+    size_t end = file.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos) << "a line without CR LF at byte " << start;
+    std::string line = file.substr(start, end - start);
+    start = end + 2;
+    ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    if (line.empty() || line[0] == '#') continue;
+    std::string pattern = line[0] == '[' ? line.substr(1, line.size() - 2) : line.substr(4);
+    ASSERT_TRUE(line.rfind("ALL=", 0) == 0 || (line[0] == '[' && line.back() == ']')) << line;
+    std::optional<sendwarden::PatternShape> shape = sendwarden::RecognizeShape(pattern);
+    ASSERT_TRUE(shape && shape->ignoreCase) << line;
+    rules += line[0] != '[';
+  }
+  EXPECT_EQ(rules, active);
+  EXPECT_GT(rules, 50u);
 }
 
 #ifndef _WIN32

@@ -143,7 +143,10 @@ std::string AddressOf(const std::string& entry) {
     if (open == std::string_view::npos) return "";
     text = text.substr(open + 1, text.size() - open - 2);
   }
-  if (text.empty() || text.find_first_of(" \t<>()\",") != std::string_view::npos) return "";
+  if (text.empty() || text.find_first_of(" <>()\",") != std::string_view::npos) return "";
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "";
+  }
   return std::string(text);
 }
 
