@@ -383,6 +383,11 @@ TEST(Commands, EachParsesItsOwnOptionsAndRefusesOthers) {
   EXPECT_EQ(RunTool(scratch, {"scan", "--from", "a", conf}).status, 2);
   EXPECT_EQ(RunTool(scratch, {"test", "--format", "csv", "--from", "a", "--to", "b"}).status, 2);
   EXPECT_EQ(RunTool(scratch, {"frobnicate"}).status, 2);
+  // Every command that reads mail: no message read is no answer.
+  fs::create_directories(scratch.Path("empty"));
+  EXPECT_EQ(RunTool(scratch, {"scan", "--conf", conf, scratch.Path("empty")}).status, 2);
+  EXPECT_EQ(RunTool(scratch, {"suggest", scratch.Path("empty")}).status, 2);
+  EXPECT_EQ(RunTool(scratch, {"diff", conf, conf, scratch.Path("empty")}).status, 2);
 
   ToolRun run =
       RunTool(scratch, {"test", "--conf", conf, "--from", "me", "--to", "a@example.co.jp"});

@@ -1,8 +1,8 @@
 // sendwarden-check scan [--conf CONF] [--format text|csv|json] PATH...:
 // replays sent mail against a configuration. Exits 0 when no message would
 // be refused, 1 when one would, 2 on a usage error, a configuration that
-// cannot be read, a PATH that does not exist, or when nothing at all could
-// be read.
+// cannot be read, a PATH that does not exist, or when no message at all
+// could be read (an empty folder too).
 #include <string>
 #include <vector>
 
@@ -63,7 +63,8 @@ int RunScan(const std::vector<std::string>& args, const Console& console) {
   ScanSummary summary = Scan(options.paths, config, printer);
   printer.Finish(summary);
   std::fflush(console.out);
-  if (summary.missingPath || (summary.read == 0 && summary.unreadable > 0)) return 2;
+  // As for suggest and diff: no message read is no answer, not a clean one.
+  if (summary.missingPath || summary.read == 0) return 2;
   return summary.refused > 0 ? 1 : 0;
 }
 
