@@ -382,7 +382,9 @@ TEST(Commands, EachParsesItsOwnOptionsAndRefusesOthers) {
   EXPECT_EQ(RunTool(scratch, {"lint", "--format", "csv", conf}).status, 2);
   EXPECT_EQ(RunTool(scratch, {"scan", "--from", "a", conf}).status, 2);
   EXPECT_EQ(RunTool(scratch, {"test", "--format", "csv", "--from", "a", "--to", "b"}).status, 2);
-  EXPECT_EQ(RunTool(scratch, {"frobnicate"}).status, 2);
+  ToolRun unknown = RunTool(scratch, {"frobnicate"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "unknown command: frobnicate\n" + usage);
   // Every command that reads mail: no message read is no answer.
   fs::create_directories(scratch.Path("empty"));
   EXPECT_EQ(RunTool(scratch, {"scan", "--conf", conf, scratch.Path("empty")}).status, 2);

@@ -98,7 +98,7 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
     }
   }
   if (IsOption(args[0])) return console.Mistake(Msg::kUnknownOption, {args[0]});
-  return console.Usage();
+  return console.Mistake(Msg::kUnknownCommand, {args[0]});
 }
 
 }  // namespace sendwarden_checker

@@ -163,6 +163,7 @@ enum class Msg {
   kDiffAllowedNow,        // line, rule text
   kDiffSummary,           // compared, newly refused, newly allowed, unreadable
   kUnknownOption,         // the option
+  kUnknownCommand,        // the word
   kMissingValue,          // the option
   kBadValue,              // the option, the value
   kIsAFolder,             // path
