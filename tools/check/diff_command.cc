@@ -98,12 +98,7 @@ class Comparer : public MailListener {
 
   void Unreadable(const MailLocation& where, Code code, const std::string& detail) override {
     ++unreadable_;
-    ScanItem item;
-    item.where = where;
-    item.outcome.code = code;
-    item.outcome.detail = detail;
-    console_.Complain(WhereText(where, console_.language) + ": " +
-                      ReasonText(item, console_.language) + "\n");
+    console_.Complain(UnreadableText(where, code, detail, console_.language) + "\n");
   }
 
   void Finish() {

@@ -69,6 +69,15 @@ std::string ReasonText(const ScanItem& item, Language l) {
   return "";
 }
 
+std::string UnreadableText(const MailLocation& where, Code code, const std::string& detail,
+                           Language l) {
+  ScanItem item;
+  item.where = where;
+  item.outcome.code = code;
+  item.outcome.detail = detail;
+  return WhereText(where, l) + ": " + ReasonText(item, l);
+}
+
 ScanPrinter::ScanPrinter(ScanFormat format, Language language, bool progress, std::FILE* out,
                          std::FILE* err)
     : format_(format), l_(language), progress_(progress), out_(out), err_(err),

@@ -21,6 +21,11 @@ namespace sendwarden_checker {
 // Why an item was refused or not read, in words: "" when the rules decided.
 std::string ReasonText(const ScanItem& item, Language language);
 
+// "WHERE: REASON" for something that could not be read (`code` and the
+// system's `detail`), as every command that reads mail reports it.
+std::string UnreadableText(const MailLocation& where, Code code, const std::string& detail,
+                           Language language);
+
 class ScanPrinter : public ScanListener {
  public:
   // Writes to `out`, the progress line to `err`; neither is owned.
