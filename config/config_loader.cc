@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/ascii.h"
+#include "config/pattern_gate.h"
 #include "config/pattern_shape.h"
 #include "config/settled_read.h"
 #include "platform/platform.h"
@@ -64,7 +65,17 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
     std::optional<PatternShape> shape;
     if (!options.engineForEveryPattern) shape = RecognizeShape(value);
     std::unique_ptr<Pattern> pattern;
-    if (!shape) pattern = CompilePattern(value);
+    if (!shape) {
+      GateVerdict verdict;
+      pattern = CompileKeptPattern(value, &verdict);
+      if (pattern == nullptr) {
+        if (observer != nullptr) {
+          observer->LineDropped(line_number, line, DropReason::kRefusedPattern,
+                                value.substr(verdict.begin, verdict.end - verdict.begin));
+        }
+        return;
+      }
+    }
     std::optional<RuleKey> rule_key = ParseRuleKey(key);
     if (!rule_key) {
       if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kUnknownKey, key);

@@ -35,6 +35,7 @@ enum class DropReason {
   kBrokenHeader,      // a line meant as a section header that is none ("[]", "[x", "x]")
   kUnderBrokenHeader, // a rule line under a broken header; detail = the header's line number
   kCutByEndOfFile,    // a line cut short by byte 0x1A, which ends the input
+  kRefusedPattern,    // the gate does not keep the pattern (pattern_gate.h); detail = the construct
 };
 
 // Hears what the loader does with each line, for tools that explain a

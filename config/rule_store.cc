@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "config/pattern_gate.h"
+
 namespace sendwarden {
 
 const char* RuleKeyName(RuleKey key) {
@@ -48,7 +50,9 @@ bool AllowConfig::RegisterSection(const std::string& name, std::unique_ptr<Recip
   }
   try {
     SenderSection section;
-    section.senderPattern = CompilePattern(name);
+    GateVerdict verdict;
+    section.senderPattern = CompileKeptPattern(name, &verdict);
+    if (section.senderPattern == nullptr) return false;
     section.rule = std::move(rule);
     section.headerLine = headerLine;
     sections.push_back(std::move(section));

@@ -60,8 +60,9 @@ struct AllowConfig {
 
   // Takes ownership of `rule`. An empty `name` makes it the default rule.
   // Otherwise compiles `name` as the sender pattern and appends a section
-  // whose header stood in `headerLine`; when the name does not compile (or
-  // memory runs out) the rule is released, nothing is stored and the result
+  // whose header stood in `headerLine`; when the name does not compile, the
+  // pattern gate does not keep it (pattern_gate.h), or memory runs out, the
+  // rule is released, nothing is stored and the result
   // is false; `outOfMemory`, when given, is set when memory was the reason.
   bool RegisterSection(const std::string& name, std::unique_ptr<RecipientRule> rule,
                        size_t headerLine = 0, bool* outOfMemory = nullptr);

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "check/recipient_check.h"
+#include "config/pattern_gate.h"
 #include "config/pattern_shape.h"
 
 namespace sendwarden {
@@ -28,23 +29,24 @@ TEST(RequiredLiteral, ProvesOnlyWhatEveryMatchContains) {
       {"(?:ab)cd", "cd"},
       {"ab+?c", "a"},
       {"a\\-b\\@c", "a-b@c"},
-      // Everything outside the modelled syntax gives up on the whole pattern.
-      {"\\<example\\.com$", ""},     // word start, not "<"
+      // Syntax the extractor leaves to the engine only cuts a run short;
+      // what stops the reading gives up on the whole pattern.
+      {"\\<example\\.com$", "example.com"},  // word start, not "<"
       {"(x(*ACCEPT))abc", ""},       // a verb inside a group ends the match early
       {"[]x]yz", "yz"},              // "]" as the first member is a member
       {"[^]]ab(?i)c", ""},           // inline options give up
-      {"[[:alpha:]]yz", ""},
+      {"[[:alpha:]]yz", "yz"},
       {"a|bcd", ""},
       {"(?i)abc", ""},
-      {"a(?i:b)cd", ""},
-      {"(?#c)abc", ""},
+      {"a(?i:b)cd", "cd"},           // the options hold inside the group only
+      {"(?#c)abc", "abc"},           // a comment is nothing
       {"\\Qa.b\\E", ""},
-      {"\\x41bc", ""},
-      {"(a)\\1bc", ""},
-      {"\\nbc", ""},
-      {"ab{,2}cd", ""},
-      {"a{x}bc", ""},
-      {"abc]", ""},
+      {"\\x41bc", "bc"},
+      {"(a)\\1bc", "bc"},
+      {"\\nbc", "bc"},
+      {"ab{,2}cd", "ab"},            // "{" that is no repeat is a byte of its own
+      {"a{x}bc", "bc"},
+      {"abc]", "abc"},
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(RequiredLiteral(c.pattern), c.literal) << c.pattern;
@@ -128,9 +130,12 @@ class Generator {
   std::mt19937 random_;
 };
 
+// As the loader keeps it: compiled, and kept by the gate (a kept pattern's
+// search ends).
 std::unique_ptr<Pattern> TryCompile(const std::string& text) {
   try {
-    return CompilePattern(text);
+    GateVerdict verdict;
+    return CompileKeptPattern(text, &verdict);
   } catch (const boost::regex_error&) {
     return nullptr;
   }
@@ -173,7 +178,7 @@ Outcome Check(const AllowConfig& config, const Recipients& recipients, Search se
   Outcome outcome;
   try {
     outcome.verdict = CheckRecipients(config, recipients, nullptr, search);
-  } catch (const boost::regex_error&) {
+  } catch (const SearchGaveUp&) {
     outcome.threw = true;
   }
   return outcome;
