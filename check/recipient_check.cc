@@ -6,39 +6,55 @@ namespace sendwarden {
 
 namespace {
 
-// One walk over the rules of a store. The exact walk tests every pattern in
-// list order, a shape by its own test (pattern_shape.h, exactly the
-// engine's answer) and every other pattern with the engine. The prefiltered
-// walk asks the list's indexes instead: the first shape found, and the
-// engine patterns whose required literal occurs in the entry; it runs the
-// engine on those before the first shape, in list order. A pattern it skips
-// cannot match the entry, so the first pattern it finds is the one the exact
-// walk finds.
+// One walk over the rules of a store, in one of three ways of finding the
+// first pattern of a list found in an entry:
+//   - kEvery tests every pattern in list order: a shape by its own test
+//     (pattern_shape.h, exactly the engine's answer), every other pattern
+//     with the engine;
+//   - kIndexed asks the list's indexes: the first shape found (by hashing
+//     the entry's tail), and the engine patterns whose required literal the
+//     Aho-Corasick automaton finds in the entry, run before that shape in
+//     list order;
+//   - kConfirm does the same, but looks each engine pattern's literal up in
+//     the entry on its own, without the automaton.
+// A pattern any of them skips cannot match the entry, so each finds the
+// pattern kEvery finds.
+enum class Way { kEvery, kIndexed, kConfirm };
+
 class Walk {
  public:
-  Walk(bool prefiltered, RejectionLog& log) : prefiltered_(prefiltered), log_(log) {}
+  Walk(Way way, RejectionLog& log) : way_(way), log_(log) {}
 
   // The first pattern of `list` found in `entry`, or null.
   const PatternList::Entry* FirstFound(const PatternList& list, const std::string& entry) {
-    if (!prefiltered_ || !list.indexed()) {
+    if (way_ == Way::kEvery || !list.indexed()) {
       for (const PatternList::Entry& candidate : list) {
         if (Found(candidate, entry)) return &candidate;
       }
       return nullptr;
     }
     uint32_t shape = list.FirstShapeFound(entry);
-    list.EngineCandidates(entry, &candidates_);
-    for (uint32_t index : candidates_) {
-      if (index > shape) break;
-      if (Found(list.entry(index), entry)) return &list.entry(index);
+    if (way_ == Way::kIndexed) {
+      list.EngineCandidates(entry, &candidates_);
+      for (uint32_t index : candidates_) {
+        if (index > shape) break;
+        if (Found(list.entry(index), entry)) return &list.entry(index);
+      }
+    } else {
+      for (uint32_t index : list.EnginePatterns()) {
+        if (index > shape) break;
+        const PatternList::Entry& candidate = list.entry(index);
+        if (!candidate.literal.empty() && entry.find(candidate.literal) == std::string::npos) continue;
+        if (Found(candidate, entry)) return &candidate;
+      }
     }
     return shape == PatternList::kNone ? nullptr : &list.entry(shape);
   }
 
   // The pattern test. When the engine gives up on a search, a pattern whose
   // required literal is absent from the entry still counts as not found: it
-  // cannot match, and it is exactly the pattern the prefiltered walk skips,
-  // so both walks give the same answer and break on the same searches.
+  // cannot match, and it is exactly the pattern the indexed walks skip, so
+  // every walk gives the same answer and breaks on the same searches.
   static bool Found(const PatternList::Entry& candidate, const std::string& entry) {
     if (candidate.IsShape()) {
       return ShapeFound(candidate.start, candidate.end, candidate.literal, candidate.ignoreCase,
@@ -46,10 +62,10 @@ class Walk {
     }
     try {
       return PatternFound(*candidate.pattern, entry);
-    } catch (const boost::regex_error&) {
+    } catch (const boost::regex_error& error) {
       std::string literal = RequiredLiteral(candidate.text);
       if (!literal.empty() && entry.find(literal) == std::string::npos) return false;
-      throw;
+      throw SearchGaveUp(error.what(), candidate.line, candidate.text, entry);
     }
   }
 
@@ -161,16 +177,26 @@ class Walk {
     }
   }
 
-  const bool prefiltered_;
+  const Way way_;
   RejectionLog& log_;
   std::string line_;                 // reused for every entry
   std::vector<uint32_t> candidates_;  // reused for every prefiltered search
 };
 
-Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool prefiltered,
+// The sender pattern's test, which gives up as a list's does.
+bool SenderFound(const SenderSection& section, const std::string& sender) {
+  try {
+    return PatternFound(*section.senderPattern, sender);
+  } catch (const boost::regex_error& error) {
+    throw SearchGaveUp(error.what(), static_cast<uint32_t>(section.headerLine),
+                       section.senderPattern->str(), sender);
+  }
+}
+
+Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, Way way,
                   CheckTrace* trace) {
   Verdict verdict;
-  Walk walk(prefiltered, verdict.rejectionLog);
+  Walk walk(way, verdict.rejectionLog);
   Recipients texts = recipients;
   if (config.defaultRule != nullptr) {
     RuleTrace* rule_trace = nullptr;
@@ -194,7 +220,7 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool 
       rule_trace = &trace->rules.back();
       rule_trace->section = index;
     }
-    if (!PatternFound(*section.senderPattern, recipients.sender)) {
+    if (!SenderFound(section, recipients.sender)) {
       if (rule_trace != nullptr) rule_trace->applies = false;
       continue;
     }
@@ -224,21 +250,24 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, bool 
 //    and each section then allows a superset of what it allowed before. So
 //    losing matches can only turn an allow into a refusal, never a refusal
 //    into an allow: if the prefiltered walk allows, the exact walk allows.
-// 3. An allow is therefore final, and a refusal is walked again exactly, and
-//    its rejection log (the notice) comes from that exact walk.
+// 3. An allow is therefore final, and a refusal is walked again and its
+//    rejection log (the notice) comes from that second walk. The second walk
+//    skips only what is proven not to match each entry on its own (the
+//    shapes whose literal does not end it, the engine patterns whose literal
+//    it lacks), without the automaton: a refusal costs what an allowance does.
 // Errors agree too: a search the engine gives up on breaks both walks, unless
 // the pattern's literal is absent, when both count it as not found (Found).
 Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
                         CheckTrace* trace, Search search) {
-  if (search == Search::kExact) return WalkRules(config, recipients, false, trace);
-  Verdict fast = WalkRules(config, recipients, true, trace);
+  if (search == Search::kExact) return WalkRules(config, recipients, Way::kEvery, trace);
+  Verdict fast = WalkRules(config, recipients, Way::kIndexed, trace);
   if (fast.allowed || search == Search::kPrefilterOnly) return fast;
   if (trace != nullptr) trace->rules.clear();
-  return WalkRules(config, recipients, false, trace);
+  return WalkRules(config, recipients, Way::kConfirm, trace);
 }
 
 bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log) {
-  return Walk(false, log).List(list, text, mode, Field::kTo, nullptr);
+  return Walk(Way::kEvery, log).List(list, text, mode, Field::kTo, nullptr);
 }
 
 bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std::string& bcc,
@@ -247,7 +276,7 @@ bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std:
   texts.to.swap(to);
   texts.cc.swap(cc);
   texts.bcc.swap(bcc);
-  bool ok = Walk(false, log).Rule(rule, texts, mode, nullptr);
+  bool ok = Walk(Way::kEvery, log).Rule(rule, texts, mode, nullptr);
   to.swap(texts.to);
   cc.swap(texts.cc);
   bcc.swap(texts.bcc);

@@ -14,6 +14,8 @@
 #define SENDWARDEN_CHECK_RECIPIENT_CHECK_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -63,17 +65,31 @@ struct CheckTrace {
   std::vector<RuleTrace> rules;  // the default rule (if any), then every section in order
 };
 
+// Thrown by CheckRecipients when the engine gives up on a search that could
+// decide the verdict (base/pattern.h): the caller refuses the send then, and
+// a tool can name the line that did it.
+class SearchGaveUp : public std::runtime_error {
+ public:
+  SearchGaveUp(const std::string& engineMessage, uint32_t line, std::string pattern,
+               std::string text)
+      : std::runtime_error(engineMessage), line(line), pattern(std::move(pattern)),
+        text(std::move(text)) {}
+  uint32_t line;        // the pattern's line in the file (a section's header line); 0 when unknown
+  std::string pattern;  // as written
+  std::string text;     // the entry or the sender it was searched in
+};
+
 // How lists are searched. kExact tests every pattern in list order. The
 // prefilter skips patterns whose required literal is absent from the entry;
-// kPrefilterConfirmed (the default) then checks every refusal again with
-// kExact, so that its answer is always the exact one (see the .cc).
-// kPrefilterOnly exists to test that argument.
+// kPrefilterConfirmed (the default) then walks every refusal again, checking
+// each skip on its own, so that its answer is always the exact one (see the
+// .cc). kPrefilterOnly exists to test that argument.
 enum class Search { kExact, kPrefilterOnly, kPrefilterConfirmed };
 
 // The whole decision under `config`. A `trace`, when given, is filled by the
-// walk that gave the verdict (for a refusal, the exact one). May throw the
-// pattern engine's error (a search too complex for it) and std::bad_alloc;
-// the caller refuses the send then.
+// walk that gave the verdict (for a refusal, the second one). May throw
+// SearchGaveUp (the engine gave up on a search) and std::bad_alloc; the
+// caller refuses the send then.
 Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
                         CheckTrace* trace = nullptr,
                         Search search = Search::kPrefilterConfirmed);

@@ -66,7 +66,8 @@ void PatternList::BuildIndex() {
   for (size_t i = 0; i < entries_.size(); ++i) {
     if (entries_[i].IsShape()) continue;
     enginePatterns_.push_back(static_cast<uint32_t>(i));
-    literals.push_back(RequiredLiteral(entries_[i].text));
+    entries_[i].literal = RequiredLiteral(entries_[i].text);
+    literals.push_back(entries_[i].literal);
     any = any || !literals.back().empty();
   }
   // A list in which no engine pattern has a literal gains nothing from one.

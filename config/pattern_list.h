@@ -26,7 +26,9 @@ class PatternList {
   struct Entry {
     std::unique_ptr<const Pattern> pattern;  // the engine's; null for a shape
     std::string text;                        // the pattern as written
-    std::string literal;                     // a shape's literal
+    // A shape's literal; for an engine pattern, once the list is indexed,
+    // what every match contains (RequiredLiteral), "" when nothing is known.
+    std::string literal;
     uint32_t line = 0;                       // 1-based line of the file; 0 when unknown
     uint32_t nextSameLiteral = kNone;        // the next shape with the same literal
     PatternShape::Start start = PatternShape::Start::kAnywhere;
@@ -59,6 +61,9 @@ class PatternList {
   // list order (those whose required literal occurs in it, and those without
   // one).
   void EngineCandidates(const std::string& text, std::vector<uint32_t>* out) const;
+
+  // With the indexes: every engine pattern's index, in list order.
+  const std::vector<uint32_t>& EnginePatterns() const { return enginePatterns_; }
 
  private:
   std::vector<Entry> entries_;

@@ -11,6 +11,12 @@ Outcome GaveUp(const std::exception& error, const std::string& sender) {
   outcome.code = Code::kEngineGaveUp;
   outcome.detail = error.what();
   outcome.sender = sender;
+  if (const auto* search = dynamic_cast<const sendwarden::SearchGaveUp*>(&error)) {
+    outcome.gaveUpLine = search->line;
+    outcome.gaveUpPattern = search->pattern;
+    outcome.gaveUpText = search->text;
+    outcome.detail = "line " + std::to_string(search->line) + ": " + search->pattern;
+  }
   return outcome;
 }
 

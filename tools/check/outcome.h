@@ -40,6 +40,11 @@ struct Unchecked {
 struct Outcome {
   Code code = Code::kNone;
   std::string detail;  // untranslated: the piece, the engine's or the system's message
+  // With kEngineGaveUp, when the check gave up on a pattern of the file: its
+  // line (0: not known), the pattern and the text it was searched in.
+  size_t gaveUpLine = 0;
+  std::string gaveUpPattern;
+  std::string gaveUpText;
   Unchecked unchecked;  // with kCannotCheck
   std::string sender;   // as the check saw it; empty when it never got that far
   // Allowed only when code is kNone and the rules allowed every recipient.

@@ -57,7 +57,12 @@ std::string ReasonText(const ScanItem& item, Language l) {
     case Code::kCannotCheck:
       return Say(l, Msg::kScanCannotCheck,
                  {outcome.unchecked.field, Say(l, FaultPhrase(outcome.unchecked))});
-    case Code::kEngineGaveUp: return Say(l, Msg::kScanEngineGaveUp, {outcome.detail});
+    case Code::kEngineGaveUp:
+      if (outcome.gaveUpLine > 0) {
+        return Say(l, Msg::kScanEngineGaveUpAtLine,
+                   {std::to_string(outcome.gaveUpLine), outcome.gaveUpPattern});
+      }
+      return Say(l, Msg::kScanEngineGaveUp, {outcome.detail});
     case Code::kBinaryData: return Say(l, Msg::kBinaryData);
     case Code::kNotAMessage: return Say(l, Msg::kNotAMessage);
     case Code::kHeaderTooLong: return Say(l, Msg::kHeaderTooLong);

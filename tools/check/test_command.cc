@@ -106,7 +106,12 @@ int Report(const sendwarden::AllowConfig& config, const Outcome& outcome,
                                                outcome.detail}));
       break;
     default:
-      console.Print(Say(l, Msg::kEngineGaveUp, {outcome.detail}));
+      if (outcome.gaveUpLine > 0) {
+        console.Print(Say(l, Msg::kEngineGaveUpAtLine, {std::to_string(outcome.gaveUpLine),
+                                                        outcome.gaveUpPattern, outcome.gaveUpText}));
+      } else {
+        console.Print(Say(l, Msg::kEngineGaveUp, {outcome.detail}));
+      }
       break;
   }
   if (allowed) return 0;
