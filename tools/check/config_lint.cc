@@ -5,13 +5,16 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <optional>
 
 #include "base/ascii.h"
 #include "base/pattern.h"
 #include "config/config_loader.h"
+#include "config/pattern_gate.h"
 #include "config/pattern_shape.h"
 #include "config/pattern_syntax.h"
 #include "platform/platform.h"
+#include "tools/check/nested_repeat.h"
 #include "tools/common/charset.h"
 
 namespace sendwarden_checker {
@@ -72,6 +75,31 @@ Phrase ExplainBadPattern(const std::string& pattern, const boost::regex_error& e
   // An arrow before the byte where the engine stopped.
   std::string marked = pattern.substr(0, at) + "→" + pattern.substr(at);
   return Said(Msg::kBadPatternAt, {explained, Word(std::to_string(at + 1)), Word(marked)});
+}
+
+// Why the gate does not keep a pattern that compiles (pattern_gate.h).
+Phrase Refused(const std::string& pattern) {
+  sendwarden::GateVerdict verdict = sendwarden::JudgePattern(pattern);
+  Phrase construct = Word(pattern.substr(verdict.begin, verdict.end - verdict.begin));
+  switch (verdict.refusal) {
+    case sendwarden::GateRefusal::kVerb: return Said(Msg::kRefusedVerb, {construct});
+    case sendwarden::GateRefusal::kRecursion: return Said(Msg::kRefusedRecursion, {construct});
+    case sendwarden::GateRefusal::kTooDeep: return Said(Msg::kRefusedTooDeep);
+    case sendwarden::GateRefusal::kTooLong:
+      return Said(Msg::kRefusedTooLong, {Word(std::to_string(pattern.size())),
+                                         Word(std::to_string(sendwarden::kMaxEnginePatternBytes))});
+    case sendwarden::GateRefusal::kUnread:
+      return Said(Msg::kRefusedUnread, {construct, Word(std::to_string(verdict.begin + 1))});
+    case sendwarden::GateRefusal::kNone:
+      break;
+  }
+  // Kept by the reading, refused by the engine's own program.
+  return Said(Msg::kRefusedUnread, {Word(pattern), Word("1")});
+}
+
+Phrase NestedRepeatFinding(const std::string& pattern, const NestedRepeat& found) {
+  Phrase rewrite = found.rewrite.empty() ? Word("") : Said(Msg::kNestedRepeatRewrite, {Word(found.rewrite)});
+  return Said(Msg::kNestedRepeat, {Word(pattern.substr(found.begin, found.end - found.begin)), rewrite});
 }
 
 // Lines of the pattern that look like one thing and are another.
@@ -259,6 +287,11 @@ class LintObserver : public sendwarden::LoadObserver {
         return NoEffect(number, line, Said(Msg::kUnderBrokenHeader, {Word(detail)}));
       case DropReason::kCutByEndOfFile:
         return Add(number, line, Severity::kError, Said(Msg::kCutByEndOfFile));
+      case DropReason::kRefusedPattern: {
+        std::string key, value;
+        sendwarden::SplitKeyValue(line, "=", key, value);
+        return Add(number, line, Severity::kError, Refused(value));
+      }
     }
   }
 
@@ -289,17 +322,24 @@ class LintObserver : public sendwarden::LoadObserver {
     }
     if (had_rules && !stored) {
       std::string engine;
+      bool compiles = true;
       try {
         sendwarden::CompilePattern(name);
       } catch (const boost::regex_error& error) {
         engine = error.what();
+        compiles = false;
       }
       std::string lines;
       for (const Source& source : pending_) {
         lines += (lines.empty() ? "" : ", ") + std::to_string(source.line);
         NoEffect(source.line, source.text, Said(Msg::kTakenDownBySection, {header_number}));
       }
-      NoEffect(header_line, header, Said(Msg::kSectionBadName, {Word(engine), Word(lines)}));
+      if (compiles) {
+        Add(header_line, header, Severity::kError,
+            Said(Msg::kSectionRefused, {Refused(name), Word(lines)}));
+      } else {
+        NoEffect(header_line, header, Said(Msg::kSectionBadName, {Word(engine), Word(lines)}));
+      }
     }
     if (had_rules && stored && header_line > 0) {
       WarnAboutPattern(header_line, header, name);
@@ -355,6 +395,9 @@ class LintObserver : public sendwarden::LoadObserver {
   }
 
   void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern) {
+    if (std::optional<NestedRepeat> found = FindNestedRepeat(pattern)) {
+      Add(line, text, Severity::kError, NestedRepeatFinding(pattern, *found));
+    }
     if (!pattern.empty() && pattern.back() == '\r') {
       Warn(line, text, Msg::kPatternEndsInCr);
     } else if (!AnchoredAtEnd(pattern)) {

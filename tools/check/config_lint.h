@@ -14,7 +14,8 @@ namespace sendwarden_checker {
 
 enum class Severity {
   kNoEffect,  // the line does nothing
-  kError,     // the line makes a rule allow what it was not meant to
+  kError,     // the line makes a rule allow what it was not meant to, or could
+              // make every send hang or slow (a pattern the plug-in drops for it)
   kWarning,   // legal, but likely not what was meant
 };
 

@@ -56,6 +56,27 @@ constexpr Text kEnglish[] = {
     {Msg::kCutByEndOfFile,
      "byte 0x1A (an end-of-file mark) cuts this line: the line is dropped, and nothing after it "
      "is read"},
+    {Msg::kRefusedVerb,
+     "\"%s\" is a backtracking-control verb: with it the pattern engine can search forever and "
+     "freeze the mail client at every send, so the plug-in does not use this pattern"},
+    {Msg::kRefusedRecursion,
+     "\"%s\" is a recursion: with it the pattern engine can search for seconds or forever and "
+     "freeze the mail client at every send, so the plug-in does not use this pattern"},
+    {Msg::kRefusedUnread,
+     "\"%s\" (character %s) is syntax the plug-in does not read, so it cannot be sure the "
+     "search ends: the plug-in does not use this pattern"},
+    {Msg::kRefusedTooDeep,
+     "groups are nested more than 100 deep: the plug-in does not use this pattern"},
+    {Msg::kRefusedTooLong,
+     "the pattern is %s bytes long; the pattern engine's time grows with the square of that, so "
+     "the plug-in drops patterns over %s bytes that need the engine: put each address or domain "
+     "on a line of its own"},
+    {Msg::kNestedRepeat,
+     "\"%s\" repeats a group that can share the same text between its turns in many ways: a "
+     "recipient it does not allow can take the pattern engine millions of steps (a slow send, "
+     "then a refusal)%s"},
+    {Msg::kNestedRepeatRewrite, ". Write \"%s\" instead"},
+    {Msg::kSectionRefused, "section name: %s; these lines have no effect with it: %s"},
     {Msg::kHashInValue,
      "\" #\" is part of the pattern, not a comment: a comment must start its own line"},
     {Msg::kFullWidthMark,
@@ -77,7 +98,7 @@ constexpr Text kEnglish[] = {
      "this pattern of the default rule allows every recipient, whoever the sender is"},
     {Msg::kSectionWithoutRules, "section has no usable rule line; its header has no effect"},
     {Msg::kSectionBadName, "section name does not compile: %s; these lines have no effect with it: %s"},
-    {Msg::kTakenDownBySection, "its section's name does not compile, see line %s"},
+    {Msg::kTakenDownBySection, "its section's name is not used, see line %s"},
     {Msg::kPatternEndsInCr,
      "the pattern ends in a carriage return (two CRs before the line feed) and can never match"},
     {Msg::kNotAnchored,
@@ -149,6 +170,8 @@ constexpr Text kEnglish[] = {
     {Msg::kSenderUnreadable, "cannot read how the sender is written (%s)"},
     {Msg::kSenderFromDecoding, "decoding the sender adds an \"@\", \"<\" or \">\""},
     {Msg::kEngineGaveUp, "refused: the pattern engine gave up: %s"},
+    {Msg::kEngineGaveUpAtLine,
+     "refused: the pattern engine gave up on line %s (%s), searching \"%s\""},
     {Msg::kScanRefused, "would be refused: %s"},
     {Msg::kScanInMbox, "%s (message %s, byte %s)"},
     {Msg::kScanNoticeNames, "the notice would name: %s"},
@@ -156,6 +179,7 @@ constexpr Text kEnglish[] = {
     {Msg::kScanWhy, "why: %s"},
     {Msg::kScanCannotCheck, "the message cannot be checked: %s: %s"},
     {Msg::kScanEngineGaveUp, "the pattern engine gave up: %s"},
+    {Msg::kScanEngineGaveUpAtLine, "the pattern engine gave up on line %s (%s)"},
     {Msg::kScanRead, "messages read: %s"},
     {Msg::kScanSent, "would be sent: %s"},
     {Msg::kScanRefusedCount, "would be refused: %s"},
@@ -250,6 +274,24 @@ constexpr Text kJapanese[] = {
     {Msg::kUnderBrokenHeader, "使われません: 行 %s の見出しが壊れています"},
     {Msg::kCutByEndOfFile,
      "0x1A（ファイルの終わりの印）で行が切れています。この行とそれより後は使われません"},
+    {Msg::kRefusedVerb,
+     "「%s」はバックトラック制御の動詞です。照合が終わらなくなり、送信のたびにメールソフトが"
+     "固まるおそれがあるため、プラグインはこのパターンを使いません"},
+    {Msg::kRefusedRecursion,
+     "「%s」は再帰です。照合に何秒もかかったり終わらなくなったりして、送信のたびにメールソフトが"
+     "固まるおそれがあるため、プラグインはこのパターンを使いません"},
+    {Msg::kRefusedUnread,
+     "「%s」（%s 文字目）はプラグインが読めない書き方で、照合が終わると確かめられないため、"
+     "プラグインはこのパターンを使いません"},
+    {Msg::kRefusedTooDeep, "括弧の入れ子が 100 段を超えているため、プラグインはこのパターンを使いません"},
+    {Msg::kRefusedTooLong,
+     "パターンが %s バイトあります。照合の時間は長さの 2 乗で増えるため、正規表現の照合が要る"
+     "パターンは %s バイトまでしか使いません。アドレスやドメインを 1 行に 1 つずつ書いてください"},
+    {Msg::kNestedRepeat,
+     "「%s」は、繰り返しの中でまた繰り返すため、同じ文字列の分け方が何通りもあります。"
+     "許可しない宛先で照合が何百万手もかかり、送信が遅くなります（その後止まります）%s"},
+    {Msg::kNestedRepeatRewrite, "。代わりに「%s」と書いてください"},
+    {Msg::kSectionRefused, "見出しのパターン: %s。次の行は使われません: %s"},
     {Msg::kHashInValue, "「 #」はコメントではなくパターンの一部です。コメントは行頭から書きます"},
     {Msg::kFullWidthMark,
      "パターンに全角の「＠」か「．」があります。アドレスの「@」「.」は半角です"},
@@ -268,7 +310,7 @@ constexpr Text kJapanese[] = {
     {Msg::kAllowsEveryone, "既定の規則のこのパターンは、差出人が誰でも、どの宛先も許可します"},
     {Msg::kSectionWithoutRules, "この見出しの規則に使える行がないため、見出しは無効です"},
     {Msg::kSectionBadName, "見出しが正規表現として正しくありません: %s。次の行も無効になります: %s"},
-    {Msg::kTakenDownBySection, "この行の見出しが正規表現として正しくありません。見出しの行: %s"},
+    {Msg::kTakenDownBySection, "この行の見出しのパターンが使われません。見出しの行: %s"},
     {Msg::kPatternEndsInCr,
      "パターンの末尾に CR があります（行末の CR が 2 つ）。一致することはありません"},
     {Msg::kNotAnchored,
@@ -337,6 +379,8 @@ constexpr Text kJapanese[] = {
     {Msg::kSenderUnreadable, "差出人の書き方が読み取れません（%s）"},
     {Msg::kSenderFromDecoding, "差出人を復号すると「@」「<」「>」が増えます"},
     {Msg::kEngineGaveUp, "送信中止: 正規表現の照合が複雑すぎて打ち切られました: %s"},
+    {Msg::kEngineGaveUpAtLine,
+     "送信中止: 行 %s のパターン（%s）で「%s」の照合が複雑すぎて打ち切られました"},
     {Msg::kScanRefused, "送信中止になるメール: %s"},
     {Msg::kScanInMbox, "%s (%s 通目、%s バイト目)"},
     {Msg::kScanNoticeNames, "通知に表示される宛先: %s"},
@@ -344,6 +388,7 @@ constexpr Text kJapanese[] = {
     {Msg::kScanWhy, "理由: %s"},
     {Msg::kScanCannotCheck, "メールを調べられません: %s: %s"},
     {Msg::kScanEngineGaveUp, "正規表現の照合が複雑すぎて打ち切られました: %s"},
+    {Msg::kScanEngineGaveUpAtLine, "行 %s のパターン（%s）で照合が複雑すぎて打ち切られました"},
     {Msg::kScanRead, "読んだメール: %s"},
     {Msg::kScanSent, "送信されるメール: %s"},
     {Msg::kScanRefusedCount, "送信中止になるメール: %s"},

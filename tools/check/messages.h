@@ -40,6 +40,14 @@ enum class Msg {
   kBrokenHeaderNoLines,
   kUnderBrokenHeader,     // the broken header's line
   kCutByEndOfFile,
+  kRefusedVerb,           // the construct
+  kRefusedRecursion,      // the construct
+  kRefusedUnread,         // the construct, where it starts
+  kRefusedTooDeep,
+  kRefusedTooLong,        // the pattern's length, the longest kept
+  kNestedRepeat,          // the repeat, the rewrite (kNestedRepeatRewrite) or nothing
+  kNestedRepeatRewrite,   // the rewrite
+  kSectionRefused,        // why (a kRefused text), the lines it takes down
   kHashInValue,
   kFullWidthMark,
   kAnchoredAtStart,
@@ -116,6 +124,7 @@ enum class Msg {
   kSenderUnreadable,      // one of the kWhy texts
   kSenderFromDecoding,
   kEngineGaveUp,          // engine message
+  kEngineGaveUpAtLine,    // line, pattern, the text searched
   kScanRefused,           // where
   kScanInMbox,            // path, message number, byte
   kScanNoticeNames,       // addresses
@@ -123,6 +132,7 @@ enum class Msg {
   kScanWhy,               // reason
   kScanCannotCheck,       // field, fault
   kScanEngineGaveUp,      // engine message
+  kScanEngineGaveUpAtLine,  // line, pattern
   kScanRead,              // count
   kScanSent,              // count
   kScanRefusedCount,      // count
