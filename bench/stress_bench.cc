@@ -52,6 +52,7 @@ void RunCase(const char* name, const std::function<void()>& body) {
   std::fflush(stdout);
   pid_t child = fork();
   if (child == 0) {
+    alarm(60);  // a send that hangs shows as a failed child, not as a hung bench
     body();
     std::fflush(stdout);
     _exit(0);
@@ -86,6 +87,54 @@ int main() {
              "From: me\nTo: " + std::string(h.prefix) +
                  std::string(length, h.pattern[1] == 'x' ? 'x' : 'a') + "!\n\n");
       });
+    }
+  }
+
+  std::printf("== patterns the loader refuses (kept, each hung the send or ran for seconds)\n");
+  // Beside each, a line that allows a@ok.test: the first send must be sent,
+  // the second refused, both at once.
+  std::string partners = "(^|<)(\\w+\\.?)+@(";
+  for (int i = 0; i < 300; ++i) partners += (i ? "|partner" : "partner") + std::to_string(i);
+  partners += ")\\.co\\.jp>?$";
+  struct Refused {
+    const char* name;
+    std::string pattern;
+  } refused[] = {
+      {"verb in a look-around", "(?!(*SKIP))x"},
+      {"verb, then a failing look-around", "(?:(*SKIP)(?!))?@ok\\.test>?$"},
+      {"(*ACCEPT) under a possessive repeat", "(?:(*ACCEPT)++)?@ok\\.test>?$"},
+      {"recursion", "(a|(?1)?|(|))@ok\\.test>?$"},
+      {"8,306-byte alternation (too long)", partners},
+  };
+  for (const Refused& r : refused) {
+    for (const char* to : {"a@ok.test", "x@partner7.co.jp.evil"}) {
+      std::string label = std::string(r.name) + "  To: " + to;
+      RunCase(label.c_str(), [&] {
+        Send("ALL=" + r.pattern + "\nALL=@ok\\.test>?$\n", "From: me@ok.test\nTo: " + std::string(to) + "\n\n");
+      });
+    }
+  }
+
+  std::printf("== refusals cost what allowances cost (1,000 nested-repeat lines: lint errors, kept)\n");
+  auto recipients = [](int count, const std::string& last) {
+    std::string to = "From: me@ok.test\nTo: ";
+    for (int i = 0; i < count; ++i) to += "user" + std::to_string(i) + "@dom" + std::to_string(i % 1000) + ".co.jp, ";
+    return to + last + "\n\n";
+  };
+  std::string nested;
+  for (int i = 0; i < 1000; ++i) {
+    nested += "ALL=(^|<)([\\w-]+\\.?)+@dom" + std::to_string(i) + "\\.co\\.jp>?$\n";
+  }
+  for (const char* last : {"user@dom1.co.jp", "user@evil.test"}) {
+    std::string label = std::string("1,000 engine lines, 20 recipients, last ") + last;
+    RunCase(label.c_str(), [&] { Send(nested, recipients(19, last)); });
+  }
+  std::string suggested;
+  for (int i = 0; i < 100000; ++i) suggested += "ALL=(?i)@dom" + std::to_string(i) + "\\.co\\.jp>?$\n";
+  for (int count : {1000, 10000}) {
+    for (const char* last : {"user@dom1.co.jp", "user@evil.test"}) {
+      std::string label = "100,000 suggested lines, " + std::to_string(count) + " recipients, last " + last;
+      RunCase(label.c_str(), [&] { Send(suggested, recipients(count - 1, last)); });
     }
   }
 

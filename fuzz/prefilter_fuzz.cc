@@ -9,6 +9,7 @@
 
 #include "base/pattern.h"
 #include "config/literal_prefilter.h"
+#include "config/pattern_gate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
@@ -17,12 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string pattern_text = input.substr(0, split);
   std::string text = input.substr(split + 1);
 
+  // Only what the loader keeps: a pattern the gate refuses is never searched.
   std::unique_ptr<sendwarden::Pattern> pattern;
   try {
-    pattern = sendwarden::CompilePattern(pattern_text);
+    sendwarden::GateVerdict verdict;
+    pattern = sendwarden::CompileKeptPattern(pattern_text, &verdict);
   } catch (const boost::regex_error&) {
     return 0;
   }
+  if (pattern == nullptr) return 0;
   bool found = false;
   try {
     found = sendwarden::PatternFound(*pattern, text);
