@@ -129,6 +129,14 @@ int main() {
     std::string label = std::string("1,000 engine lines, 20 recipients, last ") + last;
     RunCase(label.c_str(), [&] { Send(nested, recipients(19, last)); });
   }
+  std::string ignoring_case;
+  for (int i = 0; i < 1000; ++i) {
+    ignoring_case += "ALL=(?i)(^|<)[\\w.-]+@dom" + std::to_string(i) + "\\.co\\.jp>?$\n";
+  }
+  for (const char* last : {"user@dom1.co.jp", "user@evil.test"}) {
+    std::string label = std::string("1,000 (?i) engine lines, 1,000 recipients, last ") + last;
+    RunCase(label.c_str(), [&] { Send(ignoring_case, recipients(999, last)); });
+  }
   std::string suggested;
   for (int i = 0; i < 100000; ++i) suggested += "ALL=(?i)@dom" + std::to_string(i) + "\\.co\\.jp>?$\n";
   for (int count : {1000, 10000}) {

@@ -41,10 +41,15 @@ class Walk {
         if (Found(list.entry(index), entry)) return &list.entry(index);
       }
     } else {
+      folded_.clear();
       for (uint32_t index : list.EnginePatterns()) {
         if (index > shape) break;
         const PatternList::Entry& candidate = list.entry(index);
-        if (!candidate.literal.empty() && entry.find(candidate.literal) == std::string::npos) continue;
+        if (!candidate.literal.empty()) {
+          if (candidate.ignoreCase && folded_.empty()) folded_ = FoldCase(entry);
+          const std::string& text = candidate.ignoreCase ? folded_ : entry;
+          if (text.find(candidate.literal) == std::string::npos) continue;
+        }
         if (Found(candidate, entry)) return &candidate;
       }
     }
@@ -65,6 +70,8 @@ class Walk {
     } catch (const boost::regex_error& error) {
       std::string literal = RequiredLiteral(candidate.text);
       if (!literal.empty() && entry.find(literal) == std::string::npos) return false;
+      literal = RequiredFoldedLiteral(candidate.text);
+      if (!literal.empty() && FoldCase(entry).find(literal) == std::string::npos) return false;
       throw SearchGaveUp(error.what(), candidate.line, candidate.text, entry);
     }
   }
@@ -181,6 +188,7 @@ class Walk {
   RejectionLog& log_;
   std::string line_;                 // reused for every entry
   std::vector<uint32_t> candidates_;  // reused for every prefiltered search
+  std::string folded_;                // the entry folded, when a literal needs it
 };
 
 // The sender pattern's test, which gives up as a list's does.

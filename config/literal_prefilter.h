@@ -27,18 +27,26 @@ namespace sendwarden {
 // out. The .cc says why the result is required.
 std::string RequiredLiteral(const std::string& pattern);
 
+// For a pattern that starts with "(?i)" (and has no other inline options):
+// a byte string that the text of every match contains once folded
+// (FoldCase), in folded form; "" when none can be proven. ASCII bytes only.
+std::string RequiredFoldedLiteral(const std::string& pattern);
+
 class LiteralPrefilter {
  public:
-  // `literals[i]` belongs to pattern i; "" means the pattern has none.
-  explicit LiteralPrefilter(const std::vector<std::string>& literals);
+  // `literals[i]` belongs to pattern i; "" means the pattern has none. With
+  // `folded[i]` it is looked for in the folded text (RequiredFoldedLiteral).
+  explicit LiteralPrefilter(const std::vector<std::string>& literals,
+                            const std::vector<bool>& folded = {});
 
   // Indexes (ascending, each once) of every pattern that can be found in
   // `text`: those whose literal occurs in it and those without a literal.
   void Candidates(const std::string& text, std::vector<uint32_t>* out) const;
 
  private:
-  std::unique_ptr<AhoCorasick> automaton_;  // over the distinct literals
-  std::vector<std::vector<uint32_t>> literalPatterns_;  // literal id -> pattern indexes
+  std::unique_ptr<AhoCorasick> automaton_;        // over the distinct literals
+  std::unique_ptr<AhoCorasick> foldedAutomaton_;  // over the folded ones, if any
+  std::vector<std::vector<uint32_t>> literalPatterns_[2];  // literal id -> pattern indexes
   std::vector<uint32_t> always_;                        // patterns without a literal
 };
 

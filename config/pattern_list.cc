@@ -62,16 +62,24 @@ void PatternList::BuildIndex() {
   }
 
   std::vector<std::string> literals;
+  std::vector<bool> folded;
   bool any = false;
   for (size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].IsShape()) continue;
+    Entry& entry = entries_[i];
+    if (entry.IsShape()) continue;
     enginePatterns_.push_back(static_cast<uint32_t>(i));
-    entries_[i].literal = RequiredLiteral(entries_[i].text);
-    literals.push_back(entries_[i].literal);
+    entry.literal = RequiredLiteral(entry.text);
+    entry.ignoreCase = false;
+    if (entry.literal.empty()) {
+      entry.literal = RequiredFoldedLiteral(entry.text);
+      entry.ignoreCase = !entry.literal.empty();
+    }
+    literals.push_back(entry.literal);
+    folded.push_back(entry.ignoreCase);
     any = any || !literals.back().empty();
   }
   // A list in which no engine pattern has a literal gains nothing from one.
-  if (any) prefilter_ = std::make_unique<const LiteralPrefilter>(literals);
+  if (any) prefilter_ = std::make_unique<const LiteralPrefilter>(literals, folded);
   indexed_ = true;
 }
 

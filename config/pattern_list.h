@@ -27,13 +27,14 @@ class PatternList {
     std::unique_ptr<const Pattern> pattern;  // the engine's; null for a shape
     std::string text;                        // the pattern as written
     // A shape's literal; for an engine pattern, once the list is indexed,
-    // what every match contains (RequiredLiteral), "" when nothing is known.
+    // what every match contains (RequiredLiteral, or with ignoreCase
+    // RequiredFoldedLiteral, in the folded text), "" when nothing is known.
     std::string literal;
     uint32_t line = 0;                       // 1-based line of the file; 0 when unknown
     uint32_t nextSameLiteral = kNone;        // the next shape with the same literal
     PatternShape::Start start = PatternShape::Start::kAnywhere;
     PatternShape::End end = PatternShape::End::kTextEnd;
-    bool ignoreCase = false;  // a shape after "(?i)": `literal` is in lower case
+    bool ignoreCase = false;  // after "(?i)": `literal` is folded (FoldCase)
 
     bool IsShape() const { return pattern == nullptr; }
   };

@@ -153,6 +153,8 @@ std::optional<PatternShape> RecognizeShape(const std::string& text) {
   return shape;
 }
 
+bool FoldCaseIsTheEngines() { return EngineCaseClasses() != nullptr; }
+
 std::string FoldCase(std::string_view text) {
   std::string folded(text);
   const std::array<unsigned char, 256>* classes = EngineCaseClasses();

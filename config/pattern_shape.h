@@ -61,6 +61,10 @@ bool ShapeFound(PatternShape::Start start, PatternShape::End end, std::string_vi
 // map, A-Z in lower case only (and no shape ignores case).
 std::string FoldCase(std::string_view text);
 
+// True when FoldCase is the engine's own case-blind comparison (a map of
+// bytes to classes), not the fallback.
+bool FoldCaseIsTheEngines();
+
 // Whether the literal may start at `at` in `text` under `start`.
 bool ShapeStartHolds(PatternShape::Start start, std::string_view text, size_t at);
 

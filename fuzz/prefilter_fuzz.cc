@@ -1,6 +1,7 @@
 // Fuzzes the literal prefilter: the input is a pattern, a NUL byte, and a
 // text. Whenever the engine finds the pattern in the text, the prefilter
-// must list the pattern as a candidate for that text; otherwise the check
+// must list the pattern as a candidate for that text, by its literal or, for
+// a pattern that ignores case, by its folded literal; otherwise the check
 // would skip a pattern that allows.
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!found) return 0;
 
   std::string literal = sendwarden::RequiredLiteral(pattern_text);
-  sendwarden::LiteralPrefilter prefilter({literal});
+  bool folded = literal.empty();
+  if (folded) literal = sendwarden::RequiredFoldedLiteral(pattern_text);
+  sendwarden::LiteralPrefilter prefilter({literal}, {folded});
   std::vector<uint32_t> candidates;
   prefilter.Candidates(text, &candidates);
   if (candidates != std::vector<uint32_t>{0}) __builtin_trap();
