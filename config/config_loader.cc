@@ -69,10 +69,12 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
       GateVerdict verdict;
       pattern = CompileKeptPattern(value, &verdict);
       if (pattern == nullptr) {
-        if (observer != nullptr) {
-          observer->LineDropped(line_number, line, DropReason::kRefusedPattern,
-                                value.substr(verdict.begin, verdict.end - verdict.begin));
-        }
+        if (observer == nullptr) return;
+        // For a tool only: syntax the reader does not know may be no pattern
+        // at all, and that is what to tell.
+        if (verdict.refusal == GateRefusal::kUnread) CompilePattern(value);
+        observer->LineDropped(line_number, line, DropReason::kRefusedPattern,
+                              value.substr(verdict.begin, verdict.end - verdict.begin));
         return;
       }
     }

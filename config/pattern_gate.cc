@@ -25,11 +25,11 @@ GateVerdict JudgePattern(std::string_view pattern) {
 }
 
 std::unique_ptr<Pattern> CompileKeptPattern(const std::string& text, GateVerdict* verdict) {
-  // What does not compile is the engine's to say, before the gate's view.
-  std::unique_ptr<Pattern> pattern;
-  if (text.size() <= kMaxEnginePatternBytes) pattern = CompilePattern(text);
+  // The engine never sees what the reading refused, not even to compile it:
+  // its parser has faults of its own on such syntax.
   *verdict = JudgePattern(text);
   if (!verdict->kept()) return nullptr;
+  std::unique_ptr<Pattern> pattern = CompilePattern(text);
   if (!CompiledProgramIsPlain(*pattern)) {
     verdict->refusal = GateRefusal::kUnread;
     verdict->begin = 0;

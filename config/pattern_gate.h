@@ -51,9 +51,10 @@ struct GateVerdict {
 // engine: RecognizeShape). Reads the syntax; never compiles.
 GateVerdict JudgePattern(std::string_view pattern);
 
-// Compiles `text` when the gate keeps it. Throws boost::regex_error when it
-// does not compile; answers null, with `verdict` saying why, when the gate
-// refuses it (before or after compiling).
+// Compiles `text` when the gate keeps it: null, with `verdict` saying why,
+// when the gate refuses it (a refused pattern is never handed to the engine,
+// which is then not asked whether it compiles). Throws boost::regex_error
+// when a kept pattern does not compile.
 std::unique_ptr<Pattern> CompileKeptPattern(const std::string& text, GateVerdict* verdict);
 
 }  // namespace sendwarden

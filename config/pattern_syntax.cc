@@ -469,7 +469,7 @@ class Reader {
   // inside the braces, in any mode.
   struct Range {
     size_t end = 0;
-    bool bad = false;  // "{n,m}" with m < n
+    bool bad = false;  // "{n,m}" with m < n, or a sign before a number
   };
   Range RangeAt(size_t at) const {
     Range range;
@@ -486,17 +486,25 @@ class Reader {
       }
       return i > start;
     };
+    // The engine reads the numbers by its locale's traits: on Windows "{+2}"
+    // is a "{" and text, elsewhere a repeat. A sign is read as neither.
+    auto signed_number = [&] { return At(i, '+') || At(i, '-'); };
     unsigned long long low = 0, high = 0;
     blanks();
-    if (!number(&low)) return range;
+    if (signed_number()) range.bad = true;
+    if (!number(&low)) {
+      range.end = range.bad ? i : 0;
+      return range;
+    }
     blanks();
     if (At(i, ',')) {
       ++i;
       blanks();
-      range.bad = number(&high) && high < low;
+      if (signed_number()) range.bad = true;
+      if (number(&high) && high < low) range.bad = true;
       blanks();
     }
-    if (At(i, '}')) range.end = i + 1;
+    if (At(i, '}') || range.bad) range.end = i + 1;
     return range;
   }
   size_t RangeEnd(size_t at) const { return RangeAt(at).end; }

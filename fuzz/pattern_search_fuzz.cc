@@ -28,16 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (std::optional<PatternShape> shape = RecognizeShape(pattern_text)) {
     rule->toPatterns.push_back(std::move(*shape), pattern_text, 1);
   } else {
+    // As the loader: what the gate refuses never reaches the engine.
+    if (!JudgePattern(pattern_text).kept()) return 0;
     std::unique_ptr<Pattern> compiled;
     try {
       compiled = CompilePattern(pattern_text);
     } catch (const boost::regex_error&) {
       return 0;
     }
-    if (JudgePattern(pattern_text).kept() && !CompiledProgramIsPlain(*compiled)) __builtin_trap();
-    GateVerdict verdict;
-    compiled = CompileKeptPattern(pattern_text, &verdict);
-    if (compiled == nullptr) return 0;
+    if (!CompiledProgramIsPlain(*compiled)) __builtin_trap();
     rule->toPatterns.push_back(std::move(compiled), 1);
   }
   rule->toPatterns.BuildIndex();
