@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sendwarden::HeaderMap headers;
   headers["TO"] = value;
   SameText decoder;
-  sendwarden::Extraction extraction = sendwarden::ExtractRecipients(headers, decoder);
+  sendwarden::Extraction extraction = sendwarden::ExtractRecipients(headers, {}, decoder);
   if (extraction.fault != sendwarden::ExtractionFault::kNone) return 0;
   // Accepted: the reader read every line whole.
   if (unreadable) __builtin_trap();

@@ -54,19 +54,28 @@ struct Lexed {
   bool commaInComment = false;
 };
 
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
 // Ends a delimited run ('"' or ']'): a backslash takes the next byte.
-// Returns the offset after the closing byte, or npos.
-size_t SkipDelimited(std::string_view value, size_t i, char close, char forbidden) {
+// Returns the offset after the closing byte, or npos; sets `line_break`
+// (and returns npos) at a CR or LF inside it, escaped or not: other readers
+// stop the run there, and would read what follows as addresses.
+size_t SkipDelimited(std::string_view value, size_t i, char close, char forbidden,
+                     bool* line_break) {
   for (++i; i < value.size(); ++i) {
     char c = value[i];
     if (c == '\\') {
       ++i;
+      if (i < value.size() && IsLineBreak(value[i])) break;
+    } else if (IsLineBreak(c)) {
+      break;
     } else if (c == close) {
       return i + 1;
     } else if (c == forbidden) {
       return std::string_view::npos;
     }
   }
+  *line_break = i < value.size() && IsLineBreak(value[i]);
   return std::string_view::npos;
 }
 
@@ -91,6 +100,9 @@ Lexed Lex(std::string_view value) {
       int depth = 0;
       for (; i < value.size(); ++i) {
         char d = value[i];
+        if (IsLineBreak(d) || (d == '\\' && i + 1 < value.size() && IsLineBreak(value[i + 1]))) {
+          return fail(AddressSyntax::kLineBreakInside, start);
+        }
         if (d == '\\') {
           ++i;
         } else if (d == '(') {
@@ -107,8 +119,11 @@ Lexed Lex(std::string_view value) {
       ++i;
       comment = true;
     } else if (c == '"' || c == '[') {
-      size_t end = c == '"' ? SkipDelimited(value, i, '"', '\0') : SkipDelimited(value, i, ']', '[');
+      bool line_break = false;
+      size_t end = c == '"' ? SkipDelimited(value, i, '"', '\0', &line_break)
+                            : SkipDelimited(value, i, ']', '[', &line_break);
       if (end == std::string_view::npos) {
+        if (line_break) return fail(AddressSyntax::kLineBreakInside, i);
         return fail(c == '"' ? AddressSyntax::kUnclosedQuote : AddressSyntax::kUnclosedDomainLiteral,
                     i);
       }
@@ -292,6 +307,12 @@ class Parser {
     AddressMember member;
     member.inGroup = in_group;
     if (IsSpecial('<')) {
+      // The obsolete phrase starts with a word; a reader that takes a dot
+      // for the start of an address would cut the list elsewhere.
+      if (from != i_ && tokens_[from].kind == Kind::kSpecial) {
+        i_ = from;
+        return Fail(AddressSyntax::kLeadingDot);
+      }
       if (!ReadAngle(&member)) return false;
       out_->members.push_back(std::move(member));
       return true;

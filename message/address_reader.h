@@ -35,6 +35,8 @@ enum class AddressSyntax {
   kTextAfterAddress,     // anything but "," (or ";" in a group) after a mailbox
   kEmptyDisplayName,     // ":" with no group name before it
   kDoubleByteMark,       // a code page 932 character whose second byte is "\\", "@", "[" or "]"
+  kLineBreakInside,      // a CR or LF (a fold) inside a quoted string, a comment or a domain literal
+  kLeadingDot,           // a display name that starts with a dot
 };
 
 // One member of the list: a mailbox, or a group that names nobody.

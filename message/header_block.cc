@@ -50,12 +50,13 @@ bool ReadAddressFieldLine(const char* line, const char* line_end, std::string* k
 
 }  // namespace
 
-void ParseHeaderBlock(const char* message, HeaderMap& headers) {
+bool ParseHeaderBlock(const char* message, HeaderMap& headers, FoldedFields* folded) {
   const Pattern& header_line = HeaderLinePattern();
   const Pattern& continuation_line = ContinuationLinePattern();
   boost::cmatch groups;  // reused for every line
   std::string current_field;
   bool in_field = false;  // continuation lines belong to current_field
+  std::string* folded_line = nullptr;  // the address field line being read, as it stands
 
   // The text is walked line by line without measuring it first: the body
   // after the header block is never touched.
@@ -66,15 +67,20 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
     while (*line_end != '\0' && *line_end != '\n') ++line_end;
     cursor = *line_end == '\n' ? line_end + 1 : line_end;
 
-    if (line_end == line) break;
+    if (line_end == line) return true;
     if (line_end[-1] == '\r') --line_end;
-    if (line_end == line) break;
+    if (line_end == line) return true;
 
     if (boost::regex_match(line, line_end, continuation_line)) {
       auto entry = in_field ? headers.find(current_field) : headers.end();
       if (entry != headers.end()) entry->second.append(line, line_end);
+      if (entry != headers.end() && folded_line != nullptr) {
+        *folded_line += '\n';
+        folded_line->append(line, line_end);
+      }
       continue;
     }
+    folded_line = nullptr;
     // Every line of an address field is read, so that no recipient escapes
     // the check because of how its field was written.
     const char* value_start;
@@ -87,6 +93,11 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       // line from running on into the next, and lets a second From show.
       if (!inserted.second) value += '\n';
       value.append(value_start, line_end);
+      if (folded != nullptr) {
+        std::vector<std::string>& lines = (*folded)[current_field];
+        lines.emplace_back(value_start, line_end);
+        folded_line = &lines.back();
+      }
       continue;
     }
     // A line of no known shape is dropped, and so are the continuation
@@ -101,6 +112,7 @@ void ParseHeaderBlock(const char* message, HeaderMap& headers) {
       headers[current_field].append(groups[2].first, groups[2].second);
     }
   }
+  return false;
 }
 
 }  // namespace sendwarden

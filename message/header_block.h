@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace sendwarden {
 
@@ -18,6 +19,12 @@ namespace sendwarden {
 // leading blanks and tabs.
 using HeaderMap = std::map<std::string, std::string>;
 
+// The address fields as they stand in the message: for each field (key as
+// in HeaderMap), each of its lines with its continuation lines, a line feed
+// before each continuation line. Where a fold stands matters: other mail
+// programs end a quoted string or a comment at a line end.
+using FoldedFields = std::map<std::string, std::vector<std::string>>;
+
 // Fills `headers` from the NUL-terminated `message`; adds entries and extends
 // values, never clears. A line is a continuation when it starts with a blank
 // or a tab. A line is the first line of an address field when it is the
@@ -27,8 +34,10 @@ using HeaderMap = std::map<std::string, std::string>;
 // Any other field's first line must match "^(\S+):[ \t]+(.*)" whole with a
 // non-empty value; anything else is dropped, with the continuation lines
 // that follow it. Never fails on any input, though the pattern engine may
-// throw on a line too complex for it.
-void ParseHeaderBlock(const char* message, HeaderMap& headers);
+// throw on a line too complex for it. Fills `folded`, when given, with the
+// address fields' lines as they stand. True when an empty line (or a lone
+// carriage return) ended the block, false when the text ended first.
+bool ParseHeaderBlock(const char* message, HeaderMap& headers, FoldedFields* folded = nullptr);
 
 }  // namespace sendwarden
 

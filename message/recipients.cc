@@ -9,6 +9,7 @@
 #include "base/ascii.h"
 #include "message/address_list.h"
 #include "message/address_reader.h"
+#include "message/encoded_word_form.h"
 #include "message/header_block.h"
 
 namespace sendwarden {
@@ -177,11 +178,18 @@ Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder) {
     return out;
   }
   HeaderMap headers;
-  ParseHeaderBlock(message, headers);
-  return ExtractRecipients(headers, decoder);
+  FoldedFields folded;
+  if (!ParseHeaderBlock(message, headers, &folded)) {
+    Extraction out;
+    out.fault = ExtractionFault::kHeaderNotEnded;
+    out.faultField = "HEADER";
+    return out;
+  }
+  return ExtractRecipients(headers, folded, decoder);
 }
 
-Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
+Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folded,
+                             HeaderDecoder& decoder) {
   auto value = [&headers](const char* key) -> const std::string& {
     static const std::string kEmpty;
     auto found = headers.find(key);
@@ -194,6 +202,21 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
     out.faultDetail = detail;
     return out;
   };
+
+  // A fold inside a quoted string, a comment or a domain literal: the field
+  // unfolded reads well, but other readers end the quote at the line end
+  // and find addresses in what follows.
+  for (const auto& [key, lines] : folded) {
+    for (const std::string& line : lines) {
+      AddressReading reading = ReadAddressList(line);
+      if (reading.error != AddressSyntax::kLineBreakInside) continue;
+      out.syntax = reading.error;
+      bool sender = key == "FROM";
+      std::string shown = key.compare(0, 7, "RESENT-") == 0 ? key.substr(7) : key;
+      return fail(sender ? ExtractionFault::kSenderUnreadable : ExtractionFault::kUnreadable,
+                  sender ? "FROM" : shown == "TO" ? "TO" : shown == "CC" ? "CC" : "BCC", line);
+    }
+  }
 
   AddressPieces pieces;
   std::string decoded;
@@ -231,9 +254,13 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
                                       : EmptyGroupFault(marks);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }
+        if (FindUnclearEncodedWord(piece) != std::string::npos) {
+          return fail(ExtractionFault::kUnclearEncodedWord, key, piece);
+        }
         if (!decoder.DecodeAddress(piece, &decoded)) {
           return fail(ExtractionFault::kNoDecodedText, key, piece);
         }
+        if (HoldsUndecodedWord(decoded)) return fail(ExtractionFault::kUnclearEncodedWord, key, piece);
         if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) {
           // Names nobody, so it is not checked; but neither as written nor
           // as decoded may it show an address another reading could take.
@@ -271,8 +298,14 @@ Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder) {
     }
     if (mailboxes > 1) return fail(ExtractionFault::kSenderNotOne, "FROM", from);
   }
+  if (FindUnclearEncodedWord(from) != std::string::npos) {
+    return fail(ExtractionFault::kUnclearEncodedWord, "FROM", from);
+  }
   if (!decoder.DecodeSender(from, &out.recipients.sender)) {
     return fail(ExtractionFault::kNoDecodedText, "FROM", from);
+  }
+  if (HoldsUndecodedWord(out.recipients.sender)) {
+    return fail(ExtractionFault::kUnclearEncodedWord, "FROM", from);
   }
   Marks raw = MarksOf(from), decoded_from = MarksOf(out.recipients.sender);
   if (decoded_from.at > raw.at || decoded_from.open > raw.open || decoded_from.close > raw.close) {

@@ -70,6 +70,8 @@ enum class ExtractionFault {
   kSenderUnreadable,     // a From with an "@" that the reader cannot read
   kSenderFromDecoding,   // decoding the From brings in an "@", "<" or ">"
   kBareCarriageReturn,   // a CR without its LF in a header line: other programs start a line there
+  kHeaderNotEnded,       // the text ends inside the header block (a NUL byte there, say)
+  kUnclearEncodedWord,   // an encoded word decoders read differently, or one left undecoded
 };
 
 struct Extraction {
@@ -94,7 +96,10 @@ bool HasBareCarriageReturn(const char* message, std::string* line);
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
 // Bcc (in that order; each with its Resent- counterpart) into pieces and
 // decodes each in turn, then decodes the whole From value. Stops at the
-// first fault; a bare carriage return in the header block is one.
+// first fault; a bare carriage return in the header block is one, and so is
+// a text that ends before the header block does: the mail client hands the
+// message over up to its first NUL byte, and a NUL inside the header block
+// would hide the fields after it (a To line, say) from the check alone.
 //
 // The address reader is the judge: every non-empty piece must be one
 // mailbox the reader finds in the field, in the same order, one to one, and
@@ -106,9 +111,11 @@ bool HasBareCarriageReturn(const char* message, std::string* line);
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 
 // The same from fields already read: "TO", "CC", "BCC" and "FROM" of
-// `headers` (absent ones read as empty). The caller checks the header block
-// with HasBareCarriageReturn first.
-Extraction ExtractRecipients(const HeaderMap& headers, HeaderDecoder& decoder);
+// `headers` (absent ones read as empty), and the address fields as they
+// stand, `folded` (empty for fields given without a message). The caller
+// checks the header block with HasBareCarriageReturn first, and that it ends.
+Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folded,
+                             HeaderDecoder& decoder);
 
 
 }  // namespace sendwarden

@@ -18,7 +18,7 @@ reads) and with email.utils.getaddresses. Whenever the plug-in sends, every
 recipient mailbox any reader finds must be in allowed.example, compared
 without regard to case (a mailbox without a domain is outside), and no
 reader may find two senders. A guard that refuses everything proves
-nothing, so fewer than 20 % sent fails too.
+nothing, so fewer than 25 % of the clean messages sent fails too.
 
 Then two fixed sets: ordinary mail that must still be sent, and CPython's
 own email test messages under a configuration that allows everyone.
@@ -195,6 +195,30 @@ ATTACKS = [
 ]
 
 
+def hidden_member(rng):
+    """A member whose display name hides a mailbox from one kind of reader:
+    a quoted string, comment or domain literal cut by a line end (readers
+    that end it at the line end find what follows), or a phrase that starts
+    with a dot (readers that take the dot for an address find the rest)."""
+    evil = rng.choice(["<evil@evil.test>", "evil@evil.test", "x <evil@evil.test>,",
+                       "evil@evil.test,", "Evil <evil@evil.test>, y"])
+    line_end = rng.choice(["\r\n ", "\r\n\t", "\r\n  "])
+    good = address_of(rng, True, True)
+    kind = rng.randrange(5)
+    if kind == 0:
+        return '"%s%s%s %s" <%s>' % (rng.choice(["x", "", "a, b"]), line_end, evil,
+                                     rng.choice(["", ",", "y"]), good)
+    if kind == 1:
+        return "%s(%s%s%s %s) <%s>" % (rng.choice(["Name ", "", "a "]), rng.choice(["x", ""]),
+                                       line_end, evil, rng.choice(["", ")", "(c)"]), good)
+    if kind == 2:
+        return "%s@[%s%s%s]" % (rng.choice(LOCALS), rng.choice(["192.0.2.1", "x"]), line_end,
+                                rng.choice(["] " + evil, "evil.test", ""]))
+    lead = rng.choice(["", "(c)", " ", "(c) "])
+    return "%s.%s\"x,%s\"%s <%s>" % (lead, rng.choice(["", " a ", "x", " "]), evil,
+                                     rng.choice(["", ".x", " y", "."]), good)
+
+
 def address(rng, mode):
     """One list member: a mailbox, or a group."""
     allowed = mode == "clean" or rng.random() < 0.6
@@ -355,6 +379,8 @@ def field_value(rng, mode):
     members = [address(rng, mode) for _ in range(rng.randrange(1, 5))]
     if mode == "attack" and rng.random() < 0.6:
         members.insert(rng.randrange(len(members) + 1), rng.choice(ATTACKS))
+    if mode == "attack" and rng.random() < 0.5:
+        members.insert(rng.randrange(len(members) + 1), hidden_member(rng))
     value = ""
     for i, member in enumerate(members):
         if i:
@@ -430,6 +456,12 @@ def message(rng):
     if rng.random() < 0.06:
         lines.insert(rng.randrange(len(lines) + 1), rng.choice(HEADER_NOISE))
     text = "\r\n".join(lines) + "\r\n\r\nbody\r\n"
+    if mode == "attack" and rng.random() < 0.1:
+        # A NUL byte in the header block: the mail client hands the message
+        # over as a C string, which ends there.
+        header_end = text.index("\r\n\r\n")
+        at = rng.randrange(header_end + 1)
+        text = text[:at] + "\x00" + text[at:]
     if rng.random() < 0.05:
         text = text.replace("\r\n", "\n")
     return text.encode("utf-8", "surrogateescape"), fields, mode
@@ -501,13 +533,18 @@ def python_mailboxes(raw):
         if GETADDRESSES_STRICT:
             readers = [("getaddresses", {"strict": False}), ("getaddresses-strict", {})]
         for reader, options in readers:
-            # It reads unfolded text only: a line break inside a quoted
-            # string or a comment makes it invent addresses.
+            # Read unfolded, as a mail program that unfolds first would.
             unfolded = re.sub(r"\r?\n", "", value)
             for _, addr in email.utils.getaddresses([unfolded], **options):
                 if addr:
                     local, at, domain = addr.rpartition("@")
                     found.append((reader, local if at else addr, domain, kind))
+        # And folded, as smtplib's send_message reads the recipients it hands
+        # to the server: its quote and comment scanners stop at a line end.
+        for _, addr in email.utils.getaddresses([value]):
+            if addr:
+                local, at, domain = addr.rpartition("@")
+                found.append(("smtplib", local if at else addr, domain, kind))
     return found
 
 
@@ -650,8 +687,10 @@ def differential(oracle):
     if fields < 20000:
         print("too few fields: %d" % fields)
         ok = False
-    if sent < total * 0.2:
-        print("fewer than 20 % sent: the guard proves nothing")
+    # Judged on what mail programs write: the attack forms are refused by design.
+    clean_sent, clean_total = by_mode.get("clean", [0, 0])
+    if clean_sent < clean_total * 0.25:
+        print("fewer than 25 % of the clean messages sent: the guard proves nothing")
         ok = False
     return ok
 
@@ -726,8 +765,10 @@ def corpus(oracle):
     refused = {n: whys[0] for n, (sent, whys, _) in zip(names, verdicts) if not sent[0]}
     print("CPython test messages: %d, sent %d, refused %s" %
           (len(paths), len(paths) - len(refused), sorted(refused.items())))
-    # msg_27 writes "addr (comment)" without angle brackets: refused on purpose.
-    unexpected = set(refused) - {"msg_27.txt"}
+    # msg_27 writes "addr (comment)" without angle brackets, msg_35 has no
+    # empty line after its header (the shape of a text a NUL byte cut short):
+    # both refused on purpose.
+    unexpected = set(refused) - {"msg_27.txt", "msg_35.txt"}
     if unexpected or "msg_36.txt" not in names:
         print("refused unexpectedly: %s" % sorted(unexpected))
         return False

@@ -52,6 +52,8 @@ const char* FaultName(sendwarden::ExtractionFault fault) {
     case F::kSenderUnreadable: return "sender-unreadable";
     case F::kSenderFromDecoding: return "sender-from-decoding";
     case F::kBareCarriageReturn: return "bare-carriage-return";
+    case F::kHeaderNotEnded: return "header-not-ended";
+    case F::kUnclearEncodedWord: return "unclear-encoded-word";
   }
   return "?";
 }

@@ -62,6 +62,7 @@ std::vector<SplitMessage> Reference(const std::string& text, Framing framing,
         SplitMessage& m = out.back();
         if (empty) {
           m.headerEnded = true;
+          m.header += line;  // kept with the block
           in_header = false;
         } else if (!line_end && line == "\r") {
         } else if (m.header.size() + line.size() > max_header) {
@@ -160,7 +161,7 @@ TEST(MboxSplitter, AnMboxAndABmfFileOfTheSameMessagesGiveTheSameHeaders) {
       for (int l = 0, n = static_cast<int>(random() % 6); l < n; ++l) {
         body += kBody[random() % (sizeof kBody / sizeof *kBody)] + std::string(end);
       }
-      headers.push_back(header);
+      headers.push_back(header + end);  // with the empty line that ends it
       mbox_offsets.push_back(mbox.size());
       // An mbox writer quotes a body "From " line; a .bmf writer doubles a
       // leading dot.
@@ -213,7 +214,7 @@ TEST(MboxSplitter, OnlyAnMboxLooksLikeOne) {
     std::vector<SplitMessage> cut = Split(mbox, Framing::kMbox, 1 << 20, &random);
     ASSERT_EQ(cut.size(), 1u);
     EXPECT_EQ(cut[0].offset, blanks.size());
-    EXPECT_EQ(cut[0].header, field.substr(0, field.find("\r\n\r\n") + 2));
+    EXPECT_EQ(cut[0].header, field.substr(0, field.find("\r\n\r\n") + 4));
   }
   EXPECT_FALSE(MboxSplitter::LooksLikeMbox(""));
   EXPECT_FALSE(MboxSplitter::LooksLikeMbox("\r\n\n"));

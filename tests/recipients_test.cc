@@ -138,7 +138,7 @@ TEST(ExtractRecipients, ABareCarriageReturnInTheHeaderRefuses) {
       {"From: me\nTo: a@x\r\r\nCc: evil@bad.test\n\n", true},
       {"From: me\r\nTo: a@x,\r\n\rb@x\r\n\r\n", true},
       {"From: me\r\nTo: a@x\r\n\r\nbody\rTo: evil@bad.test\r\n", false},
-      {"From: me\r\nTo: a@x\r", false},
+      {"From: me\r\nTo: a@x\r\n\r", false},
       {"From: me\nTo: a@x\n\r\n\r", false},
   };
   for (const Case& c : cases) {

@@ -62,7 +62,7 @@ class Comparer : public MailListener {
     sendwarden::Extraction extraction;
     std::exception_ptr thrown;
     try {
-      extraction = ExtractAsThePlugInDoes(header, reading.headers);
+      extraction = ExtractAsThePlugInDoes(reading);
     } catch (const std::bad_alloc&) {
       throw;
     } catch (const std::exception&) {

@@ -67,6 +67,8 @@ Msg SyntaxWhy(sendwarden::AddressSyntax syntax) {
     case AddressSyntax::kTextAfterAddress: return Msg::kWhyTextAfterAddress;
     case AddressSyntax::kEmptyDisplayName: return Msg::kWhyEmptyDisplayName;
     case AddressSyntax::kDoubleByteMark: return Msg::kWhyDoubleByteMark;
+    case AddressSyntax::kLineBreakInside: return Msg::kWhyLineBreakInside;
+    case AddressSyntax::kLeadingDot: return Msg::kWhyLeadingDot;
     case AddressSyntax::kStrayCharacter:
     case AddressSyntax::kNone: break;
   }
@@ -96,6 +98,8 @@ Phrase FaultPhrase(const Unchecked& unchecked) {
     case ExtractionFault::kAddressLost: return Said(Msg::kAddressLost);
     case ExtractionFault::kHiddenLineBreak: return Said(Msg::kHiddenLineBreak);
     case ExtractionFault::kBareCarriageReturn: return Said(Msg::kBareCarriageReturn);
+    case ExtractionFault::kHeaderNotEnded: return Said(Msg::kHeaderNotEnded);
+    case ExtractionFault::kUnclearEncodedWord: return Said(Msg::kUnclearEncodedWord);
     case ExtractionFault::kAddressFromDecoding: return Said(Msg::kAddressFromDecoding);
     case ExtractionFault::kUnreadable:
       return Said(Msg::kAddressUnreadable, SyntaxWhy(unchecked.syntax));

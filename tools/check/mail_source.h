@@ -29,7 +29,8 @@ struct MailLocation {
 class MailListener {
  public:
   virtual ~MailListener() = default;
-  // `header`: the message's header block, its lines with their line ends.
+  // `header`: the message's header block, its lines with their line ends,
+  // and the empty line that ended it (if one did).
   virtual void Message(const MailLocation& where, const std::string& header) = 0;
   // A path, file, folder or message that could not be read; `code` says
   // why (kNoSuchPath, kCannotOpen, kCannotList, kReadError,

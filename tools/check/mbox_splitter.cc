@@ -89,8 +89,10 @@ bool MboxSplitter::EndsMessage(bool line_end) const {
 
 void MboxSplitter::HeaderLine(bool line_end) {
   if (line_end && IsEmptyLine(line_)) {
-    // An empty line, or one that is a lone carriage return, ends the block.
+    // An empty line, or one that is a lone carriage return, ends the block;
+    // it is kept, so that the block reads as the plug-in reads the message.
     message_.headerEnded = true;
+    message_.header += line_;
     state_ = State::kBody;
   } else if (!line_end && line_ == "\r") {
     // A lone carriage return at the very end adds nothing.

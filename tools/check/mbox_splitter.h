@@ -24,7 +24,8 @@ enum class Framing {
 struct SplitMessage {
   uint64_t number = 0;   // 1-based, in the stream
   uint64_t offset = 0;   // where it starts: its "From " line in an mbox
-  std::string header;    // the header block, its lines with their line ends
+  std::string header;    // the header block, its lines with their line ends, and
+                         // the empty line that ended it (if one did)
   bool headerEnded = false;  // an empty line (or a lone CR) ended it
   bool headerTooLong = false;  // cut at the limit: the rest was not kept
 };

@@ -1,5 +1,6 @@
 #include "tools/check/message_reading.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "tools/common/charset.h"
@@ -8,21 +9,34 @@
 
 namespace sendwarden_checker {
 
+namespace {
+
+// A NUL byte hides the fields after it from the plug-in, which then refuses
+// the message: a file with such fields is mail all the same.
+bool HasFieldPastNul(const std::string& header) {
+  size_t nul = header.find('\0');
+  if (nul == std::string::npos) return false;
+  std::string rest = header.substr(nul);
+  rest.erase(std::remove(rest.begin(), rest.end(), '\0'), rest.end());
+  sendwarden::HeaderMap fields;
+  sendwarden::ParseHeaderBlock(rest.c_str(), fields);
+  return !fields.empty();
+}
+
+}  // namespace
+
 HeaderReading ReadHeaderFields(const std::string& header) {
   HeaderReading reading;
-  if (header.find('\0') != std::string::npos) {
-    reading.code = Code::kBinaryData;
-    return reading;
-  }
   try {
-    sendwarden::ParseHeaderBlock(header.c_str(), reading.headers);
+    reading.text.assign(header.c_str());
+    reading.ended =
+        sendwarden::ParseHeaderBlock(reading.text.c_str(), reading.headers, &reading.folded);
+    if (reading.headers.empty() && !HasFieldPastNul(header)) reading.code = Code::kNotAMessage;
   } catch (const std::exception& error) {
     reading.code = Code::kEngineGaveUp;
     reading.detail = error.what();
     reading.headers.clear();
-    return reading;
   }
-  if (reading.headers.empty()) reading.code = Code::kNotAMessage;
   return reading;
 }
 
@@ -32,18 +46,22 @@ std::string ShownField(const sendwarden::HeaderMap& headers, const char* key) {
   return sendwarden_tools::DecodeEncodedWords(found->second, &sendwarden_tools::ConvertToCp932);
 }
 
-sendwarden::Extraction ExtractAsThePlugInDoes(const std::string& header,
-                                              const sendwarden::HeaderMap& headers) {
+sendwarden::Extraction ExtractAsThePlugInDoes(const HeaderReading& reading) {
   sendwarden::Extraction extraction;
   std::string line;
-  if (sendwarden::HasBareCarriageReturn(header.c_str(), &line)) {
+  if (sendwarden::HasBareCarriageReturn(reading.text.c_str(), &line)) {
     extraction.fault = sendwarden::ExtractionFault::kBareCarriageReturn;
     extraction.faultField = "HEADER";
     extraction.faultDetail = line;
     return extraction;
   }
+  if (!reading.ended) {
+    extraction.fault = sendwarden::ExtractionFault::kHeaderNotEnded;
+    extraction.faultField = "HEADER";
+    return extraction;
+  }
   sendwarden_tools::ToolDecoder decoder;
-  return sendwarden::ExtractRecipients(headers, decoder);
+  return sendwarden::ExtractRecipients(reading.headers, reading.folded, decoder);
 }
 
 }  // namespace sendwarden_checker

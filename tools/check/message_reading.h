@@ -14,26 +14,31 @@
 namespace sendwarden_checker {
 
 struct HeaderReading {
-  // kNone, or why the block is no mail: kBinaryData (a NUL byte),
-  // kNotAMessage (no header field), kEngineGaveUp (`detail` says why).
+  // kNone, or why the block is no mail: kNotAMessage (no header field),
+  // kEngineGaveUp (`detail` says why).
   Code code = Code::kNone;
   std::string detail;
-  sendwarden::HeaderMap headers;  // with kNone
+  // With kNone: the block as the plug-in is handed it, up to a NUL byte (the
+  // mail client hands over a C string), and what the parser read of it.
+  std::string text;
+  sendwarden::HeaderMap headers;
+  sendwarden::FoldedFields folded;
+  bool ended = false;  // an empty line ended the block before the text (or a NUL) did
 };
 
-// Reads the fields of `header`. Never throws: whatever the parser throws
-// (memory too) is kEngineGaveUp with its message.
+// Reads the fields of `header` (a header block with the empty line that
+// ended it) as the plug-in reads the message. Never throws: whatever the
+// parser throws (memory too) is kEngineGaveUp with its message.
 HeaderReading ReadHeaderFields(const std::string& header);
 
 // The field `key` ("FROM", "SUBJECT") of `headers`, its encoded words
 // decoded into code page 932 as the mail client shows it; "" when absent.
 std::string ShownField(const sendwarden::HeaderMap& headers, const char* key);
 
-// The plug-in's extraction of the block `header` whose fields are
-// `headers`: a bare carriage return in the block is a fault, as it is for
-// the plug-in. May throw what ExtractRecipients throws.
-sendwarden::Extraction ExtractAsThePlugInDoes(const std::string& header,
-                                              const sendwarden::HeaderMap& headers);
+// The plug-in's extraction of a block read by ReadHeaderFields: a bare
+// carriage return in it, or a block the text ends in, is a fault, as it is
+// for the plug-in. May throw what ExtractRecipients throws.
+sendwarden::Extraction ExtractAsThePlugInDoes(const HeaderReading& reading);
 
 }  // namespace sendwarden_checker
 

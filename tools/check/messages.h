@@ -35,6 +35,7 @@ enum class Msg {
   kHintTrailingText,
   kHintNoClosingBracket,
   kHintNoOpeningBracket,
+  kHintLoneCr,
   kBrokenHeader,          // kBrokenHeaderLines or kBrokenHeaderNoLines
   kBrokenHeaderLines,     // line numbers
   kBrokenHeaderNoLines,
@@ -48,6 +49,9 @@ enum class Msg {
   kNestedRepeat,          // the repeat, the rewrite (kNestedRepeatRewrite) or nothing
   kNestedRepeatRewrite,   // the rewrite
   kSectionRefused,        // why (a kRefused text), the lines it takes down
+  kCommentedOutHeader,    // kBrokenHeaderLines or kBrokenHeaderNoLines
+  kLoneCrInRule,
+  kDomainWithoutAt,       // the domain
   kHashInValue,
   kFullWidthMark,
   kAnchoredAtStart,
@@ -96,6 +100,8 @@ enum class Msg {
   kAddressLost,
   kHiddenLineBreak,
   kBareCarriageReturn,
+  kHeaderNotEnded,
+  kUnclearEncodedWord,
   kAddressFromDecoding,
   kAddressUnreadable,     // one of the kWhy texts
   kWhyUnclosedComment,
@@ -110,6 +116,8 @@ enum class Msg {
   kWhyBadDots,
   kWhyTextAfterAddress,
   kWhyEmptyDisplayName,
+  kWhyLineBreakInside,
+  kWhyLeadingDot,
   kWhyDoubleByteMark,
   kWhyQuoteInComment,
   kWhyCommaInComment,
@@ -151,7 +159,6 @@ enum class Msg {
   kCannotSize,            // the system's reason
   kReadError,
   kNotAMessage,
-  kBinaryData,
   kHeaderTooLong,
   kScanNotAllowed,        // field, entry
   kScanTopDomains,

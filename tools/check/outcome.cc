@@ -21,7 +21,6 @@ bool NotRead(Code code) {
     case Code::kCannotCheck:
     case Code::kEngineGaveUp:
       return false;
-    case Code::kBinaryData:
     case Code::kNotAMessage:
     case Code::kHeaderTooLong:
     case Code::kNoSuchPath:
@@ -55,6 +54,8 @@ const char* FaultName(sendwarden::ExtractionFault fault) {
     case ExtractionFault::kSenderUnreadable: return "sender-unreadable";
     case ExtractionFault::kSenderFromDecoding: return "sender-from-decoding";
     case ExtractionFault::kBareCarriageReturn: return "bare-carriage-return";
+    case ExtractionFault::kHeaderNotEnded: return "header-not-ended";
+    case ExtractionFault::kUnclearEncodedWord: return "unclear-encoded-word";
   }
   return "unknown";
 }
@@ -65,7 +66,6 @@ std::string CodeName(const Outcome& outcome) {
     case Code::kCannotCheck:
       return std::string("cannot-check/") + FaultName(outcome.unchecked.fault);
     case Code::kEngineGaveUp: return "engine-gave-up";
-    case Code::kBinaryData: return "binary-data";
     case Code::kNotAMessage: return "not-a-message";
     case Code::kHeaderTooLong: return "header-too-long";
     case Code::kNoSuchPath: return "no-such-path";

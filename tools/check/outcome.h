@@ -19,7 +19,6 @@ enum class Code {
   kCannotCheck,    // the extraction refused the message: see `fault`
   kEngineGaveUp,   // the pattern engine threw: `detail` is its message
   // Not read at all (scan only).
-  kBinaryData,     // a NUL byte in the header
   kNotAMessage,    // no header field
   kHeaderTooLong,  // a header block over the limit
   kNoSuchPath,     // a path given on the command line does not exist

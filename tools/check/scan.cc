@@ -157,7 +157,7 @@ ScanItem DecideMessage(const std::string& header, const AllowConfig& config,
   item.subject = ShownField(reading.headers, "SUBJECT");
   item.from = ShownField(reading.headers, "FROM");
   item.outcome = Decide(
-      config, [&] { return ExtractAsThePlugInDoes(header, reading.headers); }, trace);
+      config, [&] { return ExtractAsThePlugInDoes(reading); }, trace);
   return item;
 }
 

@@ -63,7 +63,6 @@ std::string ReasonText(const ScanItem& item, Language l) {
                    {std::to_string(outcome.gaveUpLine), outcome.gaveUpPattern});
       }
       return Say(l, Msg::kScanEngineGaveUp, {outcome.detail});
-    case Code::kBinaryData: return Say(l, Msg::kBinaryData);
     case Code::kNotAMessage: return Say(l, Msg::kNotAMessage);
     case Code::kHeaderTooLong: return Say(l, Msg::kHeaderTooLong);
     case Code::kNoSuchPath: return Say(l, Msg::kNoSuchPath);

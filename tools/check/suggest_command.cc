@@ -29,7 +29,7 @@ class Counter : public MailListener {
     if (reading.code != Code::kNone) return Unreadable(where, reading.code, reading.detail);
     ++read_;
     try {
-      sendwarden::Extraction extraction = ExtractAsThePlugInDoes(header, reading.headers);
+      sendwarden::Extraction extraction = ExtractAsThePlugInDoes(reading);
       if (extraction.fault == sendwarden::ExtractionFault::kNone) {
         counter_.Count(extraction.recipients);
         return;

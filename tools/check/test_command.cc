@@ -149,7 +149,7 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
       config,
       [&] {
         // The host hands the plug-in a NUL-terminated text.
-        return message_path.empty() ? sendwarden::ExtractRecipients(options.fields, decoder)
+        return message_path.empty() ? sendwarden::ExtractRecipients(options.fields, {}, decoder)
                                     : sendwarden::ExtractRecipients(message.c_str(), decoder);
       },
       &trace);

@@ -10,6 +10,7 @@
 
 namespace sendwarden_tools {
 
+// Its texts end at a decoded NUL byte, as the mail client's do.
 class ToolDecoder : public sendwarden::HeaderDecoder {
  public:
   bool DecodeAddress(const std::string& piece, std::string* decoded) override;
