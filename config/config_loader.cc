@@ -133,6 +133,24 @@ HeaderKind ClassifyHeader(const std::string& line, bool first_line, std::string*
   return HeaderKind::kNone;
 }
 
+// A carriage return that is not the line's last byte (one there is a line
+// that ended in two, kept as the format says).
+bool HasLoneCarriageReturn(const std::string& line) {
+  size_t cr = line.find('\r');
+  return cr != std::string::npos && cr + 1 < line.size();
+}
+
+// Whether what follows a lone carriage return would be a section header,
+// broken or not.
+bool HeaderAfterLoneCarriageReturn(const std::string& line) {
+  std::string name;
+  for (size_t cr = line.find('\r'); cr != std::string::npos && cr + 1 < line.size();
+       cr = line.find('\r', cr + 1)) {
+    if (ClassifyHeader(line.substr(cr + 1), false, &name) != HeaderKind::kNone) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool SplitKeyValue(const std::string& line, const std::string& separator,
@@ -171,6 +189,19 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
     bytes.resize(line_start);
   }
 
+  // A last line without a line feed, in a file written a moment ago, may be
+  // a save caught half-way: its pattern would be cut, and a cut pattern
+  // usually allows more. It is used once the file has been still for
+  // kUnendedLineSettleSeconds; until then the store does not describe the
+  // file, so the next send reads it again. (Notepad ends a file so.)
+  std::string unended_line;
+  if (!bytes.empty() && bytes.back() != '\n' && WrittenWithin(stamp, kUnendedLineSettleSeconds)) {
+    size_t line_start = bytes.rfind('\n');
+    line_start = line_start == std::string::npos ? 0 : line_start + 1;
+    unended_line = bytes.substr(line_start);
+    bytes.resize(line_start);
+  }
+
   WorkingLists lists;
   bool out_of_memory = false;
   std::string section_name;
@@ -178,11 +209,41 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
   size_t broken_header = 0;  // rule lines under a broken header allow nothing
   size_t line_number = 0;
   std::string line, name;
+  // A line meant as a header that is none: what it was meant to start must
+  // not fall to the section before it (usually the default rule).
+  auto break_section = [&](DropReason reason) {
+    if (broken_header == 0) {
+      EndSection(config, lists, section_line, section_name, observer, out_of_memory);
+    }
+    broken_header = line_number;
+    if (observer != nullptr) observer->LineDropped(line_number, line, reason, "");
+  };
   ForEachLine(bytes, [&](std::string_view text, size_t number) {
     line.assign(text.data(), text.size());
     line_number = number;
 
-    if (line.empty() || line[0] == '#') return;
+    if (line.empty()) return;
+    // A carriage return alone inside a line: old editors end lines so, and
+    // other readers start a line there. A header after one is a broken
+    // header; a rule line with one is dropped.
+    if (HasLoneCarriageReturn(line)) {
+      if (HeaderAfterLoneCarriageReturn(line)) return break_section(DropReason::kBrokenHeader);
+      if (line[0] == '#') return;
+      if (observer != nullptr) {
+        observer->LineDropped(line_number, line,
+                              broken_header != 0 ? DropReason::kUnderBrokenHeader
+                                                 : DropReason::kLoneCarriageReturn,
+                              broken_header != 0 ? std::to_string(broken_header) : "");
+      }
+      return;
+    }
+    if (line[0] == '#') {
+      // A header put out of use with "#": the lines under it were its own.
+      if (ClassifyHeader(line.substr(1), false, &name) == HeaderKind::kHeader) {
+        break_section(DropReason::kCommentedOutHeader);
+      }
+      return;
+    }
     switch (ClassifyHeader(line, line_number == 1, &name)) {
       case HeaderKind::kHeader:
         if (broken_header == 0) {
@@ -193,14 +254,7 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
         section_line = line_number;
         return;
       case HeaderKind::kBroken:
-        if (broken_header == 0) {
-          EndSection(config, lists, section_line, section_name, observer, out_of_memory);
-        }
-        broken_header = line_number;
-        if (observer != nullptr) {
-          observer->LineDropped(line_number, line, DropReason::kBrokenHeader, "");
-        }
-        return;
+        return break_section(DropReason::kBrokenHeader);
       case HeaderKind::kNone:
         break;
     }
@@ -219,10 +273,14 @@ bool LoadAllowConfig(const std::string& path, AllowConfig& config, LoadObserver*
   if (!cut_line.empty() && observer != nullptr) {
     observer->LineDropped(line_number + 1, cut_line, DropReason::kCutByEndOfFile, "");
   }
+  if (!unended_line.empty() && observer != nullptr) {
+    observer->LineDropped(line_number + 1, unended_line, DropReason::kUnendedWhileFresh, "");
+  }
 
-  // A store that lost lines to memory running out does not describe the file:
-  // leave the time unset so that the next check reads it again.
-  if (!out_of_memory) {
+  // A store that lost lines to memory running out, or that waits for a last
+  // line to settle, does not describe the file: leave the time unset so that
+  // the next check reads it again.
+  if (!out_of_memory && unended_line.empty()) {
     config.file.lastWriteTime = stamp.time;
     config.file.lastSize = stamp.size;
   }

@@ -10,7 +10,10 @@
 //                      blanks, tabs and carriage returns may stand around the
 //                      brackets, and a byte-order mark before them on line 1
 //   "[..." or "...]"   without "=" and not a header: a broken header; the
-//                      rule lines after it, up to the next header, are dropped
+//                      rule lines after it, up to the next header, are dropped;
+//                      so is a comment "#[name]" (a header put out of use),
+//                      and a header after a carriage return alone inside a
+//                      line (old editors end lines so)
 //   "KEY = pattern"    KEY is ALL, TO, CC or BCC in any letter case
 // Rule lines before the first header form the default rule. Anything that
 // cannot be used is dropped without a word: the plug-in cannot argue with a
@@ -36,6 +39,9 @@ enum class DropReason {
   kUnderBrokenHeader, // a rule line under a broken header; detail = the header's line number
   kCutByEndOfFile,    // a line cut short by byte 0x1A, which ends the input
   kRefusedPattern,    // the gate does not keep the pattern (pattern_gate.h); detail = the construct
+  kCommentedOutHeader,  // "#[...]": a header put out of use; the lines under it are dropped
+  kLoneCarriageReturn,  // a rule line with a carriage return inside it
+  kUnendedWhileFresh,   // a last line without a line feed in a file written a moment ago
 };
 
 // Hears what the loader does with each line, for tools that explain a

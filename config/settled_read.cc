@@ -10,16 +10,14 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
   return SameFileTime(a.time, b.time) && a.size == b.size;
 }
 
-// Written less than a second ago, or stamped in the future: a save may still
-// be under way.
-bool RecentlyWritten(const FileStamp& stamp) {
+}  // namespace
+
+bool WrittenWithin(const FileStamp& stamp, unsigned seconds) {
   constexpr uint64_t kOneSecond = 10000000;  // in 100 ns ticks
   uint64_t now = Ticks(CurrentFileTime());
   uint64_t written = Ticks(stamp.time);
-  return written > now || now - written < kOneSecond;
+  return written > now || now - written < kOneSecond * seconds;
 }
-
-}  // namespace
 
 bool ReadSettledFile(const std::string& path, std::string* bytes, FileStamp* stamp) {
   bytes->clear();
@@ -36,7 +34,8 @@ bool ReadSettledFile(const std::string& path, std::string* bytes, FileStamp* sta
     }
     bool still = SameStamp(before, after) && current.size() == after.size;
     if (still) {
-      if (!RecentlyWritten(after) ||
+      // Written less than a second ago: a save may still be under way.
+      if (!WrittenWithin(after, 1) ||
           (have_previous && SameStamp(previous_stamp, after) && previous == current)) {
         bytes->swap(current);
         *stamp = after;

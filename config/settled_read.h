@@ -16,6 +16,14 @@ namespace sendwarden {
 constexpr unsigned kSettleMilliseconds = 110;
 // The longest a send waits for a file to settle.
 constexpr unsigned kMaxSettleMilliseconds = 250;
+// How long a file's last line without a line feed waits before it is used
+// (config_loader.cc): a save or copy that pauses half-way (400 ms was seen)
+// leaves such a line cut short, while a file Notepad wrote is still by then.
+constexpr unsigned kUnendedLineSettleSeconds = 2;
+
+// True when the file was written less than `seconds` ago, or stamped in the
+// future.
+bool WrittenWithin(const FileStamp& stamp, unsigned seconds);
 
 // Reads the file at `path` into `bytes` and its stamp into `stamp` when the
 // file holds still: its stamp is the same before and after the read and

@@ -11,6 +11,7 @@
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
 #include "config/reload.h"
+#include "config/settled_read.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
@@ -65,13 +66,15 @@ class Generator {
   }
 
   // One damage of the kinds users make: a byte-order mark, blanks around a
-  // header's brackets, a header's "]" lost, a 0x1A somewhere.
+  // header's brackets, a header's "]" lost, a 0x1A somewhere, a header put
+  // out of use with "#", a line end an old editor wrote as a lone CR, a copy
+  // cut short (read a moment after it was written).
   std::string Damage(std::string file, std::string* kind) {
     std::vector<size_t> headers;
     for (size_t at = file.find('['); at != std::string::npos; at = file.find("\n[", at + 1)) {
       headers.push_back(at == 0 || file[at] == '[' ? at : at + 1);
     }
-    switch (choice_ = Below(7)) {
+    switch (choice_ = Below(10)) {
       case 0:
         *kind = "byte-order mark";
         return "\xEF\xBB\xBF" + file;
@@ -111,6 +114,22 @@ class Generator {
           }
         }
         return file;
+      case 6:
+        if (headers.empty()) break;
+        *kind = "commented-out header";
+        file.insert(headers[Below(headers.size())], Below(2) ? "#" : "# ");
+        return file;
+      case 7: {
+        *kind = "lone CR for a line end";
+        size_t at = file.find('\n', Below(file.size()));
+        if (at == std::string::npos || at + 1 == file.size()) break;
+        file[at] = '\r';
+        return file;
+      }
+      case 8:
+        *kind = "cut short";
+        file.resize(Below(file.size()));
+        return file;
       default:
         break;
     }
@@ -144,6 +163,8 @@ TEST(ConfigDamage, DamagedFilesNeverAllowWhatTheIntactOneRefuses) {
     testing::WriteFile(path, intact);
     ASSERT_TRUE(LoadAllowConfig(path, good));
     testing::WriteFile(path, damaged);
+    // A copy cut short is read while it is fresh: written a second ago.
+    if (kind == "cut short") testing::ShiftFileTime(path, 4);
     LoadAllowConfig(path, bad);
     for (int i = 0; i < 30; ++i) {
       Recipients message = generate.Message();
@@ -157,6 +178,25 @@ TEST(ConfigDamage, DamagedFilesNeverAllowWhatTheIntactOneRefuses) {
   // A damage that never changed a verdict would prove nothing.
   std::printf("%zu verdicts compared, %zu narrowed by the damage\n", compared, narrowed);
   EXPECT_GT(narrowed, compared / 100);
+}
+
+// A last line without a line feed is a save caught half-way only while the
+// file is fresh: once it has been still a while, it is used (Notepad writes
+// files so), and until then each send reads the file again.
+TEST(ConfigDamage, AnUnendedLastLineWaitsUntilTheFileIsStill) {
+  testing::ScratchDir dir;
+  std::string path = dir.File("Sendwarden.conf");
+  testing::WriteFile(path, "ALL=@partner\\.test>?$\nALL=@example\\.co\\.jp>?$");
+  testing::ShiftFileTime(path, 4);  // written a second ago
+  AllowConfig config;
+  ASSERT_TRUE(LoadAllowConfig(path, config));
+  EXPECT_EQ(testing::DumpStore(config), "default\n  ALL [@partner\\.test>?$]\n");
+  EXPECT_FALSE(config.file.lastWriteTime.has_value());  // read again at the next send
+  testing::ShiftFileTime(path, -4);  // still since five seconds
+  ASSERT_TRUE(ReloadIfChanged(config));
+  EXPECT_EQ(testing::DumpStore(config),
+            "default\n  ALL [@partner\\.test>?$] [@example\\.co\\.jp>?$]\n");
+  EXPECT_TRUE(config.file.lastWriteTime.has_value());
 }
 
 // A read that fails part-way reads nothing: half a file would keep the

@@ -114,8 +114,10 @@ TEST_F(ConfigLoaderTest, ByteLevelReadingRules) {
   // no line feed.
   EXPECT_EQ(Load("TO=a\nCC=b\x1A\nBCC=c\n"), "default\n  TO [a]\n");
   EXPECT_EQ(Load("TO=a\nCC=b\n\x1A\nBCC=c\n"), "default\n  TO [a]\n  CC [b]\n");
-  // A CR not before a line feed stays in the line.
-  EXPECT_EQ(Load("TO=a\rb\n"), "default\n  TO [a\rb]\n");
+  // A CR alone inside a line, where other readers end it: the rule line is
+  // dropped, and a header after it is a broken one.
+  EXPECT_EQ(Load("TO=a\rb\nCC=c\n"), "default\n  CC [c]\n");
+  EXPECT_EQ(Load("TO=a\n# note\r[s]\nCC=c\n[t]\nBCC=d\n"), "default\n  TO [a]\n[t]\n  BCC [d]\n");
   // A NUL byte is part of the pattern, which is compiled by length.
   EXPECT_EQ(Load(std::string("TO=a\0b\n", 7)), std::string("default\n  TO [a\0b]\n", 19));
 }

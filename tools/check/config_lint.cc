@@ -5,12 +5,14 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "base/ascii.h"
 #include "base/pattern.h"
 #include "config/config_loader.h"
 #include "config/pattern_gate.h"
+#include "config/settled_read.h"
 #include "config/pattern_shape.h"
 #include "config/pattern_syntax.h"
 #include "platform/platform.h"
@@ -29,6 +31,8 @@ Msg Hint(const std::string& line, size_t number) {
   if (number == 1 && line.compare(0, sendwarden::kUtf8BomSize, sendwarden::kUtf8Bom) == 0) {
     return Msg::kHintBom;
   }
+  size_t cr = line.find('\r');
+  if (cr != std::string::npos && cr + 1 < line.size()) return Msg::kHintLoneCr;
   if (!line.empty() && line.back() == '\r') return Msg::kHintSecondCr;
   if (line == "[]") return Msg::kHintEmptyBrackets;
   size_t first = line.find_first_not_of(" \t");
@@ -258,6 +262,38 @@ bool AnchoredAtEnd(const std::string& pattern) {
   return slashes % 2 == 0;
 }
 
+// The domain a pattern ends in when nothing fixes where that domain begins:
+// "example\.co\.jp>?$" is found in "x@notexample.co.jp" too. Only a pattern
+// of one branch that ends in "$" (or ">?$") after a literal domain, with
+// nothing before it or something that may take any byte; "" otherwise.
+std::string UnboundedDomain(const std::string& pattern) {
+  sendwarden::PatternSyntax syntax = sendwarden::ReadPatternSyntax(pattern);
+  if (!syntax.modelled || syntax.branches.size() != 1) return "";
+  std::vector<const PatternItem*> items = Matching(syntax.branches[0]);
+  size_t end = items.size();
+  if (end == 0 || items[end - 1]->kind != Kind::kEnd || items[end - 1]->Quantified()) return "";
+  --end;
+  if (end > 0 && items[end - 1]->kind == Kind::kByte && items[end - 1]->byte == '>' &&
+      sendwarden::QuantifierOf(pattern, *items[end - 1]) == "?") {
+    --end;
+  }
+  size_t begin = end;
+  auto domain_byte = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '@'; };
+  while (begin > 0 && items[begin - 1]->kind == Kind::kByte && !items[begin - 1]->Quantified() &&
+         domain_byte(items[begin - 1]->byte)) {
+    --begin;
+  }
+  std::string domain;
+  for (size_t i = begin; i < end; ++i) domain += items[i]->byte;
+  if (domain.find('@') != std::string::npos || domain.find('.') == std::string::npos ||
+      domain.front() == '.' || !std::isalpha(static_cast<unsigned char>(domain.back()))) {
+    return "";
+  }
+  if (begin == 0) return domain;
+  Kind before = items[begin - 1]->kind;
+  return before == Kind::kDot || before == Kind::kClassEscape || before == Kind::kOtherClass ? domain : "";
+}
+
 bool HasUnescapedDomainDot(const std::string& pattern) {
   sendwarden::PatternSyntax syntax = sendwarden::ReadPatternSyntax(pattern);
   return syntax.modelled && DomainDotIn(syntax.branches);
@@ -280,13 +316,21 @@ class LintObserver : public sendwarden::LoadObserver {
       case DropReason::kOutOfMemory: return NoEffect(number, line, Said(Msg::kOutOfMemory));
       case DropReason::kBrokenHeader:
         // The finding names the lines it drops, known only later.
-        broken_headers_.push_back({result_.findings.size(), {}});
+        broken_headers_.push_back({result_.findings.size(), {}, false});
         return Add(number, line, Severity::kError, Said(Msg::kBrokenHeader), hint);
       case DropReason::kUnderBrokenHeader:
         if (!broken_headers_.empty()) broken_headers_.back().dropped.push_back(number);
         return NoEffect(number, line, Said(Msg::kUnderBrokenHeader, {Word(detail)}));
       case DropReason::kCutByEndOfFile:
         return Add(number, line, Severity::kError, Said(Msg::kCutByEndOfFile));
+      case DropReason::kCommentedOutHeader:
+        broken_headers_.push_back({result_.findings.size(), {}, true});
+        return Add(number, line, Severity::kError, Said(Msg::kCommentedOutHeader));
+      case DropReason::kLoneCarriageReturn:
+        return NoEffect(number, line, Said(Msg::kLoneCrInRule));
+      case DropReason::kUnendedWhileFresh:
+        fresh_unended_ = true;
+        return;
       case DropReason::kRefusedPattern: {
         std::string key, value;
         sendwarden::SplitKeyValue(line, "=", key, value);
@@ -295,13 +339,18 @@ class LintObserver : public sendwarden::LoadObserver {
     }
   }
 
+  // The plug-in waits before it uses the last line (the file is fresh and
+  // that line has no line feed).
+  bool FreshUnended() const { return fresh_unended_; }
+
   // Fills in what each broken header drops, once the whole file is read.
   void Finish() {
     for (const BrokenHeader& broken : broken_headers_) {
       Phrase lines = broken.dropped.empty()
                          ? Said(Msg::kBrokenHeaderNoLines)
                          : Said(Msg::kBrokenHeaderLines, {Word(LineRanges(broken.dropped))});
-      result_.findings[broken.finding].message = Said(Msg::kBrokenHeader, {lines});
+      result_.findings[broken.finding].message =
+          Said(broken.commented ? Msg::kCommentedOutHeader : Msg::kBrokenHeader, {lines});
     }
     broken_headers_.clear();
   }
@@ -310,6 +359,10 @@ class LintObserver : public sendwarden::LoadObserver {
                     const std::string& pattern) override {
     pending_.push_back({number, line});
     WarnAboutPattern(number, line, pattern);
+    std::string domain = UnboundedDomain(pattern);
+    if (!domain.empty()) {
+      Add(number, line, Severity::kWarning, Said(Msg::kDomainWithoutAt, {Word(domain), Word(domain)}));
+    }
     if (in_default_ && AllowsEveryone(pattern)) Warn(number, line, Msg::kAllowsEveryone);
   }
 
@@ -323,11 +376,13 @@ class LintObserver : public sendwarden::LoadObserver {
     if (had_rules && !stored) {
       std::string engine;
       bool compiles = true;
-      try {
-        sendwarden::CompilePattern(name);
-      } catch (const boost::regex_error& error) {
-        engine = error.what();
-        compiles = false;
+      if (sendwarden::JudgePattern(name).refusal == sendwarden::GateRefusal::kUnread) {
+        try {
+          sendwarden::CompilePattern(name);
+        } catch (const boost::regex_error& error) {
+          engine = error.what();
+          compiles = false;
+        }
       }
       std::string lines;
       for (const Source& source : pending_) {
@@ -363,6 +418,7 @@ class LintObserver : public sendwarden::LoadObserver {
   struct BrokenHeader {
     size_t finding;  // its entry in result_.findings
     std::vector<size_t> dropped;  // the rule lines under it
+    bool commented;  // "#[...]"
   };
 
   static Phrase BadPattern(const std::string& line) {
@@ -412,6 +468,7 @@ class LintObserver : public sendwarden::LoadObserver {
   }
 
   LintResult& result_;
+  bool fresh_unended_ = false;   // the last line waits for the file to be still
   std::vector<Source> pending_;  // the rule lines of the section being read
   std::vector<BrokenHeader> broken_headers_;
   bool in_default_ = true;                    // still before the first header
@@ -445,10 +502,18 @@ void CheckEncoding(const std::string& path, LintResult& result) {
 
 LintResult LintConfig(const std::string& path) {
   LintResult result;
-  LintObserver observer(result);
-  result.readable = sendwarden::LoadAllowConfig(path, result.config, &observer);
+  auto observer = std::make_unique<LintObserver>(result);
+  result.readable = sendwarden::LoadAllowConfig(path, result.config, observer.get());
+  if (result.readable && observer->FreshUnended()) {
+    // Just saved, last line without a line feed: the plug-in uses it once
+    // the file has been still a moment. Say what it will hold by then.
+    sendwarden::SleepMilliseconds(sendwarden::kUnendedLineSettleSeconds * 1000 + 200);
+    result = LintResult();
+    observer = std::make_unique<LintObserver>(result);
+    result.readable = sendwarden::LoadAllowConfig(path, result.config, observer.get());
+  }
   if (!result.readable) return result;
-  observer.Finish();
+  observer->Finish();
   CheckEncoding(path, result);
   if (result.config.Empty()) {
     // Every send will be refused: surely not what the file was written for.
