@@ -13,6 +13,7 @@
 
 #include "check/rejection_notice.h"
 #include "config/config_loader.h"
+#include "config/pattern_gate.h"
 #include "host/plugin_state.h"
 #include "host/send_hook.h"
 #include "tests/fake_host.h"
@@ -107,12 +108,24 @@ int main() {
       {"8,306-byte alternation (too long)", partners},
   };
   for (const Refused& r : refused) {
-    for (const char* to : {"a@ok.test", "x@partner7.co.jp.evil"}) {
+    for (const char* to : {"a@ok.test", "taro.yamada.sales.tokyo.office@partner7.co.jp.evil"}) {
       std::string label = std::string(r.name) + "  To: " + to;
       RunCase(label.c_str(), [&] {
         Send("ALL=" + r.pattern + "\nALL=@ok\\.test>?$\n", "From: me@ok.test\nTo: " + std::string(to) + "\n\n");
       });
     }
+  }
+
+  // The costliest pattern the loader keeps: a nested repeat (a lint error)
+  // as long as the gate allows; the engine stops within kMaxSearchSteps.
+  std::string longest = "(^|<)(\\w+\\.?)+@(";
+  for (int i = 0; longest.size() < kMaxEnginePatternBytes - 20; ++i) {
+    longest += (i ? "|partner" : "partner") + std::to_string(i);
+  }
+  longest += ")\\.co\\.jp>?$";
+  for (const char* to : {"taro@partner1.co.jp", "taro.yamada.sales.tokyo.office@partner1.co.jp.evil"}) {
+    std::string label = "kept nested repeat of " + std::to_string(longest.size()) + " bytes  To: " + to;
+    RunCase(label.c_str(), [&] { Send("ALL=" + longest + "\n", "From: me@ok.test\nTo: " + std::string(to) + "\n\n"); });
   }
 
   std::printf("== refusals cost what allowances cost (1,000 nested-repeat lines: lint errors, kept)\n");

@@ -110,6 +110,11 @@ def piece(rng):
         return a.replace("@", "\\,@") if rng.randrange(2) else a + "\\q"
     if form == 5:
         return ""
+    if form == 6 and rng.randrange(3) == 0:
+        # What one kind of reader takes for another recipient: a quoted
+        # string or comment folded, a display name that starts with a dot.
+        return rng.choice(['"x\r\n <%s>, " <%s>', 'Name (x\r\n <%s> ) <%s>',
+                           '."x,%s" <%s>', '(c)."x,%s".x <%s>']) % (address(rng), a)
     return a
 
 
