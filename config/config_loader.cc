@@ -62,6 +62,10 @@ void ReadRuleLine(const std::string& line, size_t line_number, WorkingLists& lis
   try {
     // A pattern of a recognised shape always compiles, so it needs no
     // compiled object to be known good.
+    if (value.size() > kMaxPatternBytes) {
+      if (observer != nullptr) observer->LineDropped(line_number, line, DropReason::kRefusedPattern, "");
+      return;
+    }
     std::optional<PatternShape> shape;
     if (!options.engineForEveryPattern) shape = RecognizeShape(value);
     std::unique_ptr<Pattern> pattern;

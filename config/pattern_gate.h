@@ -30,6 +30,10 @@ namespace sendwarden {
 // be searched within kMaxSearchSteps. A 300-partner alternation on one line
 // (8,306 bytes) took 5 s per refused recipient.
 constexpr size_t kMaxEnginePatternBytes = 200;
+// No pattern is longer than this, even one of a shape the engine is not
+// needed for: no address is, and reading a pattern costs memory in
+// proportion (a 10 MB line took 3.5 s to load, inside a send).
+constexpr size_t kMaxPatternBytes = 4096;
 
 enum class GateRefusal : unsigned char {
   kNone,

@@ -229,7 +229,7 @@ class Reader {
       case 'Q': {
         // To the first "\E", or the end; a "\" and the byte after it are
         // part of the text unless that byte is "E".
-        size_t at = pos_, end = p_.size();
+        size_t at = pos_;
         for (;;) {
           size_t slash = p_.find('\\', at);
           if (slash == std::string_view::npos) {
@@ -238,7 +238,6 @@ class Reader {
           }
           if (slash + 1 >= p_.size()) return Unread(slash);
           if (p_[slash + 1] == 'E') {
-            end = slash;
             at = slash + 2;
             break;
           }

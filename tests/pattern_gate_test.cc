@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "check/recipient_check.h"
+#include "config/config_loader.h"
 #include "config/pattern_shape.h"
+#include "tests/test_support.h"
 
 namespace sendwarden {
 namespace {
@@ -85,6 +87,15 @@ TEST(PatternGate, RefusesVerbsAndRecursionWhereverTheyStandAndKeepsTheRest) {
   EXPECT_EQ(CompileKeptPattern(long_pattern, &verdict), nullptr);
   EXPECT_EQ(verdict.refusal, GateRefusal::kTooLong);
   EXPECT_TRUE(RecognizeShape("@" + std::string(10000, 'a') + "\\.jp>?$").has_value());
+  // Yet the loader keeps no pattern past kMaxPatternBytes: no address is that long.
+  testing::ScratchDir dir;
+  std::string path = dir.File("Sendwarden.conf");
+  std::string shape = "@" + std::string(kMaxPatternBytes, 'a') + "\\.jp>?$";
+  testing::WriteFile(path, "ALL=" + shape + "\nALL=" + shape.substr(shape.size() - 100) + "\n");
+  AllowConfig config;
+  ASSERT_TRUE(LoadAllowConfig(path, config));
+  ASSERT_NE(config.defaultRule, nullptr);
+  EXPECT_EQ(config.defaultRule->allPatterns.size(), 1u);
 }
 
 // Patterns from the engine's whole Perl syntax, verbs and recursion

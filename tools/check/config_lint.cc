@@ -90,8 +90,11 @@ Phrase Refused(const std::string& pattern) {
     case sendwarden::GateRefusal::kRecursion: return Said(Msg::kRefusedRecursion, {construct});
     case sendwarden::GateRefusal::kTooDeep: return Said(Msg::kRefusedTooDeep);
     case sendwarden::GateRefusal::kTooLong:
-      return Said(Msg::kRefusedTooLong, {Word(std::to_string(pattern.size())),
-                                         Word(std::to_string(sendwarden::kMaxEnginePatternBytes))});
+      return Said(Msg::kRefusedTooLong,
+                  {Word(std::to_string(pattern.size())),
+                   Word(std::to_string(pattern.size() > sendwarden::kMaxPatternBytes
+                                           ? sendwarden::kMaxPatternBytes
+                                           : sendwarden::kMaxEnginePatternBytes))});
     case sendwarden::GateRefusal::kUnread:
       return Said(Msg::kRefusedUnread, {construct, Word(std::to_string(verdict.begin + 1))});
     case sendwarden::GateRefusal::kNone:

@@ -71,9 +71,9 @@ constexpr Text kEnglish[] = {
     {Msg::kRefusedTooDeep,
      "groups are nested more than 100 deep: the plug-in does not use this pattern"},
     {Msg::kRefusedTooLong,
-     "the pattern is %s bytes long; the pattern engine's time grows with the square of that, so "
-     "the plug-in drops patterns over %s bytes that need the engine: put each address or domain "
-     "on a line of its own"},
+     "the pattern is %s bytes long, and the plug-in drops patterns of its kind over %s bytes (the "
+     "pattern engine's time grows with the square of the length): put each address or domain on "
+     "a line of its own"},
     {Msg::kNestedRepeat,
      "\"%s\" repeats a group that can share the same text between its turns in many ways: a "
      "recipient it does not allow can take the pattern engine millions of steps (a slow send, "
@@ -305,8 +305,8 @@ constexpr Text kJapanese[] = {
      "プラグインはこのパターンを使いません"},
     {Msg::kRefusedTooDeep, "括弧の入れ子が 100 段を超えているため、プラグインはこのパターンを使いません"},
     {Msg::kRefusedTooLong,
-     "パターンが %s バイトあります。照合の時間は長さの 2 乗で増えるため、正規表現の照合が要る"
-     "パターンは %s バイトまでしか使いません。アドレスやドメインを 1 行に 1 つずつ書いてください"},
+     "パターンが %s バイトあります。この種類のパターンは %s バイトまでしか使いません（照合の時間は"
+     "長さの 2 乗で増えます）。アドレスやドメインを 1 行に 1 つずつ書いてください"},
     {Msg::kNestedRepeat,
      "「%s」は、繰り返しの中でまた繰り返すため、同じ文字列の分け方が何通りもあります。"
      "許可しない宛先で照合が何百万手もかかり、送信が遅くなります（その後止まります）%s"},
