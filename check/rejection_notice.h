@@ -16,9 +16,6 @@ extern const char kNoticeHead[];         // before the addresses
 extern const char kNoticeMiddle[];       // after the addresses
 extern const char kNoticeTail[];         // last
 
-// The notice's box has one OK button and no icon.
-constexpr unsigned kMbOk = 0;
-
 // The text for a refusal: with an empty log the general text; otherwise the
 // head, each logged address followed by "\n", the middle and the tail, so
 // the closing parenthesis starts the line after the last address.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/mbox_splitter.h"
+#include "tools/sendwarden-check/mbox_splitter.h"
 
 namespace {
 

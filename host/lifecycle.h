@@ -13,7 +13,6 @@ namespace sendwarden {
 // Texts of the load-failure box, code page 932 bytes.
 extern const char kLoadFailureFormat[];   // "%s" = plug-in name
 extern const char kLoadFailureCaption[];  // "プラグインエラー"
-constexpr unsigned kMbIconError = 0x10;
 
 // Process attach: records `module` and binds the host functions; when that
 // fails shows the load-failure box (no owner) and returns false so the load

@@ -115,4 +115,24 @@ bool ParseHeaderBlock(const char* message, HeaderMap& headers, FoldedFields* fol
   return false;
 }
 
+bool HasBareCarriageReturn(const char* message, std::string* line) {
+  // The lines as ParseHeaderBlock walks them, up to the empty line.
+  const char* cursor = message;
+  while (*cursor != '\0') {
+    const char* start = cursor;
+    const char* end = start;
+    while (*end != '\0' && *end != '\n') ++end;
+    cursor = *end == '\n' ? end + 1 : end;
+    if (end != start && end[-1] == '\r') --end;
+    if (end == start) return false;
+    for (const char* p = start; p != end; ++p) {
+      if (*p == '\r') {
+        line->assign(start, end);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace sendwarden

@@ -39,6 +39,13 @@ using FoldedFields = std::map<std::string, std::vector<std::string>>;
 // carriage return) ended the block, false when the text ended first.
 bool ParseHeaderBlock(const char* message, HeaderMap& headers, FoldedFields* folded = nullptr);
 
+// True when a line of the header block of the NUL-terminated `message` holds
+// a carriage return that no line feed follows (a CR just before the line
+// feed, or at the very end, ends the line). ParseHeaderBlock keeps such a
+// byte inside the line, but other mail programs end the line there, and what
+// follows may be a To line no check read. Writes that line to `line`.
+bool HasBareCarriageReturn(const char* message, std::string* line);
+
 }  // namespace sendwarden
 
 #endif  // SENDWARDEN_MESSAGE_HEADER_BLOCK_H_

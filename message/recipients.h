@@ -86,12 +86,6 @@ struct Extraction {
   bool commaInComment = false;
 };
 
-// True when a line of the header block of the NUL-terminated `message` holds
-// a carriage return that no line feed follows (a CR just before the line
-// feed, or at the very end, ends the line). ParseHeaderBlock keeps such a
-// byte inside the line, but other mail programs end the line there, and what
-// follows may be a To line no check read. Writes that line to `line`.
-bool HasBareCarriageReturn(const char* message, std::string* line);
 
 // Reads the header block of the NUL-terminated `message`, splits To, Cc and
 // Bcc (in that order; each with its Resent- counterpart) into pieces and

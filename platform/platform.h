@@ -77,6 +77,11 @@ ModuleHandle HostModule();
 // The address of the function `name` exported by `host`, or null.
 void* FindHostFunction(ModuleHandle host, const char* name);
 
+// Message box styles, as Windows numbers them: one OK button and no icon,
+// and the same with the error icon.
+constexpr unsigned kMbOk = 0;
+constexpr unsigned kMbIconError = 0x10;
+
 // Shows a modal message box and returns when it is dismissed. Allocates
 // nothing, so it can still report a failure caused by memory running out.
 void ShowMessageBox(WindowHandle owner, const char* text, const char* caption,

@@ -23,11 +23,11 @@ MAY_INCLUDE = {
 }
 PLUGIN = set(LAYERS)
 MAY_INCLUDE.update({
-    "tools/check": {"tools/check", "tools/common"} | PLUGIN,
+    "tools/sendwarden-check": {"tools/sendwarden-check", "tools/common"} | PLUGIN,
     "tools/common": {"tools/common"} | (PLUGIN - {"host"}),
-    "tools/host": {"tools/host", "tools/common"},
+    "tools/sendwarden-host": {"tools/sendwarden-host", "tools/common"},
 })
-FOLDERS = LAYERS + ["tools/check", "tools/common", "tools/host"]
+FOLDERS = LAYERS + ["tools/sendwarden-check", "tools/common", "tools/sendwarden-host"]
 
 
 def layer_of(include):

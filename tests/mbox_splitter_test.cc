@@ -3,7 +3,7 @@
 // (mboxes, .bmf files, single messages), fed in random pieces, against a
 // reference over the whole text. A file is taken for an mbox exactly when it
 // is one, whatever empty lines come first, and a message file never is.
-#include "tools/check/mbox_splitter.h"
+#include "tools/sendwarden-check/mbox_splitter.h"
 
 #include <gtest/gtest.h>
 

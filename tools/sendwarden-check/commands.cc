@@ -1,0 +1,104 @@
+#include "tools/sendwarden-check/commands.h"
+
+#include <optional>
+
+#include "base/version.h"
+#include "tools/common/terminal.h"
+
+namespace sendwarden_checker {
+
+namespace {
+
+void Put(const std::string& cp932, std::FILE* stream) {
+  std::string bytes = sendwarden_tools::Cp932ToTerminal(cp932);
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}
+
+}  // namespace
+
+void Console::Print(const std::string& cp932) const { Put(cp932 + "\n", out); }
+
+void Console::Complain(const std::string& cp932) const { Put(cp932, err); }
+
+int Console::Usage() const {
+  Complain(Say(language, Msg::kUsage));
+  return 2;
+}
+
+int Console::Mistake(Msg id, const std::vector<std::string>& values) const {
+  Complain(Say(language, id, values));
+  return Usage();
+}
+
+bool IsOption(const std::string& arg) { return arg.rfind("--", 0) == 0; }
+
+bool ParseCount(const std::string& text, uint64_t* value) {
+  if (text.empty() || text.size() > 18) return false;
+  uint64_t result = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + static_cast<uint64_t>(c - '0');
+  }
+  *value = result;
+  return true;
+}
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> kCommands = {
+      {"lint", &RunLint},
+      {"test", &RunTest},
+      {"scan", &RunScan},
+      {"suggest", &RunSuggest},
+      {"diff", &RunDiff},
+  };
+  return kCommands;
+}
+
+int RunCommandLine(const std::vector<std::string>& words, Language language, std::FILE* out,
+                   std::FILE* err) {
+  std::vector<std::string> args;
+  bool help = false, version = false;
+  std::optional<std::string> bad_language;
+  bool lang_without_value = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--lang") {
+      if (i + 1 >= words.size()) {
+        lang_without_value = true;
+        break;
+      }
+      const std::string& value = words[++i];
+      if (value == "ja") {
+        language = Language::kJapanese;
+      } else if (value == "en") {
+        language = Language::kEnglish;
+      } else {
+        bad_language = value;
+      }
+      continue;
+    }
+    help = help || words[i] == "--help" || words[i] == "-h";
+    version = version || words[i] == "--version";
+    args.push_back(words[i]);
+  }
+  Console console{out, err, language};
+  if (help) {
+    Put(Say(language, Msg::kUsage), out);
+    return 0;
+  }
+  if (version) {
+    Put("sendwarden-check " SENDWARDEN_VERSION "\n", out);
+    return 0;
+  }
+  if (lang_without_value) return console.Mistake(Msg::kMissingValue, {"--lang"});
+  if (bad_language) return console.Mistake(Msg::kBadValue, {"--lang", *bad_language});
+  if (args.empty()) return console.Usage();
+  for (const Command& command : Commands()) {
+    if (args[0] == command.name) {
+      return command.run(std::vector<std::string>(args.begin() + 1, args.end()), console);
+    }
+  }
+  if (IsOption(args[0])) return console.Mistake(Msg::kUnknownOption, {args[0]});
+  return console.Mistake(Msg::kUnknownCommand, {args[0]});
+}
+
+}  // namespace sendwarden_checker

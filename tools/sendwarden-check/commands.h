@@ -1,0 +1,64 @@
+// The subcommands of sendwarden-check, one table: each entry parses its own
+// options, runs, prints through a Console and returns the exit status.
+// Adding a command is one file with its Run function and one row here.
+#ifndef SENDWARDEN_TOOLS_SENDWARDEN_CHECK_COMMANDS_H_
+#define SENDWARDEN_TOOLS_SENDWARDEN_CHECK_COMMANDS_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/sendwarden-check/messages.h"
+
+namespace sendwarden_checker {
+
+// Where a command writes (neither stream owned) and in which language.
+struct Console {
+  std::FILE* out;
+  std::FILE* err;
+  Language language;
+
+  // Code page 932 text and a line end, converted for the terminal, to `out`.
+  void Print(const std::string& cp932) const;
+  // The same to `err`, without adding a line end.
+  void Complain(const std::string& cp932) const;
+  // The usage text to `err`; returns 2, the status of a usage error.
+  int Usage() const;
+  // A usage mistake named (`id` filled with `values`), then the usage, to
+  // `err`; returns 2.
+  int Mistake(Msg id, const std::vector<std::string>& values) const;
+};
+
+struct Command {
+  const char* name;
+  // `args` are those after the name, "--lang" and its value taken out.
+  int (*run)(const std::vector<std::string>& args, const Console& console);
+};
+
+int RunLint(const std::vector<std::string>& args, const Console& console);
+int RunTest(const std::vector<std::string>& args, const Console& console);
+int RunScan(const std::vector<std::string>& args, const Console& console);
+int RunSuggest(const std::vector<std::string>& args, const Console& console);
+int RunDiff(const std::vector<std::string>& args, const Console& console);
+
+// Every command, in the order the usage text lists them.
+const std::vector<Command>& Commands();
+
+// A whole command line less the program name: "--lang ja|en" anywhere
+// chooses the language (else `language`), the first other word the command.
+// "--help" or "-h" anywhere prints the usage to `out` and returns 0;
+// "--version" prints the version. Returns the exit status; 2 for no
+// command, an unknown one, or "--lang" without ja or en.
+int RunCommandLine(const std::vector<std::string>& words, Language language, std::FILE* out,
+                   std::FILE* err);
+
+// True when `arg` is "--" something: an option no command knows is a usage error.
+bool IsOption(const std::string& arg);
+
+// A count in decimal digits, no sign; false when it is none or too large.
+bool ParseCount(const std::string& text, uint64_t* value);
+
+}  // namespace sendwarden_checker
+
+#endif  // SENDWARDEN_TOOLS_SENDWARDEN_CHECK_COMMANDS_H_

@@ -1,0 +1,100 @@
+// sendwarden-check suggest [--by-sender] [--min N] PATH...: reads sent mail
+// and writes a first configuration to standard output, in code page 932
+// whatever the terminal, since it is meant for a file. Exits 0; 1 when no
+// line was left on (every domain under the minimum); 2 on a usage error, a
+// PATH that does not exist, or when no message at all could be read.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/mail_source.h"
+#include "tools/sendwarden-check/message_reading.h"
+#include "tools/sendwarden-check/output_fields.h"
+#include "tools/sendwarden-check/scan_output.h"
+#include "tools/sendwarden-check/suggestion.h"
+#include "tools/common/terminal.h"
+
+namespace sendwarden_checker {
+
+namespace {
+
+class Counter : public MailListener {
+ public:
+  explicit Counter(const Console& console) : console_(console) {}
+
+  void Message(const MailLocation& where, const std::string& header) override {
+    HeaderReading reading = ReadHeaderFields(header);
+    if (reading.code != Code::kNone) return Unreadable(where, reading.code, reading.detail);
+    ++read_;
+    try {
+      sendwarden::Extraction extraction = ExtractAsThePlugInDoes(reading);
+      if (extraction.fault == sendwarden::ExtractionFault::kNone) {
+        counter_.Count(extraction.recipients);
+        return;
+      }
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception&) {
+    }
+    counter_.NotCounted();
+  }
+
+  void Unreadable(const MailLocation& where, Code code, const std::string& detail) override {
+    ++unreadable_;
+    console_.Complain(UnreadableText(where, code, detail, console_.language) + "\n");
+  }
+
+  const SuggestionCounter& counter() const { return counter_; }
+  uint64_t read() const { return read_; }
+  uint64_t unreadable() const { return unreadable_; }
+
+ private:
+  const Console& console_;
+  SuggestionCounter counter_;
+  uint64_t read_ = 0;
+  uint64_t unreadable_ = 0;
+};
+
+}  // namespace
+
+int RunSuggest(const std::vector<std::string>& args, const Console& console) {
+  SuggestOptions options;
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--by-sender") {
+      options.bySender = true;
+    } else if (arg == "--min") {
+      if (i + 1 >= args.size()) return console.Mistake(Msg::kMissingValue, {arg});
+      const std::string& value = args[++i];
+      if (!ParseCount(value, &options.minimum)) return console.Mistake(Msg::kBadValue, {arg, value});
+    } else if (IsOption(arg)) {
+      return console.Mistake(Msg::kUnknownOption, {arg});
+    } else {
+      paths.push_back(arg);
+    }
+  }
+  if (paths.empty()) return console.Usage();
+
+  Counter counter(console);
+  MailReadResult result = ReadMail(paths, counter);
+  if (result.missingPath || counter.read() == 0) {
+    if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead));
+    return 2;
+  }
+  size_t active = 0;
+  std::string text = counter.counter().Write(options, console.language, &active);
+  if (console.out == stdout) sendwarden_tools::UseBinaryStdout();
+  std::fwrite(text.data(), 1, text.size(), console.out);
+  std::fflush(console.out);
+  if (active == 0) {
+    console.Complain(Say(console.language, Msg::kSuggestNothingActive,
+                         {Number(options.minimum)}));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace sendwarden_checker
