@@ -90,7 +90,7 @@ void SendWithoutReader(const Fixture& f) {
   sendwarden::SplitAddressList(headers["TO"], pieces);
   for (const std::string& piece : pieces) {
     decoder.DecodeAddress(piece, &decoded);
-    recipients.to += decoded + "\n";
+    recipients.to.push_back(decoded);
   }
   decoder.DecodeSender(headers["FROM"], &recipients.sender);
   benchmark::DoNotOptimize(sendwarden::CheckRecipients(f.config, recipients));

@@ -21,11 +21,11 @@ void CheckWorstCase(benchmark::State& state) {
   }
   sendwarden::AllowConfig config;
   sendwarden::LoadAllowConfig(path, config);
-  std::string to;
-  for (int i = 0; i < recipients; ++i) to += "person" + std::to_string(i) + "@example.co.jp\n";
+  sendwarden::AddressLines to;
+  for (int i = 0; i < recipients; ++i) to.push_back("person" + std::to_string(i) + "@example.co.jp");
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        sendwarden::CheckRecipients(config, sendwarden::Recipients{"me@example.co.jp", to, "", ""}));
+        sendwarden::CheckRecipients(config, sendwarden::Recipients{"me@example.co.jp", to, {}, {}}));
   }
   std::filesystem::remove(path);
 }

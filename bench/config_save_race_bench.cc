@@ -63,8 +63,8 @@ Result Race(const std::string& path, int gap_ms, double seconds) {
     }
   });
   Recipients outside, inside;
-  outside.to = "x@example.co.jp.evil.test\n";
-  inside.to = "a@example.co.jp\n";
+  outside.to = {"x@example.co.jp.evil.test"};
+  inside.to = {"a@example.co.jp"};
   Result result;
   long seen_saves = 0;
   auto begin = BenchClock::now();

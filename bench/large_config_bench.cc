@@ -174,9 +174,9 @@ sendwarden::Recipients Message(const Generated& generated, int count, bool with_
   recipients.sender = "Boss <boss0@corp.test>";
   for (int i = 0; i < count; ++i) {
     const std::string& address = generated.allowed[random() % generated.allowed.size()];
-    (i % 3 == 0 ? recipients.cc : recipients.to) += address + "\n";
+    (i % 3 == 0 ? recipients.cc : recipients.to).push_back(address);
   }
-  if (with_stranger) recipients.bcc += "stranger@elsewhere.example\n";
+  if (with_stranger) recipients.bcc.push_back("stranger@elsewhere.example");
   return recipients;
 }
 
@@ -247,8 +247,8 @@ void MeasureSuggested(const std::string& folder) {
   sendwarden::Recipients recipients;
   for (int i = 0; i < 100; ++i) {
     std::string n = std::to_string(random() % domains);
-    recipients.to += i % 2 ? "Name <a@D" + n + ".Example.COM>\n"
-                           : "b@d" + n + (i % 3 ? ".EXAMPLE.com\n" : ".example.com\n");
+    recipients.to.push_back(i % 2 ? "Name <a@D" + n + ".Example.COM>"
+                                  : "b@d" + n + (i % 3 ? ".EXAMPLE.com" : ".example.com"));
   }
   sendwarden::Verdict verdict;
   double ms = MedianMs(21, [&] { verdict = CheckRecipients(fast.config, recipients); });
@@ -270,7 +270,7 @@ void BadInput(const char* name, const std::string& bytes, const std::string& fol
   Loaded loaded;
   Load(path, false, &loaded);
   sendwarden::Recipients recipients;
-  recipients.to = "a@example.co.jp\n";
+  recipients.to = {"a@example.co.jp"};
   auto start = Clock::now();
   bool allowed = CheckRecipients(loaded.config, recipients).allowed;
   std::printf("%-28s load %8.1f ms  store %6.1f MB (heap %6.1f MB)  check %6.2f ms  (%s)\n",

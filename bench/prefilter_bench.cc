@@ -59,12 +59,6 @@ std::vector<std::string> Addresses(int patterns, int count, std::mt19937& random
   return out;
 }
 
-std::string Lines(const std::vector<std::string>& addresses) {
-  std::string lines;
-  for (const std::string& a : addresses) lines += a + "\n";
-  return lines;
-}
-
 // One row: the plain walk and the prefiltered walk over the same mixed
 // addresses (the walk alone, as RE2::Set matches them); then whole sends:
 // one whose recipients are all allowed, and a refused one, whose answer the
@@ -82,7 +76,7 @@ void Measure(int recipients, int patterns, bool refusal_row) {
 
   std::mt19937 random(42);
   std::vector<std::string> addresses = Addresses(patterns, recipients, random);
-  sendwarden::Recipients mixed{"", Lines(addresses), "", ""};
+  sendwarden::Recipients mixed{"", addresses, {}, {}};
   using sendwarden::Search;
   sendwarden::Verdict fast, plain;
   double fast_ms = MedianMs(51, [&] {
@@ -148,7 +142,7 @@ void Measure(int recipients, int patterns, bool refusal_row) {
     for (size_t i = 0; i < addresses.size(); ++i) {
       if (trace.rules[0].entries[i].allowedBy != nullptr) allowed_only.push_back(addresses[i]);
     }
-    sendwarden::Recipients allowed{"", Lines(allowed_only), "", ""};
+    sendwarden::Recipients allowed{"", allowed_only, {}, {}};
     sendwarden::Verdict verdict;
     double allowed_ms =
         MedianMs(51, [&] { verdict = sendwarden::CheckRecipients(config, allowed); });

@@ -1,5 +1,6 @@
 #include "check/recipient_check.h"
 
+#include <array>
 #include <cstdint>
 
 namespace sendwarden {
@@ -20,6 +21,28 @@ namespace {
 // A pattern any of them skips cannot match the entry, so each finds the
 // pattern kEvery finds.
 enum class Way { kEvery, kIndexed, kConfirm };
+
+// What of one field a rule has yet to allow: the indexes of its entries,
+// empty ones too (a field of empty entries is no empty field to a list that
+// holds no pattern). Once a list has collected them they stand without their
+// final CR, as the list left them, so an entry that was a lone CR is then an
+// empty one.
+struct FieldLeft {
+  std::vector<uint32_t> at;
+  bool stripped = false;
+};
+using Left = std::array<FieldLeft, 3>;
+
+size_t Slot(Field field) { return static_cast<size_t>(field); }
+
+RuleKey OwnKey(Field field) {
+  switch (field) {
+    case Field::kTo: return RuleKey::kTo;
+    case Field::kCc: return RuleKey::kCc;
+    case Field::kBcc: return RuleKey::kBcc;
+  }
+  return RuleKey::kTo;
+}
 
 class Walk {
  public:
@@ -76,55 +99,55 @@ class Walk {
     }
   }
 
-  // CheckList; `decisions`, when given, gets every entry tested, in order.
-  bool List(const PatternList& list, std::string& text, CheckMode mode, Field field,
-            std::vector<EntryTrace>* decisions) {
-    if (text.empty()) return true;
+  // CheckList over the entries of `entries` at the indexes `at`: in
+  // kCollect mode `at` keeps those no pattern allowed; in kStrict mode the
+  // first of them is logged. `decisions`, when given, gets every entry
+  // tested, in order.
+  bool List(const PatternList& list, const AddressLines& entries, FieldLeft& left,
+            CheckMode mode, Field field, std::vector<EntryTrace>* decisions) {
+    std::vector<uint32_t>& at = left.at;
+    if (at.empty()) return true;
     if (list.empty()) return false;
-
     const bool collect = mode != CheckMode::kStrict;
-    std::string remainder;
-    bool left = false;
-    // Not ForEachLine: a lone carriage return is an entry here, one that is
-    // empty once the CR is gone and is still tested.
-    size_t cursor = 0;
-    while (cursor < text.size()) {
-      size_t line_end = text.find('\n', cursor);
-      if (line_end == std::string::npos) line_end = text.size();
-      line_.assign(text, cursor, line_end - cursor);
-      cursor = line_end + 1;
-
-      if (line_.empty()) continue;
-      if (line_.back() == '\r') line_.pop_back();
-      const PatternList::Entry* found = FirstFound(list, line_);
-      if (decisions != nullptr) decisions->push_back({field, line_, found});
+    size_t kept = 0;
+    for (uint32_t index : at) {
+      const std::string& tested = Tested(entries[index]);
+      // An empty entry is skipped; so, by the lists after the first, is one
+      // that was a lone CR: a list leaves it without its CR.
+      if (entries[index].empty() || (left.stripped && tested.empty())) continue;
+      const PatternList::Entry* found = FirstFound(list, tested);
+      if (decisions != nullptr) decisions->push_back({field, tested, found});
       if (found != nullptr) continue;
-
       if (!collect) {
-        log_.push_back(line_);
+        log_.push_back(tested);
         return false;
       }
-      remainder += line_;
-      remainder += '\n';
-      left = true;
+      at[kept++] = index;
     }
     if (!collect) return true;
-    text.swap(remainder);
-    return !left;
+    at.resize(kept);
+    left.stripped = true;
+    return kept == 0;
   }
 
-  bool Rule(const RecipientRule& rule, Recipients& texts, CheckMode mode, RuleTrace* trace) {
+  // The rule on the entries `left` (per field, indexes into the fields): in
+  // kCollect mode each field's indexes are reduced to what the rule did not
+  // allow and every field is tested; in kStrict mode `left` stays and the
+  // first field that fails ends the test.
+  bool Rule(const RecipientRule& rule, const Recipients& recipients, Left& left, CheckMode mode,
+            RuleTrace* trace) {
     bool all_ok = true;
     for (Field field : kAddressFields) {
-      const PatternList& own = OwnList(rule, field);
-      std::string copy;
-      std::string& text = mode == CheckMode::kStrict ? (copy = texts.Lines(field)) : texts.Lines(field);
+      const AddressLines& entries = recipients.Lines(field);
+      FieldLeft copy;
+      FieldLeft& at = mode == CheckMode::kStrict ? (copy = left[Slot(field)]) : left[Slot(field)];
       size_t logged = log_.size();
       std::vector<EntryTrace> by_all, by_own;
-      bool ok = List(rule.List(RuleKey::kAll), text, CheckMode::kCollect, field, trace ? &by_all : nullptr);
-      if (!ok) ok = List(own, text, mode, field, trace ? &by_own : nullptr);
+      bool ok = List(rule.List(RuleKey::kAll), entries, at, CheckMode::kCollect, field,
+                     trace ? &by_all : nullptr);
+      if (!ok) ok = List(rule.List(OwnKey(field)), entries, at, mode, field, trace ? &by_own : nullptr);
       if (trace != nullptr) {
-        Merge(by_all, by_own, rule.List(RuleKey::kAll).empty(), text, field, mode, ok, trace);
+        Merge(by_all, by_own, rule.List(RuleKey::kAll).empty(), entries, at, field, mode, ok, trace);
         trace->named = log_.size() > logged;
       }
       if (!ok) {
@@ -135,23 +158,47 @@ class Walk {
     return all_ok;
   }
 
- private:
-  static const PatternList& OwnList(const RecipientRule& rule, Field field) {
-    switch (field) {
-      case Field::kTo: return rule.List(RuleKey::kTo);
-      case Field::kCc: return rule.List(RuleKey::kCc);
-      case Field::kBcc: return rule.List(RuleKey::kBcc);
+  // What `rule` does with the one entry `tested` of `field`.
+  RuleDecision Decide(const RecipientRule& rule, Field field, const std::string& tested) {
+    RuleDecision decision;
+    for (RuleKey key : {RuleKey::kAll, OwnKey(field)}) {
+      try {
+        decision.allowedBy = FirstFound(rule.List(key), tested);
+      } catch (const SearchGaveUp& gave_up) {
+        decision.gaveUpOn = LineOf(rule.List(key), gave_up.line);
+        return decision;
+      }
+      if (decision.allowedBy != nullptr) {
+        decision.byAll = key == RuleKey::kAll;
+        return decision;
+      }
     }
-    return rule.List(RuleKey::kTo);
+    return decision;
+  }
+
+  // The entry as tested (TestedEntry).
+  const std::string& Tested(const std::string& entry) {
+    std::string_view tested = TestedEntry(entry);
+    if (tested.size() == entry.size()) return entry;
+    line_.assign(tested);
+    return line_;
+  }
+
+ private:
+  static const PatternList::Entry* LineOf(const PatternList& list, uint32_t line) {
+    for (const PatternList::Entry& candidate : list) {
+      if (candidate.line == line) return &candidate;
+    }
+    return nullptr;
   }
 
   // One entry per tested entry of the field: what ALL allowed, and for the
   // rest what the field's own list allowed, matched up in order (the own
-  // list saw ALL's remainder, in which an entry that is empty is skipped).
-  // A section that failed on this field ends at the entry it stopped at.
-  static void Merge(const std::vector<EntryTrace>& by_all, const std::vector<EntryTrace>& by_own,
-                    bool all_empty, const std::string& untested, Field field, CheckMode mode,
-                    bool ok, RuleTrace* trace) {
+  // list saw ALL's remainder). A section that failed on this field ends at
+  // the entry it stopped at.
+  void Merge(const std::vector<EntryTrace>& by_all, const std::vector<EntryTrace>& by_own,
+             bool all_empty, const AddressLines& entries, const FieldLeft& untested,
+             Field field, CheckMode mode, bool ok, RuleTrace* trace) {
     std::vector<EntryTrace> merged;
     if (all_empty) {
       merged = by_own;
@@ -160,6 +207,7 @@ class Walk {
       for (const EntryTrace& entry : by_all) {
         merged.push_back(entry);
         merged.back().byAll = entry.allowedBy != nullptr;
+        // An entry that was a lone CR is empty now: the own list skips it.
         if (entry.allowedBy == nullptr && !entry.entry.empty() && next < by_own.size()) {
           merged.back() = by_own[next++];
         }
@@ -167,15 +215,10 @@ class Walk {
     }
     // An empty own list tests nothing: what it was given stays unallowed.
     if (merged.empty() && !ok) {
-      size_t cursor = 0;
-      while (cursor < untested.size()) {
-        size_t end = untested.find('\n', cursor);
-        if (end == std::string::npos) end = untested.size();
-        std::string entry = untested.substr(cursor, end - cursor);
-        cursor = end + 1;
-        if (entry.empty()) continue;
-        if (entry.back() == '\r') entry.pop_back();
-        merged.push_back({field, entry, nullptr});
+      for (uint32_t index : untested.at) {
+        const std::string& tested = Tested(entries[index]);
+        if (entries[index].empty() || (untested.stripped && tested.empty())) continue;
+        merged.push_back({field, tested, nullptr});
       }
     }
     for (EntryTrace& entry : merged) {
@@ -186,7 +229,7 @@ class Walk {
 
   const Way way_;
   RejectionLog& log_;
-  std::string line_;                 // reused for every entry
+  std::string line_;                  // an entry less its final CR
   std::vector<uint32_t> candidates_;  // reused for every prefiltered search
   std::string folded_;                // the entry folded, when a literal needs it
 };
@@ -201,11 +244,21 @@ bool SenderFound(const SenderSection& section, const std::string& sender) {
   }
 }
 
+// Every entry of every field, by index: what the first rule sees.
+Left AllEntries(const Recipients& recipients) {
+  Left left;
+  for (Field field : kAddressFields) {
+    const AddressLines& entries = recipients.Lines(field);
+    for (uint32_t i = 0; i < entries.size(); ++i) left[Slot(field)].at.push_back(i);
+  }
+  return left;
+}
+
 Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, Way way,
                   CheckTrace* trace) {
   Verdict verdict;
   Walk walk(way, verdict.rejectionLog);
-  Recipients texts = recipients;
+  Left left = AllEntries(recipients);
   if (config.defaultRule != nullptr) {
     RuleTrace* rule_trace = nullptr;
     if (trace != nullptr) {
@@ -213,7 +266,7 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, Way w
       rule_trace = &trace->rules.back();
       rule_trace->isDefault = true;
     }
-    if (walk.Rule(*config.defaultRule, texts, CheckMode::kCollect, rule_trace)) {
+    if (walk.Rule(*config.defaultRule, recipients, left, CheckMode::kCollect, rule_trace)) {
       if (rule_trace != nullptr) rule_trace->allowed = true;
       verdict.allowed = true;
       verdict.allowedBy = Decider::kDefaultRule;
@@ -232,7 +285,7 @@ Verdict WalkRules(const AllowConfig& config, const Recipients& recipients, Way w
       if (rule_trace != nullptr) rule_trace->applies = false;
       continue;
     }
-    if (walk.Rule(*section.rule, texts, CheckMode::kStrict, rule_trace)) {
+    if (walk.Rule(*section.rule, recipients, left, CheckMode::kStrict, rule_trace)) {
       if (rule_trace != nullptr) rule_trace->allowed = true;
       verdict.rejectionLog.clear();
       verdict.allowed = true;
@@ -274,21 +327,87 @@ Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
   return WalkRules(config, recipients, Way::kConfirm, trace);
 }
 
-bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log) {
-  return Walk(Way::kEvery, log).List(list, text, mode, Field::kTo, nullptr);
+namespace {
+
+// The entries no pattern allowed, as a list leaves them.
+void KeepLeft(AddressLines& entries, const FieldLeft& left, Walk& walk) {
+  AddressLines kept;
+  for (uint32_t index : left.at) kept.push_back(walk.Tested(entries[index]));
+  entries.swap(kept);
 }
 
-bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std::string& bcc,
-               CheckMode mode, RejectionLog& log) {
-  Recipients texts;
-  texts.to.swap(to);
-  texts.cc.swap(cc);
-  texts.bcc.swap(bcc);
-  bool ok = Walk(Way::kEvery, log).Rule(rule, texts, mode, nullptr);
-  to.swap(texts.to);
-  cc.swap(texts.cc);
-  bcc.swap(texts.bcc);
+}  // namespace
+
+bool CheckList(const PatternList& list, AddressLines& entries, CheckMode mode, RejectionLog& log) {
+  Walk walk(Way::kEvery, log);
+  Recipients fields;
+  fields.to.swap(entries);
+  FieldLeft left = AllEntries(fields)[Slot(Field::kTo)];
+  bool ok = walk.List(list, fields.to, left, mode, Field::kTo, nullptr);
+  fields.to.swap(entries);
+  if (mode != CheckMode::kStrict && left.stripped) KeepLeft(entries, left, walk);
   return ok;
+}
+
+bool CheckRule(const RecipientRule& rule, AddressLines& to, AddressLines& cc, AddressLines& bcc,
+               CheckMode mode, RejectionLog& log) {
+  Walk walk(Way::kEvery, log);
+  Recipients fields;
+  fields.to.swap(to);
+  fields.cc.swap(cc);
+  fields.bcc.swap(bcc);
+  Left left = AllEntries(fields);
+  bool ok = walk.Rule(rule, fields, left, mode, nullptr);
+  to.swap(fields.to);
+  cc.swap(fields.cc);
+  bcc.swap(fields.bcc);
+  if (mode != CheckMode::kStrict) {
+    for (Field field : kAddressFields) {
+      AddressLines& entries = field == Field::kTo ? to : field == Field::kCc ? cc : bcc;
+      if (left[Slot(field)].stripped) KeepLeft(entries, left[Slot(field)], walk);
+    }
+  }
+  return ok;
+}
+
+std::vector<EntryDecision> DecideEachEntry(const AllowConfig& config, const Recipients& recipients) {
+  // The rules that apply to this sender, in the check's order.
+  std::vector<std::pair<const RecipientRule*, RuleDecision>> rules;
+  if (config.defaultRule != nullptr) {
+    RuleDecision head;
+    head.isDefault = true;
+    rules.push_back({config.defaultRule.get(), head});
+  }
+  for (size_t index = 0; index < config.sections.size(); ++index) {
+    const SenderSection& section = config.sections[index];
+    bool applies = false;
+    try {
+      applies = SenderFound(section, recipients.sender);
+    } catch (const SearchGaveUp&) {
+    }
+    if (!applies) continue;
+    RuleDecision head;
+    head.section = index;
+    rules.push_back({section.rule.get(), head});
+  }
+  RejectionLog unused;
+  Walk walk(Way::kIndexed, unused);
+  std::vector<EntryDecision> decisions;
+  for (Field field : kAddressFields) {
+    const AddressLines& entries = recipients.Lines(field);
+    for (size_t index = 0; index < entries.size(); ++index) {
+      if (entries[index].empty()) continue;
+      EntryDecision decision{field, index, walk.Tested(entries[index]), {}};
+      for (const auto& [rule, head] : rules) {
+        RuleDecision made = walk.Decide(*rule, field, decision.entry);
+        made.isDefault = head.isDefault;
+        made.section = head.section;
+        decision.rules.push_back(made);
+      }
+      decisions.push_back(std::move(decision));
+    }
+  }
+  return decisions;
 }
 
 }  // namespace sendwarden

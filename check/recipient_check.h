@@ -8,8 +8,8 @@
 // send is allowed when the default rule allows every entry, or when one
 // section allows every entry the default rule left.
 //
-// Texts are AddressLines: one entry per line, each ended by "\n"; empty lines
-// are skipped and a line's final "\r" is not part of the entry.
+// Fields are AddressLines, one entry per piece: an empty entry is skipped,
+// and an entry's final "\r" is not part of what is tested.
 #ifndef SENDWARDEN_CHECK_RECIPIENT_CHECK_H_
 #define SENDWARDEN_CHECK_RECIPIENT_CHECK_H_
 
@@ -95,17 +95,43 @@ Verdict CheckRecipients(const AllowConfig& config, const Recipients& recipients,
                         Search search = Search::kPrefilterConfirmed);
 
 // The two steps it is made of, with an exact search. In kCollect mode
-// `text` is rewritten to the entries no pattern allowed (the remainder); in
-// kStrict mode the first such entry is appended to `log` and the answer is
-// false. An empty text passes; an empty list fails anything else, logging
-// nothing.
-bool CheckList(const PatternList& list, std::string& text, CheckMode mode, RejectionLog& log);
+// `entries` is rewritten to those no pattern allowed (the remainder, each
+// without its final "\r"); in kStrict mode the first such entry is appended
+// to `log` and the answer is false. No entries pass; an empty list fails
+// anything else, logging nothing.
+bool CheckList(const PatternList& list, AddressLines& entries, CheckMode mode, RejectionLog& log);
 
 // Applies `rule` to the three fields: in kCollect mode each field is reduced
 // to what the rule did not allow and every field is tested; in kStrict mode
 // the fields are left alone and the first field that fails ends the test.
-bool CheckRule(const RecipientRule& rule, std::string& to, std::string& cc, std::string& bcc,
+bool CheckRule(const RecipientRule& rule, AddressLines& to, AddressLines& cc, AddressLines& bcc,
                CheckMode mode, RejectionLog& log);
+
+// What one rule that applies to the sender does with one entry on its own:
+// the first line that allows it (ALL before the field's own list), or none.
+struct RuleDecision {
+  bool isDefault = false;
+  size_t section = 0;  // with !isDefault: the index in AllowConfig::sections
+  const PatternList::Entry* allowedBy = nullptr;
+  bool byAll = false;
+  // The engine gave up on this line's search: the entry counts as not
+  // allowed by the rule, as the plug-in refuses a send it cannot decide.
+  const PatternList::Entry* gaveUpOn = nullptr;
+};
+struct EntryDecision {
+  Field field;
+  size_t index;       // in the field's AddressLines
+  std::string entry;  // as tested: without its final "\r"
+  // The default rule (if any), then each section whose sender pattern is
+  // found in the sender, in file order.
+  std::vector<RuleDecision> rules;
+};
+
+// For every entry of every field (empty ones skipped), in field order, what
+// each rule that applies does with it alone: the same walk as
+// CheckRecipients, through the same indexes. A section whose sender search
+// the engine gives up on does not apply. Throws only std::bad_alloc.
+std::vector<EntryDecision> DecideEachEntry(const AllowConfig& config, const Recipients& recipients);
 
 }  // namespace sendwarden
 

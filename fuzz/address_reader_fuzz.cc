@@ -88,14 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Accepted: the reader read every line whole.
   if (unreadable) __builtin_trap();
   std::vector<std::string> shown;
-  const std::string& lines = extraction.recipients.to;
-  for (size_t start = 0; start < lines.size();) {
-    size_t end = lines.find('\n', start);
-    if (end == std::string::npos) __builtin_trap();
-    std::string entry = lines.substr(start, end - start);
-    start = end + 1;
-    if (!entry.empty() && entry.back() == '\r') entry.pop_back();  // not part of the entry
-    if (entry.find('\r') != std::string::npos) __builtin_trap();
+  for (const std::string& decoded : extraction.recipients.to) {
+    std::string entry(sendwarden::TestedEntry(decoded));
+    if (entry.find_first_of("\r\n") != std::string::npos) __builtin_trap();
     if (entry.find_first_not_of(" \t") == std::string::npos) continue;
     shown.push_back(Shown(entry));
   }

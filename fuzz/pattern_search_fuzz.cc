@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   config.RegisterSection(pattern_text, std::move(section_rule), 2);  // the same gate
   Recipients recipients;
   recipients.sender = text;
-  recipients.to = text + "\n";
+  recipients.to = {text};
   try {
     CheckRecipients(config, recipients);
   } catch (const SearchGaveUp&) {

@@ -130,7 +130,7 @@ const char* FieldKey(Field field) {
   return "";
 }
 
-std::string& Recipients::Lines(Field field) {
+AddressLines& Recipients::Lines(Field field) {
   switch (field) {
     case Field::kTo: return to;
     case Field::kCc: return cc;
@@ -139,7 +139,7 @@ std::string& Recipients::Lines(Field field) {
   return to;
 }
 
-const std::string& Recipients::Lines(Field field) const {
+const AddressLines& Recipients::Lines(Field field) const {
   switch (field) {
     case Field::kTo: return to;
     case Field::kCc: return cc;
@@ -202,7 +202,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
   std::string decoded;
   for (Field field : kAddressFields) {
     const char* key = FieldKey(field);
-    std::string& lines = out.recipients.Lines(field);
+    AddressLines& lines = out.recipients.Lines(field);
     for (std::string_view line : FieldLines(headers, field)) {
       const std::string field_value(line);
       try {
@@ -253,8 +253,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
           ExtractionFault fault = DecodedFault(*member, marks, decoded);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }
-        lines += decoded;
-        lines += '\n';
+        lines.push_back(decoded);
       }
     }
   }

@@ -6,6 +6,8 @@
 #define SENDWARDEN_MESSAGE_RECIPIENTS_H_
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "message/address_reader.h"
 #include "message/header_block.h"
@@ -21,9 +23,16 @@ constexpr Field kAddressFields[] = {Field::kTo, Field::kCc, Field::kBcc};
 const char* FieldKey(Field field);
 
 // One address field as the check reads it: for every piece of the field in
-// order, its decoded text followed by one "\n"; a field without pieces
-// gives "".
-using AddressLines = std::string;
+// order, its decoded text (an empty piece, or one the decoder emptied, is an
+// empty entry, which the check skips).
+using AddressLines = std::vector<std::string>;
+
+// An entry as the check tests it and a notice names it: without a final
+// carriage return (a line that ended in two keeps one).
+inline std::string_view TestedEntry(std::string_view entry) {
+  if (!entry.empty() && entry.back() == '\r') entry.remove_suffix(1);
+  return entry;
+}
 
 // What the check is given.
 struct Recipients {

@@ -436,10 +436,11 @@ TEST(Messages, BothLanguagesHaveTheSameMarksInEveryTemplate) {
   EXPECT_EQ(Say(Language::kEnglish, Msg::kFindingInFile, {"%s", "b", "c"}), "%s: b: c");
 }
 
-// The recipients a refusal lists as allowed by no rule are exactly those
-// that, sent alone by the same sender, the plug-in refuses; and when every
-// recipient alone would go, the list is what the default rule left.
-TEST(RecipientReport, NotAllowedIsWhatEachRecipientAloneGets) {
+// The recipients a refusal lists as allowed by no rule are exactly those no
+// pattern of a rule that applies is found in, by the engine on each
+// pattern's text (no index, no walk); when every recipient is allowed by
+// some rule, the list is those no pattern of the default rule is found in.
+TEST(RecipientReport, NotAllowedIsWhatNoApplyingPatternFinds) {
   sendwarden::AllowConfig config;
   Scratch scratch;
   ASSERT_TRUE(sendwarden::LoadAllowConfig(
@@ -450,6 +451,19 @@ TEST(RecipientReport, NotAllowedIsWhatEachRecipientAloneGets) {
                     "[@example\\.co\\.jp>?$]\r\nCC=(^|<)boss@rival\\.example>?$\r\n"
                     "[(^|<)ops@]\r\nALL=@partner\\.example>?$\r\n"),
       config));
+  auto found = [](const sendwarden::PatternList& list, const std::string& text) {
+    for (const sendwarden::PatternList::Entry& entry : list) {
+      if (sendwarden::PatternFound(*sendwarden::CompilePattern(entry.text), text)) return true;
+    }
+    return false;
+  };
+  auto rule_allows = [&](const sendwarden::RecipientRule& rule, const Recipient& recipient) {
+    sendwarden::RuleKey own = recipient.field == sendwarden::Field::kTo   ? sendwarden::RuleKey::kTo
+                              : recipient.field == sendwarden::Field::kCc ? sendwarden::RuleKey::kCc
+                                                                          : sendwarden::RuleKey::kBcc;
+    return found(rule.List(sendwarden::RuleKey::kAll), recipient.entry) ||
+           found(rule.List(own), recipient.entry);
+  };
   static const char* const kSenders[] = {"sales@example.co.jp", "Ops <ops@example.co.jp>",
                                          "x@example.co.jp", "sales@example.co.jp.evil"};
   static const char* const kEntries[] = {
@@ -461,36 +475,30 @@ TEST(RecipientReport, NotAllowedIsWhatEachRecipientAloneGets) {
     sendwarden::Recipients recipients;
     recipients.sender = kSenders[random() % 4];
     for (unsigned i = 0, n = 1 + random() % 5; i < n; ++i) {
-      recipients.Lines(sendwarden::kAddressFields[random() % 3]) +=
-          std::string(kEntries[random() % 8]) + "\n";
+      recipients.Lines(sendwarden::kAddressFields[random() % 3]).push_back(kEntries[random() % 8]);
     }
     if (sendwarden::CheckRecipients(config, recipients).allowed) continue;
     ++refused;
-    std::vector<Recipient> listed = UnallowedRecipients(config, recipients);
+    std::vector<Recipient> listed =
+        UnallowedRecipients(sendwarden::DecideEachEntry(config, recipients));
     ASSERT_FALSE(listed.empty());
-    std::vector<Recipient> alone_refused, left_by_default;
+    std::vector<Recipient> by_no_rule, left_by_default;
     for (const Recipient& recipient : EntriesOf(recipients)) {
-      sendwarden::Recipients one;
-      one.sender = recipients.sender;
-      one.Lines(recipient.field) = recipient.entry + "\n";
-      if (!sendwarden::CheckRecipients(config, one).allowed) alone_refused.push_back(recipient);
-      std::string to, cc, bcc;
-      (recipient.field == sendwarden::Field::kTo   ? to
-       : recipient.field == sendwarden::Field::kCc ? cc
-                                                   : bcc) = recipient.entry + "\n";
-      sendwarden::RejectionLog log;
-      if (!sendwarden::CheckRule(*config.defaultRule, to, cc, bcc,
-                                 sendwarden::CheckMode::kCollect, log)) {
-        left_by_default.push_back(recipient);
+      bool allowed = rule_allows(*config.defaultRule, recipient);
+      if (!allowed) left_by_default.push_back(recipient);
+      for (const sendwarden::SenderSection& section : config.sections) {
+        allowed = allowed || (sendwarden::PatternFound(*section.senderPattern, recipients.sender) &&
+                              rule_allows(*section.rule, recipient));
       }
+      if (!allowed) by_no_rule.push_back(recipient);
     }
-    const std::vector<Recipient>& expected =
-        alone_refused.empty() ? left_by_default : alone_refused;
-    fallback += alone_refused.empty();
+    const std::vector<Recipient>& expected = by_no_rule.empty() ? left_by_default : by_no_rule;
+    fallback += by_no_rule.empty();
     ASSERT_EQ(listed.size(), expected.size()) << recipients.sender;
     for (size_t i = 0; i < listed.size(); ++i) {
       EXPECT_EQ(listed[i].entry, expected[i].entry);
       EXPECT_EQ(listed[i].field, expected[i].field);
+      EXPECT_EQ(listed[i].index, expected[i].index);
     }
   }
   EXPECT_GT(refused, 1000);
@@ -515,8 +523,9 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
     sendwarden::Recipients recipients;
     recipients.sender = round % 3 ? text() + "<s" + text() + "@own" + text() + ">" : text();
     for (unsigned i = 0, n = random() % 4; i < n; ++i) {
-      recipients.Lines(sendwarden::kAddressFields[random() % 3]) +=
-          text() + "<r@" + text() + ">" + "\n" + text() + "@d" + text() + "\n";
+      sendwarden::AddressLines& lines = recipients.Lines(sendwarden::kAddressFields[random() % 3]);
+      lines.push_back(text() + "<r@" + text() + ">");
+      lines.push_back(text() + "@d" + text());
     }
     counter.Count(recipients);
   }

@@ -59,7 +59,7 @@ class Generator {
     for (Field field : kAddressFields) {
       for (size_t i = 0, n = Below(3); i < n; ++i) {
         std::string address = std::string(Pick(kUsers)) + "@" + Pick(kDomains);
-        r.Lines(field) += (Below(2) == 0 ? address : "Name <" + address + ">") + "\n";
+        r.Lines(field).push_back(Below(2) == 0 ? address : "Name <" + address + ">");
       }
     }
     return r;

@@ -178,7 +178,7 @@ TEST(PatternShape, ConfigurationsAnswerAsWithTheEngineForEveryPattern) {
       recipients.sender = generate.Text();
       for (Field field : kAddressFields) {
         int entries = generate.Below(4);
-        for (int e = 0; e < entries; ++e) recipients.Lines(field) += generate.Text() + "\n";
+        for (int e = 0; e < entries; ++e) recipients.Lines(field).push_back(generate.Text());
       }
       Verdict a = CheckRecipients(fast, recipients);
       Verdict b = CheckRecipients(engine, recipients);

@@ -263,7 +263,7 @@ TEST(LiteralPrefilter, VerdictsAndNoticesAreThoseOfTheExactWalk) {
       recipients.sender = generate.Below(2) ? "me" : generate.Text();
       for (Field field : kAddressFields) {
         int lines = generate.Below(4);
-        for (int l = 0; l < lines; ++l) recipients.Lines(field) += generate.Text() + "\n";
+        for (int l = 0; l < lines; ++l) recipients.Lines(field).push_back(generate.Text());
       }
       Outcome exact = Check(config, recipients, Search::kExact);
       Outcome confirmed = Check(config, recipients, Search::kPrefilterConfirmed);

@@ -9,6 +9,7 @@
 namespace sendwarden {
 namespace {
 
+using testing::Entries;
 using testing::Hex;
 
 PatternList List(std::initializer_list<const char*> texts) {
@@ -24,28 +25,28 @@ RejectionLog Log(std::initializer_list<const char*> entries) {
 TEST(CheckList, CollectKeepsEachUnallowedLineOnceInOrder) {
   PatternList list = List({"^p", "^q"});
   RejectionLog log;
-  std::string text = "q1\nx\np2\ny\r\n\n";
-  EXPECT_FALSE(CheckList(list, text, CheckMode::kCollect, log));
-  EXPECT_EQ(text, "x\ny\n");  // CR gone from the remainder
+  AddressLines entries = Entries("q1\nx\np2\ny\r\n\n");
+  EXPECT_FALSE(CheckList(list, entries, CheckMode::kCollect, log));
+  EXPECT_EQ(entries, Entries("x\ny\n"));  // CR gone from the remainder
   EXPECT_TRUE(log.empty());
 
-  text = "p\nq\r\n";
-  EXPECT_TRUE(CheckList(list, text, CheckMode::kCollect, log));
-  EXPECT_EQ(text, "");
+  entries = Entries("p\nq\r\n");
+  EXPECT_TRUE(CheckList(list, entries, CheckMode::kCollect, log));
+  EXPECT_TRUE(entries.empty());
   // Any nonzero mode collects.
-  text = "z\n";
-  EXPECT_FALSE(CheckList(list, text, static_cast<CheckMode>(7), log));
-  EXPECT_EQ(text, "z\n");
+  entries = Entries("z\n");
+  EXPECT_FALSE(CheckList(list, entries, static_cast<CheckMode>(7), log));
+  EXPECT_EQ(entries, Entries("z\n"));
 }
 
 TEST(CheckList, StrictLogsOnlyTheFirstUnallowedLine) {
   PatternList list = List({"^B"});
   RejectionLog log;
-  std::string text = "A\r\nB\nC\n";
-  EXPECT_FALSE(CheckList(list, text, CheckMode::kStrict, log));
+  AddressLines entries = Entries("A\r\nB\nC\n");
+  EXPECT_FALSE(CheckList(list, entries, CheckMode::kStrict, log));
   EXPECT_EQ(log, Log({"A"}));
-  EXPECT_EQ(text, "A\r\nB\nC\n");  // strict never rewrites
-  std::string allowed = "B1\nB2";
+  EXPECT_EQ(entries, Entries("A\r\nB\nC\n"));  // strict never rewrites
+  AddressLines allowed = Entries("B1\nB2");
   EXPECT_TRUE(CheckList(list, allowed, CheckMode::kStrict, log));
 }
 
@@ -53,23 +54,22 @@ TEST(CheckList, EmptyTextsAndEmptyLists) {
   PatternList empty;
   PatternList list = List({"x"});
   RejectionLog log;
-  std::string text;
-  EXPECT_TRUE(CheckList(empty, text, CheckMode::kStrict, log));
-  text = "a\n";
-  EXPECT_FALSE(CheckList(empty, text, CheckMode::kStrict, log));
+  AddressLines entries;
+  EXPECT_TRUE(CheckList(empty, entries, CheckMode::kStrict, log));
+  entries = Entries("a\n");
+  EXPECT_FALSE(CheckList(empty, entries, CheckMode::kStrict, log));
   EXPECT_TRUE(log.empty());  // an empty list logs nothing
-  text = "\n\n\n";
-  EXPECT_TRUE(CheckList(list, text, CheckMode::kCollect, log));
-  EXPECT_EQ(text, "");
-  text = "\n\n";
-  EXPECT_FALSE(CheckList(empty, text, CheckMode::kStrict, log));
+  entries = Entries("\n\n\n");
+  EXPECT_TRUE(CheckList(list, entries, CheckMode::kCollect, log));
+  EXPECT_TRUE(entries.empty());
+  entries = Entries("\n\n");
+  EXPECT_FALSE(CheckList(empty, entries, CheckMode::kStrict, log));
   EXPECT_TRUE(log.empty());
   // A lone CR is a line that becomes empty and is still tested.
   PatternList empty_match = List({"^$"});
-  text = "\r\n";
-  EXPECT_TRUE(CheckList(empty_match, text, CheckMode::kStrict, log));
-  text = "\r\n";
-  EXPECT_FALSE(CheckList(list, text, CheckMode::kStrict, log));
+  entries = Entries("\r\n");
+  EXPECT_TRUE(CheckList(empty_match, entries, CheckMode::kStrict, log));
+  EXPECT_FALSE(CheckList(list, entries, CheckMode::kStrict, log));
   EXPECT_EQ(log, Log({""}));
 }
 
@@ -78,11 +78,11 @@ TEST(CheckRule, DefaultRuleReducesEveryFieldEvenAfterOneFails) {
   rule.allPatterns = List({"@ok$"});
   rule.ccPatterns = List({"^cc-only$"});
   RejectionLog log;
-  std::string to = "a@ok\nx@bad\n", cc = "cc-only\nb@ok\n", bcc = "y@bad\n";
+  AddressLines to = Entries("a@ok\nx@bad\n"), cc = Entries("cc-only\nb@ok\n"), bcc = Entries("y@bad\n");
   EXPECT_FALSE(CheckRule(rule, to, cc, bcc, CheckMode::kCollect, log));
-  EXPECT_EQ(to, "x@bad\n");
-  EXPECT_EQ(cc, "");
-  EXPECT_EQ(bcc, "y@bad\n");
+  EXPECT_EQ(to, Entries("x@bad\n"));
+  EXPECT_TRUE(cc.empty());
+  EXPECT_EQ(bcc, Entries("y@bad\n"));
 }
 
 // Decisions under a real configuration.
@@ -95,7 +95,7 @@ class CheckRecipientsTest : public ::testing::Test {
 
   Verdict Check(const std::string& sender, const std::string& to, const std::string& cc = "",
                 const std::string& bcc = "") {
-    return CheckRecipients(config_, Recipients{sender, to, cc, bcc});
+    return CheckRecipients(config_, Recipients{sender, Entries(to), Entries(cc), Entries(bcc)});
   }
 
   testing::ScratchDir dir_;
@@ -163,7 +163,7 @@ TEST_F(CheckRecipientsTest, PatternsAreSearchedNotMatchedWhole) {
 TEST_F(CheckRecipientsTest, TraceFollowsEachRule) {
   UseConfig("ALL=^home$\n[^me$]\nTO=^a$\n[^me$]\nTO=^b$\n[^other$]\nTO=.\n");
   CheckTrace trace;
-  Verdict verdict = CheckRecipients(config_, Recipients{"me", "home\na\nb\n", "", ""}, &trace);
+  Verdict verdict = CheckRecipients(config_, Recipients{"me", Entries("home\na\nb\n"), {}, {}}, &trace);
   EXPECT_FALSE(verdict.allowed);
   ASSERT_EQ(trace.rules.size(), 4u);
   const RuleTrace& rule = trace.rules[0];

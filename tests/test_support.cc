@@ -115,6 +115,17 @@ size_t OpenHandleCount() {
 #endif
 }
 
+AddressLines Entries(std::string_view text) {
+  AddressLines entries;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    entries.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return entries;
+}
+
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789abcdef";
   std::string out;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/rule_store.h"
+#include "message/recipients.h"
 #include "platform/platform.h"
 
 namespace sendwarden {
@@ -72,6 +73,10 @@ size_t OpenHandleCount();
 
 // Bytes as lower-case hex, two digits each, no separators.
 std::string Hex(const std::string& bytes);
+
+// A field as tests write it: one entry per line of `text` ("a\nb\n" is the
+// entries a and b, "a\n\n" an a and an empty entry).
+AddressLines Entries(std::string_view text);
 
 }  // namespace testing
 }  // namespace sendwarden

@@ -37,7 +37,8 @@ Outcome Decide(const sendwarden::AllowConfig& config,
   try {
     outcome.verdict = sendwarden::CheckRecipients(config, extraction.recipients, trace);
     if (!outcome.verdict.allowed) {
-      outcome.refused = UnallowedRecipients(config, extraction.recipients);
+      outcome.refused =
+          UnallowedRecipients(sendwarden::DecideEachEntry(config, extraction.recipients));
     }
   } catch (const std::exception& error) {
     // A trace cut short explains nothing.

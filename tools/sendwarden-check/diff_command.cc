@@ -88,9 +88,10 @@ class Comparer : public MailListener {
     // of the allowing side that did.
     const Outcome& refusing = allowed_after ? before : after;
     const AllowConfig& allowing = allowed_after ? after_ : before_;
+    std::vector<sendwarden::EntryDecision> decisions =
+        sendwarden::DecideEachEntry(allowing, extraction.recipients);
     for (const Recipient& recipient : refusing.refused) {
-      changed.changes.push_back(
-          {recipient, AllowingEntry(allowing, extraction.recipients.sender, recipient)});
+      changed.changes.push_back({recipient, AllowingEntry(decisions, recipient)});
     }
     ++(allowed_after ? newlyAllowed_ : newlyRefused_);
     Print(changed);
