@@ -60,16 +60,36 @@ bool ShowsAddress(std::string_view text, const std::string& address) {
   return TrimmedBlanks(text.substr(open + 1, close - open - 1)) == address;
 }
 
+// The forms the reader reads but the extraction refuses on purpose: mail
+// programs deliver them in ways the patterns cannot see.
+struct RefusedForm {
+  bool AddressMember::*form;
+  ExtractionFault fault;
+};
+constexpr RefusedForm kRefusedForms[] = {
+    {&AddressMember::inGroup, ExtractionFault::kGroupWithMembers},  // "name: a@x, b@y;"
+    {&AddressMember::route, ExtractionFault::kRoute},               // "<@relay:a@x>"
+    {&AddressMember::quotedLocalPart, ExtractionFault::kQuotedLocalPart},   // '"a b"@x'
+    {&AddressMember::commentAfter, ExtractionFault::kCommentAfterAddress},  // "a@x (c)"
+};
+
 // Why the reader's `member` is not what `piece` shows, or kNone.
 ExtractionFault MemberFault(const AddressMember& member, const std::string& piece,
                             const Marks& marks) {
-  if (member.inGroup) return ExtractionFault::kGroupWithMembers;
-  if (member.route) return ExtractionFault::kRoute;
-  if (member.quotedLocalPart) return ExtractionFault::kQuotedLocalPart;
-  if (member.commentAfter) return ExtractionFault::kCommentAfterAddress;
+  for (const RefusedForm& refused : kRefusedForms) {
+    if (member.*refused.form) return refused.fault;
+  }
   if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
   if (!ShowsAddress(piece, member.address)) return ExtractionFault::kAddressDiffers;
   return ExtractionFault::kNone;
+}
+
+// True when decoding gave a text more of what makes an address than it had
+// as written: an angle bracket, or, where no angle address stands (a bare
+// address, an empty group's name, the sender), an "@". The one rule for
+// pieces, empty groups and the sender alike.
+bool DecodingMakesAddress(const Marks& raw, const Marks& decoded, bool angle) {
+  return decoded.open > raw.open || decoded.close > raw.close || (!angle && decoded.at > raw.at);
 }
 
 // Why `decoded` might be read as another recipient than the piece, or
@@ -80,10 +100,7 @@ ExtractionFault DecodedFault(const AddressMember& member, const Marks& piece,
   if (decoded.empty()) return ExtractionFault::kEmptiedByDecoding;
   Marks marks = MarksOf(decoded);
   if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (marks.open > piece.open || marks.close > piece.close ||
-      (!member.angle && marks.at > piece.at)) {
-    return ExtractionFault::kAddressFromDecoding;
-  }
+  if (DecodingMakesAddress(piece, marks, member.angle)) return ExtractionFault::kAddressFromDecoding;
   if (!ShowsAddress(decoded, member.address)) return ExtractionFault::kAddressLost;
   return ExtractionFault::kNone;
 }
@@ -120,6 +137,47 @@ std::vector<std::string_view> FieldLines(const HeaderMap& headers, Field field) 
 }
 
 }  // namespace
+
+namespace {
+
+constexpr FaultInfo kFaults[] = {
+    {ExtractionFault::kNone, ExtractionStage::kNone, "none"},
+    {ExtractionFault::kMalformedEscape, ExtractionStage::kSplit, "malformed-escape"},
+    {ExtractionFault::kNoDecodedText, ExtractionStage::kDecode, "no-decoded-text"},
+    {ExtractionFault::kEmptiedByDecoding, ExtractionStage::kDecode, "emptied-by-decoding"},
+    {ExtractionFault::kAddressLost, ExtractionStage::kDecode, "address-lost"},
+    {ExtractionFault::kHiddenLineBreak, ExtractionStage::kDecode, "hidden-line-break"},
+    {ExtractionFault::kAddressFromDecoding, ExtractionStage::kDecode, "address-from-decoding"},
+    {ExtractionFault::kUnreadable, ExtractionStage::kRead, "unreadable"},
+    {ExtractionFault::kPiecesDiffer, ExtractionStage::kAgree, "pieces-differ"},
+    {ExtractionFault::kAddressDiffers, ExtractionStage::kAgree, "address-differs"},
+    {ExtractionFault::kGroupWithMembers, ExtractionStage::kForm, "group-with-members"},
+    {ExtractionFault::kQuotedLocalPart, ExtractionStage::kForm, "quoted-local-part"},
+    {ExtractionFault::kRoute, ExtractionStage::kForm, "route"},
+    {ExtractionFault::kCommentAfterAddress, ExtractionStage::kForm, "comment-after-address"},
+    {ExtractionFault::kTwoSenders, ExtractionStage::kSender, "two-senders"},
+    {ExtractionFault::kSenderNotOne, ExtractionStage::kSender, "sender-not-one"},
+    {ExtractionFault::kSenderUnreadable, ExtractionStage::kSender, "sender-unreadable"},
+    {ExtractionFault::kSenderFromDecoding, ExtractionStage::kSender, "sender-from-decoding"},
+    {ExtractionFault::kBareCarriageReturn, ExtractionStage::kHeader, "bare-carriage-return"},
+    {ExtractionFault::kHeaderNotEnded, ExtractionStage::kHeader, "header-not-ended"},
+    {ExtractionFault::kUnclearEncodedWord, ExtractionStage::kDecode, "unclear-encoded-word"},
+};
+
+constexpr bool InOrder() {
+  for (size_t i = 0; i < sizeof kFaults / sizeof *kFaults; ++i) {
+    if (static_cast<size_t>(kFaults[i].fault) != i) return false;
+  }
+  return true;
+}
+static_assert(InOrder(), "kFaults lists every fault, in the enum's order");
+
+}  // namespace
+
+const FaultInfo& InfoOf(ExtractionFault fault) {
+  size_t index = static_cast<size_t>(fault);
+  return index < sizeof kFaults / sizeof *kFaults ? kFaults[index] : kFaults[0];
+}
 
 const char* FieldKey(Field field) {
   switch (field) {
@@ -244,7 +302,8 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
         if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) {
           // Names nobody, so it is not checked; but neither as written nor
           // as decoded may it show an address another reading could take.
-          if (EmptyGroupFault(MarksOf(decoded)) != ExtractionFault::kNone) {
+          Marks decoded_marks = MarksOf(decoded);
+          if (decoded_marks.lineBreak || DecodingMakesAddress(marks, decoded_marks, false)) {
             return fail(ExtractionFault::kAddressFromDecoding, key, piece);
           }
           continue;
@@ -286,8 +345,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
   if (HoldsUndecodedWord(out.recipients.sender)) {
     return fail(ExtractionFault::kUnclearEncodedWord, "FROM", from);
   }
-  Marks raw = MarksOf(from), decoded_from = MarksOf(out.recipients.sender);
-  if (decoded_from.at > raw.at || decoded_from.open > raw.open || decoded_from.close > raw.close) {
+  if (DecodingMakesAddress(MarksOf(from), MarksOf(out.recipients.sender), false)) {
     return fail(ExtractionFault::kSenderFromDecoding, "FROM", from);
   }
   return out;

@@ -83,6 +83,20 @@ enum class ExtractionFault {
   kUnclearEncodedWord,   // an encoded word decoders read differently, or one left undecoded
 };
 
+// Where in the extraction a fault arises: the header block as a whole, the
+// splitting of a field, its reading by the grammar, the agreement of the two,
+// a form refused on purpose, the decoding, or the sender.
+enum class ExtractionStage { kNone, kHeader, kSplit, kRead, kAgree, kForm, kDecode, kSender };
+
+// A fault's stage and stable name ("pieces-differ", ...): the one table the
+// tools take their codes from.
+struct FaultInfo {
+  ExtractionFault fault;
+  ExtractionStage stage;
+  const char* code;
+};
+const FaultInfo& InfoOf(ExtractionFault fault);
+
 struct Extraction {
   Recipients recipients;
   ExtractionFault fault = ExtractionFault::kNone;

@@ -31,31 +31,7 @@
 namespace {
 
 const char* FaultName(sendwarden::ExtractionFault fault) {
-  using F = sendwarden::ExtractionFault;
-  switch (fault) {
-    case F::kNone: return "-";
-    case F::kMalformedEscape: return "malformed-escape";
-    case F::kNoDecodedText: return "no-decoded-text";
-    case F::kEmptiedByDecoding: return "emptied-by-decoding";
-    case F::kAddressLost: return "address-lost";
-    case F::kHiddenLineBreak: return "hidden-line-break";
-    case F::kAddressFromDecoding: return "address-from-decoding";
-    case F::kUnreadable: return "unreadable";
-    case F::kPiecesDiffer: return "pieces-differ";
-    case F::kAddressDiffers: return "address-differs";
-    case F::kGroupWithMembers: return "group-with-members";
-    case F::kQuotedLocalPart: return "quoted-local-part";
-    case F::kRoute: return "route";
-    case F::kCommentAfterAddress: return "comment-after-address";
-    case F::kTwoSenders: return "two-senders";
-    case F::kSenderNotOne: return "sender-not-one";
-    case F::kSenderUnreadable: return "sender-unreadable";
-    case F::kSenderFromDecoding: return "sender-from-decoding";
-    case F::kBareCarriageReturn: return "bare-carriage-return";
-    case F::kHeaderNotEnded: return "header-not-ended";
-    case F::kUnclearEncodedWord: return "unclear-encoded-word";
-  }
-  return "?";
+  return fault == sendwarden::ExtractionFault::kNone ? "-" : sendwarden::InfoOf(fault).code;
 }
 
 std::string Escape(const char* text) {

@@ -91,38 +91,50 @@ Phrase Said(Msg id, Msg why) {
 
 Phrase FaultPhrase(const Unchecked& unchecked) {
   using sendwarden::ExtractionFault;
+  using sendwarden::ExtractionStage;
   switch (unchecked.fault) {
-    case ExtractionFault::kMalformedEscape: return Said(Msg::kMalformedEscape);
-    case ExtractionFault::kNoDecodedText: return Said(Msg::kNoDecodedText);
-    case ExtractionFault::kEmptiedByDecoding: return Said(Msg::kEmptiedByDecoding);
-    case ExtractionFault::kAddressLost: return Said(Msg::kAddressLost);
-    case ExtractionFault::kHiddenLineBreak: return Said(Msg::kHiddenLineBreak);
-    case ExtractionFault::kBareCarriageReturn: return Said(Msg::kBareCarriageReturn);
-    case ExtractionFault::kHeaderNotEnded: return Said(Msg::kHeaderNotEnded);
-    case ExtractionFault::kUnclearEncodedWord: return Said(Msg::kUnclearEncodedWord);
-    case ExtractionFault::kAddressFromDecoding: return Said(Msg::kAddressFromDecoding);
     case ExtractionFault::kUnreadable:
       return Said(Msg::kAddressUnreadable, SyntaxWhy(unchecked.syntax));
+    case ExtractionFault::kSenderUnreadable:
+      return Said(Msg::kSenderUnreadable, SyntaxWhy(unchecked.syntax));
     case ExtractionFault::kPiecesDiffer:
       return Said(Msg::kAddressUnreadable,
                   unchecked.quoteInComment   ? Msg::kWhyQuoteInComment
                   : unchecked.commaInComment ? Msg::kWhyCommaInComment
                                              : Msg::kWhyPiecesDiffer);
-    case ExtractionFault::kAddressDiffers:
-      return Said(Msg::kAddressUnreadable, Msg::kWhyAddressDiffers);
-    case ExtractionFault::kGroupWithMembers:
-      return Said(Msg::kAddressUnreadable, Msg::kWhyGroupWithMembers);
-    case ExtractionFault::kQuotedLocalPart:
-      return Said(Msg::kAddressUnreadable, Msg::kWhyQuotedLocalPart);
-    case ExtractionFault::kRoute: return Said(Msg::kAddressUnreadable, Msg::kWhyRoute);
-    case ExtractionFault::kCommentAfterAddress:
-      return Said(Msg::kAddressUnreadable, Msg::kWhyCommentAfterAddress);
-    case ExtractionFault::kTwoSenders: return Said(Msg::kTwoSenders);
-    case ExtractionFault::kSenderNotOne: return Said(Msg::kSenderNotOne);
-    case ExtractionFault::kSenderUnreadable:
-      return Said(Msg::kSenderUnreadable, SyntaxWhy(unchecked.syntax));
-    case ExtractionFault::kSenderFromDecoding: return Said(Msg::kSenderFromDecoding);
-    case ExtractionFault::kNone: break;
+    default:
+      break;
+  }
+  // Every other fault has a text of its own: the forms refused on purpose,
+  // and where the two readings part, as why the recipients cannot be read.
+  struct Text {
+    ExtractionFault fault;
+    Msg text;
+  };
+  static constexpr Text kTexts[] = {
+      {ExtractionFault::kMalformedEscape, Msg::kMalformedEscape},
+      {ExtractionFault::kNoDecodedText, Msg::kNoDecodedText},
+      {ExtractionFault::kEmptiedByDecoding, Msg::kEmptiedByDecoding},
+      {ExtractionFault::kAddressLost, Msg::kAddressLost},
+      {ExtractionFault::kHiddenLineBreak, Msg::kHiddenLineBreak},
+      {ExtractionFault::kAddressFromDecoding, Msg::kAddressFromDecoding},
+      {ExtractionFault::kAddressDiffers, Msg::kWhyAddressDiffers},
+      {ExtractionFault::kGroupWithMembers, Msg::kWhyGroupWithMembers},
+      {ExtractionFault::kQuotedLocalPart, Msg::kWhyQuotedLocalPart},
+      {ExtractionFault::kRoute, Msg::kWhyRoute},
+      {ExtractionFault::kCommentAfterAddress, Msg::kWhyCommentAfterAddress},
+      {ExtractionFault::kTwoSenders, Msg::kTwoSenders},
+      {ExtractionFault::kSenderNotOne, Msg::kSenderNotOne},
+      {ExtractionFault::kSenderFromDecoding, Msg::kSenderFromDecoding},
+      {ExtractionFault::kBareCarriageReturn, Msg::kBareCarriageReturn},
+      {ExtractionFault::kHeaderNotEnded, Msg::kHeaderNotEnded},
+      {ExtractionFault::kUnclearEncodedWord, Msg::kUnclearEncodedWord},
+  };
+  for (const Text& text : kTexts) {
+    if (text.fault != unchecked.fault) continue;
+    ExtractionStage stage = sendwarden::InfoOf(text.fault).stage;
+    bool why = stage == ExtractionStage::kForm || stage == ExtractionStage::kAgree;
+    return why ? Said(Msg::kAddressUnreadable, text.text) : Said(text.text);
   }
   return Word("");
 }

@@ -32,39 +32,11 @@ bool NotRead(Code code) {
   return true;
 }
 
-const char* FaultName(sendwarden::ExtractionFault fault) {
-  using sendwarden::ExtractionFault;
-  switch (fault) {
-    case ExtractionFault::kNone: return "none";
-    case ExtractionFault::kMalformedEscape: return "malformed-escape";
-    case ExtractionFault::kNoDecodedText: return "no-decoded-text";
-    case ExtractionFault::kEmptiedByDecoding: return "emptied-by-decoding";
-    case ExtractionFault::kAddressLost: return "address-lost";
-    case ExtractionFault::kHiddenLineBreak: return "hidden-line-break";
-    case ExtractionFault::kAddressFromDecoding: return "address-from-decoding";
-    case ExtractionFault::kUnreadable: return "unreadable";
-    case ExtractionFault::kPiecesDiffer: return "pieces-differ";
-    case ExtractionFault::kAddressDiffers: return "address-differs";
-    case ExtractionFault::kGroupWithMembers: return "group-with-members";
-    case ExtractionFault::kQuotedLocalPart: return "quoted-local-part";
-    case ExtractionFault::kRoute: return "route";
-    case ExtractionFault::kCommentAfterAddress: return "comment-after-address";
-    case ExtractionFault::kTwoSenders: return "two-senders";
-    case ExtractionFault::kSenderNotOne: return "sender-not-one";
-    case ExtractionFault::kSenderUnreadable: return "sender-unreadable";
-    case ExtractionFault::kSenderFromDecoding: return "sender-from-decoding";
-    case ExtractionFault::kBareCarriageReturn: return "bare-carriage-return";
-    case ExtractionFault::kHeaderNotEnded: return "header-not-ended";
-    case ExtractionFault::kUnclearEncodedWord: return "unclear-encoded-word";
-  }
-  return "unknown";
-}
-
 std::string CodeName(const Outcome& outcome) {
   switch (outcome.code) {
     case Code::kNone: return "";
     case Code::kCannotCheck:
-      return std::string("cannot-check/") + FaultName(outcome.unchecked.fault);
+      return std::string("cannot-check/") + sendwarden::InfoOf(outcome.unchecked.fault).code;
     case Code::kEngineGaveUp: return "engine-gave-up";
     case Code::kNotAMessage: return "not-a-message";
     case Code::kHeaderTooLong: return "header-too-long";

@@ -61,8 +61,6 @@ bool NotRead(Code code);
 // The stable name: "" for kNone, "engine-gave-up", "cannot-check/route", ...
 std::string CodeName(const Outcome& outcome);
 
-// The stable name of an extraction fault ("pieces-differ", ...).
-const char* FaultName(sendwarden::ExtractionFault fault);
 
 }  // namespace sendwarden_checker
 
