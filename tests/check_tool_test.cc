@@ -23,6 +23,7 @@
 #include "tools/sendwarden-check/config_lint.h"
 #include "tools/sendwarden-check/decide.h"
 #include "tools/sendwarden-check/messages.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/recipient_report.h"
 #include "tools/sendwarden-check/suggestion.h"
 #include "tools/sendwarden-check/scan.h"
@@ -373,13 +374,32 @@ TEST(Scan, JsonAndCsvCarryTheSameCodesInEveryLanguage) {
 TEST(Commands, EachParsesItsOwnOptionsAndRefusesOthers) {
   Scratch scratch;
   std::string conf = scratch.Write("Sendwarden.conf", kConfig);
-  std::string usage = Template(Language::kEnglish, Msg::kUsage);
+  std::string usage = Template(Language::kEnglish, Msg::kUsage) + std::string("\n");
   for (const Command& command : Commands()) {
-    EXPECT_NE(usage.find(std::string("sendwarden-check ") + command.name), std::string::npos);
-    ToolRun run = RunTool(scratch, {command.name, "--bogus", conf});
-    EXPECT_EQ(run.status, 2) << command.name;
-    EXPECT_EQ(run.err, "unknown option: --bogus\n" + usage) << command.name;
+    const char* name = command.spec.name;
+    EXPECT_NE(usage.find(std::string("sendwarden-check ") + name), std::string::npos);
+    ToolRun run = RunTool(scratch, {name, "--bogus", conf});
+    EXPECT_EQ(run.status, 2) << name;
+    EXPECT_EQ(run.err, "unknown option: --bogus\n" + usage) << name;
+    // Its own help, made from its option table: "CMD --help" and "help CMD" alike.
+    ToolRun help = RunTool(scratch, {name, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, HelpText(command.spec, Language::kEnglish));
+    for (const Option& option : command.spec.options) {
+      EXPECT_NE(help.out.find(std::string("  ") + option.name), std::string::npos) << option.name;
+    }
+    EXPECT_EQ(RunTool(scratch, {"help", name}).out, help.out);
   }
+  // "--opt=value" is "--opt value"; a flag takes none; after "--" every word
+  // is an operand, one that looks like an option too.
+  std::string message = scratch.Write("m.eml", "From: a@example.co.jp\r\nTo: x@evil.test\r\n\r\n");
+  ToolRun spaced = RunTool(scratch, {"scan", "--format", "csv", "--conf", conf, message});
+  EXPECT_EQ(RunTool(scratch, {"scan", "--format=csv", "--conf=" + conf, message}).out, spaced.out);
+  EXPECT_EQ(RunTool(scratch, {"scan", "--conf", conf, "--format=csv", "--", message}).out, spaced.out);
+  EXPECT_EQ(RunTool(scratch, {"suggest", "--by-sender=yes", message}).status, 2);
+  ToolRun dashed = RunTool(scratch, {"lint", "--", "--bogus"});
+  EXPECT_EQ(dashed.status, 2);
+  EXPECT_NE(dashed.err.find("cannot read --bogus"), std::string::npos) << dashed.err;
   // An option of one command is no option of another.
   EXPECT_EQ(RunTool(scratch, {"lint", "--format", "csv", conf}).status, 2);
   EXPECT_EQ(RunTool(scratch, {"scan", "--from", "a", conf}).status, 2);
@@ -387,6 +407,7 @@ TEST(Commands, EachParsesItsOwnOptionsAndRefusesOthers) {
   ToolRun unknown = RunTool(scratch, {"frobnicate"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "unknown command: frobnicate\n" + usage);
+  EXPECT_EQ(RunTool(scratch, {"--lang=ja", "frobnicate"}).status, 2);
   // Every command that reads mail: no message read is no answer.
   fs::create_directories(scratch.Path("empty"));
   EXPECT_EQ(RunTool(scratch, {"scan", "--conf", conf, scratch.Path("empty")}).status, 2);

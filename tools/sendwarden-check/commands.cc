@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "base/version.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/common/terminal.h"
 
 namespace sendwarden_checker {
@@ -21,12 +22,12 @@ void Console::Print(const std::string& cp932) const { Put(cp932 + "\n", out); }
 void Console::Complain(const std::string& cp932) const { Put(cp932, err); }
 
 int Console::Usage() const {
-  Complain(Say(language, Msg::kUsage));
+  Complain(Say(language, Msg::kUsage) + "\n");
   return 2;
 }
 
 int Console::Mistake(Msg id, const std::vector<std::string>& values) const {
-  Complain(Say(language, id, values));
+  Complain(Say(language, id, values) + "\n");
   return Usage();
 }
 
@@ -45,14 +46,25 @@ bool ParseCount(const std::string& text, uint64_t* value) {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {
-      {"lint", &RunLint},
-      {"test", &RunTest},
-      {"scan", &RunScan},
-      {"suggest", &RunSuggest},
-      {"diff", &RunDiff},
+      {kLintSpec, &RunLint},
+      {kTestSpec, &RunTest},
+      {kScanSpec, &RunScan},
+      {kSuggestSpec, &RunSuggest},
+      {kDiffSpec, &RunDiff},
   };
   return kCommands;
 }
+
+namespace {
+
+const Command* Find(const std::string& name) {
+  for (const Command& command : Commands()) {
+    if (name == command.spec.name) return &command;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 int RunCommandLine(const std::vector<std::string>& words, Language language, std::FILE* out,
                    std::FILE* err) {
@@ -61,12 +73,18 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
   std::optional<std::string> bad_language;
   bool lang_without_value = false;
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == "--lang") {
-      if (i + 1 >= words.size()) {
+    if (words[i] == "--") {
+      // The rest are the command's operands, whatever they look like.
+      args.insert(args.end(), words.begin() + i, words.end());
+      break;
+    }
+    if (words[i] == "--lang" || words[i].rfind("--lang=", 0) == 0) {
+      bool inline_value = words[i].size() > 6;
+      if (!inline_value && i + 1 >= words.size()) {
         lang_without_value = true;
         break;
       }
-      const std::string& value = words[++i];
+      const std::string value = inline_value ? words[i].substr(7) : words[++i];
       if (value == "ja") {
         language = Language::kJapanese;
       } else if (value == "en") {
@@ -81,8 +99,20 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
     args.push_back(words[i]);
   }
   Console console{out, err, language};
+  // "help CMD" is "CMD --help".
+  if (!args.empty() && args[0] == "help") {
+    if (args.size() == 1) {
+      help = true;
+      args.clear();
+    } else if (const Command* command = Find(args[1])) {
+      Put(HelpText(command->spec, language), out);
+      return 0;
+    }
+  }
   if (help) {
-    Put(Say(language, Msg::kUsage), out);
+    const Command* command = args.empty() ? nullptr : Find(args[0]);
+    Put(command != nullptr ? HelpText(command->spec, language) : Say(language, Msg::kUsage) + "\n",
+        out);
     return 0;
   }
   if (version) {
@@ -92,10 +122,12 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
   if (lang_without_value) return console.Mistake(Msg::kMissingValue, {"--lang"});
   if (bad_language) return console.Mistake(Msg::kBadValue, {"--lang", *bad_language});
   if (args.empty()) return console.Usage();
-  for (const Command& command : Commands()) {
-    if (args[0] == command.name) {
-      return command.run(std::vector<std::string>(args.begin() + 1, args.end()), console);
-    }
+  if (const Command* command = Find(args[0])) {
+    Arguments parsed;
+    int status = 0;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (!ParseArguments(command->spec, rest, console, &parsed, &status)) return status;
+    return command->run(parsed, console);
   }
   if (IsOption(args[0])) return console.Mistake(Msg::kUnknownOption, {args[0]});
   return console.Mistake(Msg::kUnknownCommand, {args[0]});

@@ -30,26 +30,32 @@ struct Console {
   int Mistake(Msg id, const std::vector<std::string>& values) const;
 };
 
+class Arguments;
+struct CommandSpec;
+
 struct Command {
-  const char* name;
-  // `args` are those after the name, "--lang" and its value taken out.
-  int (*run)(const std::vector<std::string>& args, const Console& console);
+  const CommandSpec& spec;  // its name, options and help (options.h)
+  // `args` as the spec read them.
+  int (*run)(const Arguments& args, const Console& console);
 };
 
-int RunLint(const std::vector<std::string>& args, const Console& console);
-int RunTest(const std::vector<std::string>& args, const Console& console);
-int RunScan(const std::vector<std::string>& args, const Console& console);
-int RunSuggest(const std::vector<std::string>& args, const Console& console);
-int RunDiff(const std::vector<std::string>& args, const Console& console);
+extern const CommandSpec kLintSpec, kTestSpec, kScanSpec, kSuggestSpec, kDiffSpec;
+int RunLint(const Arguments& args, const Console& console);
+int RunTest(const Arguments& args, const Console& console);
+int RunScan(const Arguments& args, const Console& console);
+int RunSuggest(const Arguments& args, const Console& console);
+int RunDiff(const Arguments& args, const Console& console);
 
 // Every command, in the order the usage text lists them.
 const std::vector<Command>& Commands();
 
-// A whole command line less the program name: "--lang ja|en" anywhere
-// chooses the language (else `language`), the first other word the command.
-// "--help" or "-h" anywhere prints the usage to `out` and returns 0;
-// "--version" prints the version. Returns the exit status; 2 for no
-// command, an unknown one, or "--lang" without ja or en.
+// A whole command line less the program name: "--lang ja|en" (or
+// "--lang=ja") anywhere before a "--" chooses the language (else
+// `language`), the first other word the command. "--help" or "-h" there
+// prints the command's help, or without a command the usage, to `out` and
+// returns 0, as "help" with a command's name or none does; "--version"
+// prints the version. Returns the exit status; 2 for no command, an unknown
+// one, or "--lang" without ja or en.
 int RunCommandLine(const std::vector<std::string>& words, Language language, std::FILE* out,
                    std::FILE* err);
 

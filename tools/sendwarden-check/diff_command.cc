@@ -15,6 +15,7 @@
 #include "tools/sendwarden-check/decide.h"
 #include "tools/sendwarden-check/mail_source.h"
 #include "tools/sendwarden-check/message_reading.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/output_fields.h"
 #include "tools/sendwarden-check/scan_output.h"
 #include "tools/common/file_path.h"
@@ -197,20 +198,15 @@ class Comparer : public MailListener {
 
 }  // namespace
 
-int RunDiff(const std::vector<std::string>& args, const Console& console) {
+const CommandSpec kDiffSpec = {"diff", Msg::kUsageDiff, Msg::kSummaryDiff,
+                               {{"--format", "FORMAT", Msg::kOptionFormat}}};
+
+int RunDiff(const Arguments& args, const Console& console) {
   ScanFormat format = ScanFormat::kText;
-  std::vector<std::string> words;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--format") {
-      if (i + 1 >= args.size()) return console.Mistake(Msg::kMissingValue, {arg});
-      if (!ParseFormat(args[++i], &format)) return console.Mistake(Msg::kBadValue, {arg, args[i]});
-    } else if (IsOption(arg)) {
-      return console.Mistake(Msg::kUnknownOption, {arg});
-    } else {
-      words.push_back(arg);
-    }
+  for (const std::string& value : args.Values("--format")) {
+    if (!ParseFormat(value, &format)) return console.Mistake(Msg::kBadValue, {"--format", value});
   }
+  const std::vector<std::string>& words = args.operands();
   if (words.size() < 3) return console.Usage();
   AllowConfig before, after;
   for (size_t i = 0; i < 2; ++i) {
@@ -226,7 +222,7 @@ int RunDiff(const std::vector<std::string>& args, const Console& console) {
       ReadMail(std::vector<std::string>(words.begin() + 2, words.end()), comparer);
   comparer.Finish();
   if (result.missingPath || comparer.compared() == 0) {
-    if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead));
+    if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead) + "\n");
     return 2;
   }
   if (comparer.newlyAllowed() > 0) return 3;

@@ -8,6 +8,7 @@
 
 #include "base/ascii.h"
 #include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/config_lint.h"
 #include "tools/common/charset.h"
 #include "tools/common/file_path.h"
@@ -64,12 +65,11 @@ Msg Label(Severity severity) {
 
 }  // namespace
 
-int RunLint(const std::vector<std::string>& args, const Console& console) {
-  for (const std::string& arg : args) {
-    if (IsOption(arg)) return console.Mistake(Msg::kUnknownOption, {arg});
-  }
-  if (args.size() > 1) return console.Usage();
-  const std::string path = args.empty() ? "Sendwarden.conf" : args[0];
+const CommandSpec kLintSpec = {"lint", Msg::kUsageLint, Msg::kSummaryLint, {}};
+
+int RunLint(const Arguments& args, const Console& console) {
+  if (args.operands().size() > 1) return console.Usage();
+  const std::string path = args.operands().empty() ? "Sendwarden.conf" : args.operands()[0];
   const Language l = console.language;
   LintResult result = LintConfig(path);
   const std::string shown =

@@ -1,6 +1,7 @@
 // The texts sendwarden-check prints, in Japanese (code page 932 bytes) and
 // English. Each text is one whole template per language; "%s" marks take
-// the values a phrase carries, in order. A table per language lists every
+// the values a phrase carries, in order. No template ends in a line feed:
+// the writer ends the lines. A table per language lists every
 // name in order, and the build fails when a table misses one or has them out
 // of order. Only the printers call Say: results carry Msg values, never text.
 #ifndef SENDWARDEN_TOOLS_SENDWARDEN_CHECK_MESSAGES_H_
@@ -184,6 +185,26 @@ enum class Msg {
   kMissingValue,          // the option
   kBadValue,              // the option, the value
   kIsAFolder,             // path
+  kUsageLint,
+  kSummaryLint,
+  kUsageTest,
+  kSummaryTest,
+  kUsageScan,
+  kSummaryScan,
+  kUsageSuggest,
+  kSummarySuggest,
+  kUsageDiff,
+  kSummaryDiff,
+  kOptionConf,
+  kOptionFormat,
+  kOptionFrom,
+  kOptionTo,
+  kOptionCc,
+  kOptionBcc,
+  kOptionBySender,
+  kOptionMin,
+  kOptionLang,
+  kOptionHelp,
   kCount
 };
 

@@ -8,6 +8,7 @@
 
 #include "config/config_loader.h"
 #include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/scan.h"
 #include "tools/sendwarden-check/scan_output.h"
 #include "tools/common/file_path.h"
@@ -15,52 +16,27 @@
 
 namespace sendwarden_checker {
 
-namespace {
+const CommandSpec kScanSpec = {"scan", Msg::kUsageScan, Msg::kSummaryScan,
+                               {{"--conf", "CONF", Msg::kOptionConf},
+                                {"--format", "FORMAT", Msg::kOptionFormat}}};
 
-struct ScanOptions {
-  std::string conf = "Sendwarden.conf";
+int RunScan(const Arguments& args, const Console& console) {
+  std::string conf_path = args.Value("--conf", "Sendwarden.conf");
   ScanFormat format = ScanFormat::kText;
-  std::vector<std::string> paths;
-};
-
-// 0, or the status of a usage mistake, said on the console.
-int ParseOptions(const std::vector<std::string>& args, ScanOptions* options,
-                 const Console& console) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if ((arg == "--conf" || arg == "--format") && i + 1 >= args.size()) {
-      return console.Mistake(Msg::kMissingValue, {arg});
-    }
-    if (arg == "--conf") {
-      options->conf = args[++i];
-    } else if (arg == "--format") {
-      if (!ParseFormat(args[++i], &options->format)) {
-        return console.Mistake(Msg::kBadValue, {arg, args[i]});
-      }
-    } else if (IsOption(arg)) {
-      return console.Mistake(Msg::kUnknownOption, {arg});
-    } else {
-      options->paths.push_back(arg);
-    }
+  if (args.Has("--format") && !ParseFormat(args.Value("--format", ""), &format)) {
+    return console.Mistake(Msg::kBadValue, {"--format", args.Value("--format", "")});
   }
-  return options->paths.empty() ? console.Usage() : 0;
-}
-
-}  // namespace
-
-int RunScan(const std::vector<std::string>& args, const Console& console) {
-  ScanOptions options;
-  if (int mistake = ParseOptions(args, &options, console)) return mistake;
+  if (args.operands().empty()) return console.Usage();
   sendwarden::AllowConfig config;
-  if (!sendwarden::LoadAllowConfig(options.conf, config)) {
+  if (!sendwarden::LoadAllowConfig(conf_path, config)) {
     std::string conf = sendwarden_tools::PathForPrinting(
-        sendwarden_tools::PathFromArgument(options.conf));
+        sendwarden_tools::PathFromArgument(conf_path));
     console.Complain(Say(console.language, Msg::kCannotRead, {conf}) + "\n");
     return 2;
   }
   bool progress = console.err == stderr && sendwarden_tools::StderrIsTerminal();
-  ScanPrinter printer(options.format, console.language, progress, console.out, console.err);
-  ScanSummary summary = Scan(options.paths, config, printer);
+  ScanPrinter printer(format, console.language, progress, console.out, console.err);
+  ScanSummary summary = Scan(args.operands(), config, printer);
   printer.Finish(summary);
   std::fflush(console.out);
   // As for suggest and diff: no message read is no answer, not a clean one.

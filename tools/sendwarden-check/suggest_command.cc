@@ -11,6 +11,7 @@
 #include "tools/sendwarden-check/commands.h"
 #include "tools/sendwarden-check/mail_source.h"
 #include "tools/sendwarden-check/message_reading.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/output_fields.h"
 #include "tools/sendwarden-check/scan_output.h"
 #include "tools/sendwarden-check/suggestion.h"
@@ -59,29 +60,23 @@ class Counter : public MailListener {
 
 }  // namespace
 
-int RunSuggest(const std::vector<std::string>& args, const Console& console) {
+const CommandSpec kSuggestSpec = {"suggest", Msg::kUsageSuggest, Msg::kSummarySuggest,
+                                  {{"--by-sender", nullptr, Msg::kOptionBySender},
+                                   {"--min", "N", Msg::kOptionMin}}};
+
+int RunSuggest(const Arguments& args, const Console& console) {
   SuggestOptions options;
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--by-sender") {
-      options.bySender = true;
-    } else if (arg == "--min") {
-      if (i + 1 >= args.size()) return console.Mistake(Msg::kMissingValue, {arg});
-      const std::string& value = args[++i];
-      if (!ParseCount(value, &options.minimum)) return console.Mistake(Msg::kBadValue, {arg, value});
-    } else if (IsOption(arg)) {
-      return console.Mistake(Msg::kUnknownOption, {arg});
-    } else {
-      paths.push_back(arg);
-    }
+  options.bySender = args.Has("--by-sender");
+  for (const std::string& value : args.Values("--min")) {
+    if (!ParseCount(value, &options.minimum)) return console.Mistake(Msg::kBadValue, {"--min", value});
   }
+  const std::vector<std::string>& paths = args.operands();
   if (paths.empty()) return console.Usage();
 
   Counter counter(console);
   MailReadResult result = ReadMail(paths, counter);
   if (result.missingPath || counter.read() == 0) {
-    if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead));
+    if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead) + "\n");
     return 2;
   }
   size_t active = 0;
@@ -91,7 +86,7 @@ int RunSuggest(const std::vector<std::string>& args, const Console& console) {
   std::fflush(console.out);
   if (active == 0) {
     console.Complain(Say(console.language, Msg::kSuggestNothingActive,
-                         {Number(options.minimum)}));
+                         {Number(options.minimum)}) + "\n");
     return 1;
   }
   return 0;

@@ -23,6 +23,7 @@
 #include "tools/sendwarden-check/decide.h"
 #include "tools/sendwarden-check/explain.h"
 #include "tools/sendwarden-check/message_reading.h"
+#include "tools/sendwarden-check/options.h"
 #include "tools/common/file_path.h"
 #include "tools/common/terminal.h"
 #include "tools/common/tool_decoder.h"
@@ -40,30 +41,22 @@ struct TestOptions {
 };
 
 // 0, or the status of a usage mistake, said on the console.
-int ParseOptions(const std::vector<std::string>& args, TestOptions* options,
-                 const Console& console) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    bool takes_value = arg == "--conf" || arg == "--from" || arg == "--to" || arg == "--cc" ||
-                       arg == "--bcc";
-    if (takes_value && i + 1 >= args.size()) return console.Mistake(Msg::kMissingValue, {arg});
-    if (arg == "--conf") {
-      options->conf = args[++i];
-    } else if (arg == "--from") {
-      options->fields["FROM"] = sendwarden_tools::FromCommandLine(args[++i]);
-      options->haveFrom = options->haveAddresses = true;
-    } else if (arg == "--to" || arg == "--cc" || arg == "--bcc") {
-      // Each value is read like one line of the header field it stands
-      // for; the lines of a repeated field are kept apart by a line feed.
-      const char* key = arg == "--to" ? "TO" : arg == "--cc" ? "CC" : "BCC";
+int ReadOptions(const Arguments& args, TestOptions* options, const Console& console) {
+  options->conf = args.Value("--conf", options->conf);
+  options->messages = args.operands();
+  if (args.Has("--from")) {
+    options->fields["FROM"] = sendwarden_tools::FromCommandLine(args.Value("--from", ""));
+    options->haveFrom = options->haveAddresses = true;
+  }
+  for (const char* field : {"--to", "--cc", "--bcc"}) {
+    // Each value is read like one line of the header field it stands for;
+    // the lines of a repeated field are kept apart by a line feed.
+    const char* key = field[2] == 't' ? "TO" : field[2] == 'c' ? "CC" : "BCC";
+    for (const std::string& value : args.Values(field)) {
       auto inserted = options->fields.emplace(key, std::string());
       if (!inserted.second) inserted.first->second += '\n';
-      inserted.first->second += sendwarden_tools::FromCommandLine(args[++i]);
+      inserted.first->second += sendwarden_tools::FromCommandLine(value);
       options->haveAddresses = true;
-    } else if (IsOption(arg)) {
-      return console.Mistake(Msg::kUnknownOption, {arg});
-    } else {
-      options->messages.push_back(arg);
     }
   }
   // Either addresses with a sender, or message files.
@@ -129,7 +122,7 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
   if (!message_path.empty()) {
     std::error_code error;
     if (std::filesystem::is_directory(sendwarden_tools::PathFromArgument(message_path), error)) {
-      console.Complain(Say(console.language, Msg::kIsAFolder, {Printable(message_path)}));
+      console.Complain(Say(console.language, Msg::kIsAFolder, {Printable(message_path)}) + "\n");
       return 2;
     }
   }
@@ -158,9 +151,16 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
 
 }  // namespace
 
-int RunTest(const std::vector<std::string>& args, const Console& console) {
+const CommandSpec kTestSpec = {"test", Msg::kUsageTest, Msg::kSummaryTest,
+                               {{"--conf", "CONF", Msg::kOptionConf},
+                                {"--from", "TEXT", Msg::kOptionFrom},
+                                {"--to", "A", Msg::kOptionTo},
+                                {"--cc", "A", Msg::kOptionCc},
+                                {"--bcc", "A", Msg::kOptionBcc}}};
+
+int RunTest(const Arguments& args, const Console& console) {
   TestOptions options;
-  if (int mistake = ParseOptions(args, &options, console)) return mistake;
+  if (int mistake = ReadOptions(args, &options, console)) return mistake;
   // The plug-in refuses every send when its configuration cannot be read;
   // so does its tester, after saying why.
   sendwarden::AllowConfig config;
