@@ -263,7 +263,7 @@ TEST(Scan, ABmfTreeDecidesEachMessageAsTheMboxDoes) {
     EXPECT_EQ(CodeName(b.outcome), messages[i].code);
     EXPECT_EQ(b.Sent(), messages[i].sent);
     EXPECT_EQ(a.outcome.verdict.rejectionLog, b.outcome.verdict.rejectionLog);
-    EXPECT_EQ(a.from, b.from);
+    EXPECT_EQ(a.shown.from, b.shown.from);
     EXPECT_TRUE(b.where.inArchive);
     EXPECT_EQ(fs::path(b.where.path), fs::path(scratch.Path(files[places[i].file].first)));
     EXPECT_EQ(b.where.number, places[i].number);

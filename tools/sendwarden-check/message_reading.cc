@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "tools/common/charset.h"
 #include "tools/common/encoded_words.h"
@@ -62,6 +63,28 @@ sendwarden::Extraction ExtractAsThePlugInDoes(const HeaderReading& reading) {
   }
   sendwarden_tools::ToolDecoder decoder;
   return sendwarden::ExtractRecipients(reading.headers, reading.folded, decoder);
+}
+
+sendwarden::Extraction MessageRecord::Extract() const {
+  if (failure) std::rethrow_exception(failure);
+  return extraction;
+}
+
+MessageRecord ReadMessage(const std::string& header) {
+  MessageRecord record;
+  record.reading = ReadHeaderFields(header);
+  if (record.reading.code != Code::kNone) return record;
+  record.shown.date = record.reading.headers["DATE"];
+  record.shown.from = ShownField(record.reading.headers, "FROM");
+  record.shown.subject = ShownField(record.reading.headers, "SUBJECT");
+  try {
+    record.extraction = ExtractAsThePlugInDoes(record.reading);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    record.failure = std::current_exception();
+  }
+  return record;
 }
 
 }  // namespace sendwarden_checker

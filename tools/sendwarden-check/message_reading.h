@@ -5,6 +5,7 @@
 #ifndef SENDWARDEN_TOOLS_SENDWARDEN_CHECK_MESSAGE_READING_H_
 #define SENDWARDEN_TOOLS_SENDWARDEN_CHECK_MESSAGE_READING_H_
 
+#include <exception>
 #include <string>
 
 #include "message/header_block.h"
@@ -39,6 +40,29 @@ std::string ShownField(const sendwarden::HeaderMap& headers, const char* key);
 // carriage return in it, or a block the text ends in, is a fault, as it is
 // for the plug-in. May throw what ExtractRecipients throws.
 sendwarden::Extraction ExtractAsThePlugInDoes(const HeaderReading& reading);
+
+// What a person is shown of a message: its Date as written, and its From
+// and Subject decoded, in code page 932.
+struct ShownFields {
+  std::string date, from, subject;
+};
+
+// One message as every command that reads past mail sees it: its fields,
+// what is shown of it, and the plug-in's extraction, read once. What the
+// extraction threw (but for memory running out, which leaves ReadMessage)
+// is kept, to be thrown where the message is decided.
+struct MessageRecord {
+  HeaderReading reading;  // reading.code says whether the rest is filled in
+  ShownFields shown;
+  sendwarden::Extraction extraction;
+  std::exception_ptr failure;
+
+  // The extraction, or what it threw.
+  sendwarden::Extraction Extract() const;
+};
+
+// Reads the header block `header` (with the empty line that ended it).
+MessageRecord ReadMessage(const std::string& header);
 
 }  // namespace sendwarden_checker
 

@@ -61,4 +61,28 @@ std::string JsonString(const std::string& cp932) {
   return out + "\"";
 }
 
+std::string CsvLocation(const MailLocation& where) {
+  return CsvField(where.path) + "," + (where.inArchive ? Number(where.number) : "") + "," +
+         (where.inArchive ? Number(where.offset) : "");
+}
+
+std::string JsonLocation(const MailLocation& where) {
+  return "\"file\":" + JsonString(where.path) +
+         ",\"message\":" + (where.inArchive ? Number(where.number) : "null") +
+         ",\"offset\":" + (where.inArchive ? Number(where.offset) : "null");
+}
+
+std::vector<std::string> ShownLines(const ShownFields& shown) {
+  return {"    Date: " + shown.date, "    From: " + shown.from, "    Subject: " + shown.subject};
+}
+
+std::string CsvShown(const ShownFields& shown) {
+  return CsvField(shown.date) + "," + CsvField(shown.from) + "," + CsvField(shown.subject);
+}
+
+std::string JsonShown(const ShownFields& shown) {
+  return "\"date\":" + JsonString(shown.date) + ",\"from\":" + JsonString(shown.from) +
+         ",\"subject\":" + JsonString(shown.subject);
+}
+
 }  // namespace sendwarden_checker

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/sendwarden-check/mail_source.h"
+#include "tools/sendwarden-check/message_reading.h"
 #include "tools/sendwarden-check/messages.h"
 
 namespace sendwarden_checker {
@@ -23,6 +25,17 @@ std::string Number(uint64_t value);
 // Where a message is: its file, and in an mbox or a .bmf file the message's
 // number and the byte it starts at.
 std::string WhereText(const MailLocation& where, Language language);
+
+// The columns that say where a message is, the same in every CSV and JSON
+// line: "file","message","offset" (empty, or null, outside an archive).
+std::string CsvLocation(const MailLocation& where);
+std::string JsonLocation(const MailLocation& where);
+
+// What is shown of a message, in the text reports: Date, From, Subject,
+// each on a line of its own (without line ends).
+std::vector<std::string> ShownLines(const ShownFields& shown);
+std::string CsvShown(const ShownFields& shown);   // "date","from","subject"
+std::string JsonShown(const ShownFields& shown);  // "date":..,"from":..,"subject":..
 
 // A CSV field of code page 932 text, quoted. A field that a spreadsheet
 // would take for a formula gets a leading apostrophe: subjects and names

@@ -94,7 +94,7 @@ class Scanner : public MailListener {
     ++summary_.read;
     ++(item.Sent() ? summary_.sent : summary_.refused);
     if (item.outcome.code == Code::kNone) usage_.Count(trace, item.outcome.verdict);
-    usage_.Sender(item.from);
+    usage_.Sender(item.shown.from);
     CountDomains(item.outcome);
     listener_.Item(item);
   }
@@ -147,17 +147,14 @@ class Scanner : public MailListener {
 ScanItem DecideMessage(const std::string& header, const AllowConfig& config,
                        sendwarden::CheckTrace* trace) {
   ScanItem item;
-  HeaderReading reading = ReadHeaderFields(header);
-  if (reading.code != Code::kNone) {
-    item.outcome.code = reading.code;
-    item.outcome.detail = reading.detail;
+  MessageRecord record = ReadMessage(header);
+  if (record.reading.code != Code::kNone) {
+    item.outcome.code = record.reading.code;
+    item.outcome.detail = record.reading.detail;
     return item;
   }
-  item.date = reading.headers["DATE"];
-  item.subject = ShownField(reading.headers, "SUBJECT");
-  item.from = ShownField(reading.headers, "FROM");
-  item.outcome = Decide(
-      config, [&] { return ExtractAsThePlugInDoes(reading); }, trace);
+  item.shown = record.shown;
+  item.outcome = Decide(config, [&] { return record.Extract(); }, trace);
   return item;
 }
 

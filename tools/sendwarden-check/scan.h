@@ -15,6 +15,7 @@
 #include "check/recipient_check.h"
 #include "config/rule_store.h"
 #include "tools/sendwarden-check/mail_source.h"
+#include "tools/sendwarden-check/message_reading.h"
 #include "tools/sendwarden-check/outcome.h"
 
 namespace sendwarden_checker {
@@ -22,7 +23,7 @@ namespace sendwarden_checker {
 // One message, or a path (or a message in an archive) that could not be read.
 struct ScanItem {
   MailLocation where;
-  std::string date, from, subject;  // code page 932; from and subject decoded
+  ShownFields shown;
   // A refusal's notice names outcome.verdict.rejectionLog; none: the general text.
   Outcome outcome;
 

@@ -112,9 +112,7 @@ void ScanPrinter::Text(const ScanItem& item) {
   if (!item.Refused()) return;
   const sendwarden::RejectionLog& named = item.outcome.verdict.rejectionLog;
   Print(Say(l_, Msg::kScanRefused, {Where(item, l_)}));
-  Print("    Date: " + item.date);
-  Print("    From: " + item.from);
-  Print("    Subject: " + item.subject);
+  for (const std::string& line : ShownLines(item.shown)) Print(line);
   if (named.empty()) {
     Print("    " + Say(l_, Msg::kScanGeneralNotice));
   } else {
@@ -130,12 +128,8 @@ void ScanPrinter::Text(const ScanItem& item) {
 }
 
 void ScanPrinter::Csv(const ScanItem& item) {
-  const MailLocation& where = item.where;
-  std::string row = CsvField(where.path) + "," +
-                    (where.inArchive ? Number(where.number) : "") + "," +
-                    (where.inArchive ? Number(where.offset) : "") + "," + VerdictWord(item) + "," +
-                    CsvField(item.date) + "," + CsvField(item.from) + "," +
-                    CsvField(item.subject) + "," +
+  std::string row = CsvLocation(item.where) + "," + VerdictWord(item) + "," +
+                    CsvShown(item.shown) + "," +
                     CsvField(Joined(item.outcome.verdict.rejectionLog)) + "," +
                     CsvField(CodeName(item.outcome)) + "," + CsvField(Detail(item.outcome)) +
                     "," + CsvField(NotAllowed(item.outcome)) + "\r\n";
@@ -153,13 +147,9 @@ void ScanPrinter::Json(const ScanItem& item) {
                    sendwarden::FieldKey(recipient.field) +
                    "\",\"entry\":" + JsonString(recipient.entry) + "}";
   }
-  const MailLocation& where = item.where;
-  Write("{\"file\":" + JsonString(where.path) +
-        ",\"message\":" + (where.inArchive ? Number(where.number) : "null") +
-        ",\"offset\":" + (where.inArchive ? Number(where.offset) : "null") + ",\"verdict\":\"" +
-        VerdictWord(item) + "\",\"date\":" + JsonString(item.date) +
-        ",\"from\":" + JsonString(item.from) + ",\"subject\":" + JsonString(item.subject) +
-        ",\"named\":[" + named + "],\"reason\":" + JsonString(CodeName(item.outcome)) +
+  Write("{" + JsonLocation(item.where) + ",\"verdict\":\"" + VerdictWord(item) + "\"," +
+        JsonShown(item.shown) + ",\"named\":[" + named + "],\"reason\":" +
+        JsonString(CodeName(item.outcome)) +
         ",\"detail\":" + JsonString(Detail(item.outcome)) + ",\"notAllowed\":[" + not_allowed +
         "]}\n");
 }

@@ -4,7 +4,6 @@
 // line was left on (every domain under the minimum); 2 on a usage error, a
 // PATH that does not exist, or when no message at all could be read.
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -26,18 +25,14 @@ class Counter : public MailListener {
   explicit Counter(const Console& console) : console_(console) {}
 
   void Message(const MailLocation& where, const std::string& header) override {
-    HeaderReading reading = ReadHeaderFields(header);
-    if (reading.code != Code::kNone) return Unreadable(where, reading.code, reading.detail);
+    MessageRecord record = ReadMessage(header);
+    if (record.reading.code != Code::kNone) {
+      return Unreadable(where, record.reading.code, record.reading.detail);
+    }
     ++read_;
-    try {
-      sendwarden::Extraction extraction = ExtractAsThePlugInDoes(reading);
-      if (extraction.fault == sendwarden::ExtractionFault::kNone) {
-        counter_.Count(extraction.recipients);
-        return;
-      }
-    } catch (const std::bad_alloc&) {
-      throw;
-    } catch (const std::exception&) {
+    if (!record.failure && record.extraction.fault == sendwarden::ExtractionFault::kNone) {
+      counter_.Count(record.extraction.recipients);
+      return;
     }
     counter_.NotCounted();
   }

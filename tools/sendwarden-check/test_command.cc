@@ -65,7 +65,7 @@ int ReadOptions(const Arguments& args, TestOptions* options, const Console& cons
 }
 
 // `path` is a command-line argument.
-bool ReadMessage(const std::string& path, std::string* text) {
+bool ReadMessageFile(const std::string& path, std::string* text) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       sendwarden_tools::OpenForReading(sendwarden_tools::PathFromArgument(path)), &std::fclose);
   if (file == nullptr) return false;
@@ -126,7 +126,7 @@ int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
       return 2;
     }
   }
-  if (!message_path.empty() && !ReadMessage(message_path, &message)) {
+  if (!message_path.empty() && !ReadMessageFile(message_path, &message)) {
     console.Complain(Say(console.language, Msg::kCannotRead, {Printable(message_path)}) + "\n");
     return 2;
   }
