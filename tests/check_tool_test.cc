@@ -550,8 +550,8 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
     }
     counter.Count(recipients);
   }
-  size_t active = 0;
-  std::string file = counter.Write({1, true}, Language::kEnglish, &active);
+  Suggestion suggestion = counter.Suggest({1, true});
+  std::string file = WriteSuggestion(suggestion, Language::kEnglish);
   size_t rules = 0, start = 0;
   while (start < file.size()) {
     size_t end = file.find("\r\n", start);
@@ -566,7 +566,7 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
     ASSERT_TRUE(shape && shape->ignoreCase) << line;
     rules += line[0] != '[';
   }
-  EXPECT_EQ(rules, active);
+  EXPECT_EQ(rules, suggestion.Active());
   EXPECT_GT(rules, 50u);
 }
 

@@ -74,12 +74,12 @@ int RunSuggest(const Arguments& args, const Console& console) {
     if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead) + "\n");
     return 2;
   }
-  size_t active = 0;
-  std::string text = counter.counter().Write(options, console.language, &active);
+  Suggestion suggestion = counter.counter().Suggest(options);
+  std::string text = WriteSuggestion(suggestion, console.language);
   if (console.out == stdout) sendwarden_tools::UseBinaryStdout();
   std::fwrite(text.data(), 1, text.size(), console.out);
   std::fflush(console.out);
-  if (active == 0) {
+  if (suggestion.Active() == 0) {
     console.Complain(Say(console.language, Msg::kSuggestNothingActive,
                          {Number(options.minimum)}) + "\n");
     return 1;

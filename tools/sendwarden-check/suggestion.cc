@@ -94,77 +94,92 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
   }
 }
 
-std::string SuggestionCounter::Write(const SuggestOptions& options, Language language,
-                                     size_t* active) const {
+size_t Suggestion::Active() const {
+  size_t active = 0;
+  auto count = [&active](const std::vector<SuggestedLine>& lines) {
+    for (const SuggestedLine& line : lines) active += line.on;
+  };
+  count(common);
+  for (const SuggestedSection& section : sections) count(section.lines);
+  return active;
+}
+
+Suggestion SuggestionCounter::Suggest(const SuggestOptions& options) const {
+  Suggestion out;
+  out.counted = counted_;
+  out.notCounted = notCounted_;
+  out.entriesNotCovered = entriesNotCovered_;
+  out.minimum = options.minimum;
   // Only domains a pattern can stand for: a decoded From line may hold any
   // byte, and a line break in a comment would start a rule line.
   std::set<std::string> own;
   for (const auto& [address, sender] : senders_) {
     if (DomainPattern(sender.domain)) own.insert(sender.domain);
   }
+  out.ownDomains.assign(own.begin(), own.end());
 
   // Each domain to the default rule, or with --by-sender to the section of
   // the one sender who used it.
-  std::vector<const std::string*> common;
-  std::map<std::string, std::vector<const std::string*>> bySender;
+  std::map<std::string, std::vector<SuggestedLine>> by_sender;
   for (const auto& [name, domain] : domains_) {
     auto sender = senders_.find(domain.onlySender);
     bool alone = options.bySender && !domain.shared && !own.count(name) &&
                  sender != senders_.end() && sender->second.sectionMatches;
-    (alone ? bySender[domain.onlySender] : common).push_back(&name);
+    SuggestedLine line{name, domain.messages, own.count(name) > 0,
+                       domain.messages >= options.minimum};
+    (alone ? by_sender[domain.onlySender] : out.common).push_back(line);
   }
-  auto order = [&](std::vector<const std::string*>& names) {
-    std::sort(names.begin(), names.end(), [&](const std::string* a, const std::string* b) {
-      bool own_a = own.count(*a) > 0, own_b = own.count(*b) > 0;
-      if (own_a != own_b) return own_a;
-      uint64_t count_a = domains_.at(*a).messages, count_b = domains_.at(*b).messages;
-      if (count_a != count_b) return count_a > count_b;
-      return *a < *b;
+  auto order = [](std::vector<SuggestedLine>& lines) {
+    std::sort(lines.begin(), lines.end(), [](const SuggestedLine& a, const SuggestedLine& b) {
+      if (a.own != b.own) return a.own;
+      if (a.messages != b.messages) return a.messages > b.messages;
+      return a.domain < b.domain;
     });
   };
-
-  std::string text;
-  auto line = [&](const std::string& cp932) { text += cp932 + "\r\n"; };
-  auto say = [&](Msg id, std::vector<std::string> values) { line(Say(language, id, values)); };
-  *active = 0;
-  // The lines of one rule: each domain's count, then its pattern.
-  auto rule = [&](const std::vector<const std::string*>& names) {
-    size_t enabled = 0;
-    for (const std::string* name : names) {
-      uint64_t count = domains_.at(*name).messages;
-      say(own.count(*name) ? Msg::kSuggestOwnDomain : Msg::kSuggestDomain,
-          {*name, std::to_string(count)});
-      bool on = count >= options.minimum;
-      line(std::string(on ? "" : "#") + "ALL=" + *DomainPattern(*name));
-      enabled += on;
-    }
-    *active += enabled;
-    return enabled;
-  };
-
-  say(Msg::kSuggestHead, {std::to_string(counted_)});
-  say(Msg::kSuggestMinimum, {std::to_string(options.minimum)});
-  std::string own_list;
-  for (const std::string& name : own) own_list += (own_list.empty() ? "" : ", ") + name;
-  if (!own.empty()) say(Msg::kSuggestOwnDomains, {own_list});
-  if (notCounted_ > 0) say(Msg::kSuggestNotCounted, {std::to_string(notCounted_)});
-  if (entriesNotCovered_ > 0) {
-    say(Msg::kSuggestEntriesNotCovered, {std::to_string(entriesNotCovered_)});
-  }
-  line("");
-  order(common);
-  rule(common);
-  for (auto& [address, names] : bySender) {
-    order(names);
+  order(out.common);
+  for (auto& [address, lines] : by_sender) {
+    order(lines);
     // A section all of whose lines are off is off too: a header with no
     // rule under it does nothing, and lint would say so.
-    bool any = std::any_of(names.begin(), names.end(), [&](const std::string* name) {
-      return domains_.at(*name).messages >= options.minimum;
-    });
+    bool on = std::any_of(lines.begin(), lines.end(), [](const SuggestedLine& l) { return l.on; });
+    out.sections.push_back({address, on, std::move(lines)});
+  }
+  return out;
+}
+
+std::string WriteSuggestion(const Suggestion& suggestion, Language language) {
+  std::string text;
+  auto line = [&text](const std::string& cp932) { text += cp932 + "\r\n"; };
+  auto say = [&](Msg id, std::vector<std::string> values) { line(Say(language, id, values)); };
+  // Each domain's count, then its pattern.
+  auto rule = [&](const std::vector<SuggestedLine>& lines) {
+    for (const SuggestedLine& domain : lines) {
+      say(domain.own ? Msg::kSuggestOwnDomain : Msg::kSuggestDomain,
+          {domain.domain, std::to_string(domain.messages)});
+      line(std::string(domain.on ? "" : "#") + "ALL=" + *DomainPattern(domain.domain));
+    }
+  };
+
+  say(Msg::kSuggestHead, {std::to_string(suggestion.counted)});
+  say(Msg::kSuggestMinimum, {std::to_string(suggestion.minimum)});
+  std::string own_list;
+  for (const std::string& name : suggestion.ownDomains) {
+    own_list += (own_list.empty() ? "" : ", ") + name;
+  }
+  if (!own_list.empty()) say(Msg::kSuggestOwnDomains, {own_list});
+  if (suggestion.notCounted > 0) {
+    say(Msg::kSuggestNotCounted, {std::to_string(suggestion.notCounted)});
+  }
+  if (suggestion.entriesNotCovered > 0) {
+    say(Msg::kSuggestEntriesNotCovered, {std::to_string(suggestion.entriesNotCovered)});
+  }
+  line("");
+  rule(suggestion.common);
+  for (const SuggestedSection& section : suggestion.sections) {
     line("");
-    say(Msg::kSuggestSection, {address});
-    line(std::string(any ? "" : "#") + "[" + *SenderPattern(address) + "]");
-    rule(names);
+    say(Msg::kSuggestSection, {section.sender});
+    line(std::string(section.on ? "" : "#") + "[" + *SenderPattern(section.sender) + "]");
+    rule(section.lines);
   }
   return text;
 }

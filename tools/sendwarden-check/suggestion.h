@@ -22,6 +22,28 @@ struct SuggestOptions {
   bool bySender = false;  // domains only one sender used go into its section
 };
 
+// The configuration a count suggests, before it is written: every line it
+// will hold, each on or off, in the order it is written.
+struct SuggestedLine {
+  std::string domain;
+  uint64_t messages = 0;
+  bool own = false;  // a domain the senders write from
+  bool on = false;   // written as a rule line, not commented out
+};
+struct SuggestedSection {
+  std::string sender;  // the one sender whose section it is, A-Z folded
+  bool on = false;     // any of its lines is on
+  std::vector<SuggestedLine> lines;
+};
+struct Suggestion {
+  uint64_t counted = 0, notCounted = 0, entriesNotCovered = 0, minimum = 0;
+  std::vector<std::string> ownDomains;   // A-Z
+  std::vector<SuggestedLine> common;     // the default rule
+  std::vector<SuggestedSection> sections;
+  // The lines left on that allow something.
+  size_t Active() const;
+};
+
 // Counts what sent messages were addressed to. Feed it every message whose
 // recipients the plug-in could read; count the others with NotCounted.
 class SuggestionCounter {
@@ -32,10 +54,9 @@ class SuggestionCounter {
   uint64_t counted() const { return counted_; }
   uint64_t notCounted() const { return notCounted_; }
 
-  // The configuration, as code page 932 text with CRLF line ends, its
-  // comments in `language`. `active` is set to the number of lines left
-  // uncommented that allow something.
-  std::string Write(const SuggestOptions& options, Language language, size_t* active) const;
+  // What the count suggests under `options`. Own domains come first in each
+  // rule, then the most used, then A-Z.
+  Suggestion Suggest(const SuggestOptions& options) const;
 
  private:
   struct Domain {
@@ -54,6 +75,10 @@ class SuggestionCounter {
   uint64_t notCounted_ = 0;
   uint64_t entriesNotCovered_ = 0;
 };
+
+// `suggestion` as a configuration: code page 932 text with CRLF line ends,
+// its comments in `language`.
+std::string WriteSuggestion(const Suggestion& suggestion, Language language);
 
 // The pattern that allows every address of `domain` whatever its case, with
 // or without a display name: "(?i)@example\.co\.jp>?$". Nothing when the
