@@ -29,6 +29,7 @@
 #include "tools/sendwarden-check/scan.h"
 #include "tools/common/file_path.h"
 #include "tools/common/tool_decoder.h"
+#include "tests/random_picker.h"
 
 namespace sendwarden_checker {
 namespace {
@@ -88,13 +89,13 @@ struct Generated {
   bool sent = false;  // with an empty code
 };
 
-Generated Generate(std::mt19937& random) {
+Generated Generate(sendwarden::testing::RandomPicker& random) {
   static const char* const kAllowed[] = {"a@example.co.jp", "Name <b@example.co.jp>",
                                          "\"Last, First\" <c@example.co.jp>"};
   static const char* const kRefused[] = {"x@rival.example.org", "Rival <y@evil.test>",
                                          "z@example.co.jp.evil.test"};
   Generated message;
-  switch (random() % 8) {
+  switch (random.Below(8)) {
     case 0:
       // The plug-in is handed the text up to the NUL: a header that does not end.
       message.text = std::string("X-Junk: a\0b\r\n\r\n", 15);
@@ -109,13 +110,13 @@ Generated Generate(std::mt19937& random) {
   }
   std::string to;
   bool refused = false, malformed = false;
-  for (unsigned i = 0, n = 1 + random() % 4; i < n; ++i) {
-    unsigned pick = random() % 10;
+  for (unsigned i = 0, n = 1 + random.Below(4); i < n; ++i) {
+    unsigned pick = random.Below(10);
     if (!to.empty()) to += ", ";
     if (pick < 6) {
-      to += kAllowed[random() % 3];
+      to += kAllowed[random.Below(3)];
     } else if (pick < 9) {
-      to += kRefused[random() % 3];
+      to += kRefused[random.Below(3)];
       refused = true;
     } else {
       to += "a\\q@example.co.jp";
@@ -151,7 +152,7 @@ sendwarden::AllowConfig Config(const Scratch& scratch) {
 TEST(Scan, MboxFolderAndTestCommandDecideEveryGeneratedMessageAlike) {
   Scratch scratch;
   sendwarden::AllowConfig config = Config(scratch);
-  std::mt19937 random(24);
+  sendwarden::testing::RandomPicker random(24);
   std::vector<Generated> messages;
   std::string mbox;
   uint64_t folder_bytes = 0;
@@ -216,7 +217,7 @@ TEST(Scan, MboxFolderAndTestCommandDecideEveryGeneratedMessageAlike) {
 TEST(Scan, ABmfTreeDecidesEachMessageAsTheMboxDoes) {
   Scratch scratch;
   sendwarden::AllowConfig config = Config(scratch);
-  std::mt19937 random(24);
+  sendwarden::testing::RandomPicker random(24);
   std::vector<Generated> messages;
   std::string mbox;
   // Each file's name, in the order a walk reads them, and its bytes.
@@ -240,8 +241,8 @@ TEST(Scan, ABmfTreeDecidesEachMessageAsTheMboxDoes) {
     uint64_t number = places.empty() || places.back().file != file ? 1 : places.back().number + 1;
     places.push_back({file, number, bmf.size()});
     bmf += messages.back().text;
-    if (random() % 2) bmf += "From the body\r\n..\r\n...stuffed\r\n";
-    if (random() % 2) bmf += "X-Becky-Include: C:\\Mail\\attach\\" + std::to_string(i) + "\r\n";
+    if (random.Below(2)) bmf += "From the body\r\n..\r\n...stuffed\r\n";
+    if (random.Below(2)) bmf += "X-Becky-Include: C:\\Mail\\attach\\" + std::to_string(i) + "\r\n";
     bmf += ".\r\n";
   }
   for (const auto& file : files) {
@@ -355,7 +356,7 @@ TEST(Scan, WhatCannotBeReadIsReportedAndTheExitStatusSaysSo) {
 TEST(Scan, JsonAndCsvCarryTheSameCodesInEveryLanguage) {
   Scratch scratch;
   std::string conf = scratch.Write("Sendwarden.conf", kConfig);
-  std::mt19937 random(7);
+  sendwarden::testing::RandomPicker random(7);
   std::string mbox;
   for (int i = 0; i < 40; ++i) mbox += "From s\n" + Generate(random).text + "\n";
   std::string archive = scratch.Write("a.mbox", mbox);
@@ -490,13 +491,13 @@ TEST(RecipientReport, NotAllowedIsWhatNoApplyingPatternFinds) {
   static const char* const kEntries[] = {
       "a@example.co.jp", "Name <p@partner.example>", "q@Client.Example", "boss@rival.example",
       "archive@example.co.jp", "x@rival.example", "y@partner.example.evil", "C <c@CLIENT.example>"};
-  std::mt19937 random(11);
+  sendwarden::testing::RandomPicker random(11);
   int refused = 0, fallback = 0;
   for (int round = 0; round < 3000; ++round) {
     sendwarden::Recipients recipients;
-    recipients.sender = kSenders[random() % 4];
-    for (unsigned i = 0, n = 1 + random() % 5; i < n; ++i) {
-      recipients.Lines(sendwarden::kAddressFields[random() % 3]).push_back(kEntries[random() % 8]);
+    recipients.sender = kSenders[random.Below(4)];
+    for (unsigned i = 0, n = 1 + random.Below(5); i < n; ++i) {
+      recipients.Lines(sendwarden::kAddressFields[random.Below(3)]).push_back(kEntries[random.Below(8)]);
     }
     if (sendwarden::CheckRecipients(config, recipients).allowed) continue;
     ++refused;
@@ -533,18 +534,18 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
   static const char* const kPieces[] = {"a", "B", "@", ".", "-", "<", ">", " ", "\r\n", "\n",
                                         "\r", "ALL=", ".*", "[", "]", "#", "\x82\xa0", "\xef",
                                         "(", "\\", "x.example", "Name ", "\"", ","};
-  std::mt19937 random(21);
+  sendwarden::testing::RandomPicker random(21);
   auto text = [&] {
     std::string out;
-    for (unsigned i = 0, n = random() % 9; i < n; ++i) out += kPieces[random() % 24];
+    for (unsigned i = 0, n = random.Below(9); i < n; ++i) out += kPieces[random.Below(24)];
     return out;
   };
   SuggestionCounter counter;
   for (int round = 0; round < 4000; ++round) {
     sendwarden::Recipients recipients;
     recipients.sender = round % 3 ? text() + "<s" + text() + "@own" + text() + ">" : text();
-    for (unsigned i = 0, n = random() % 4; i < n; ++i) {
-      sendwarden::AddressLines& lines = recipients.Lines(sendwarden::kAddressFields[random() % 3]);
+    for (unsigned i = 0, n = random.Below(4); i < n; ++i) {
+      sendwarden::AddressLines& lines = recipients.Lines(sendwarden::kAddressFields[random.Below(3)]);
       lines.push_back(text() + "<r@" + text() + ">");
       lines.push_back(text() + "@d" + text());
     }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "config/reload.h"
 #include "config/settled_read.h"
 #include "platform/platform.h"
+#include "tests/random_picker.h"
 #include "tests/test_support.h"
 
 namespace sendwarden {
@@ -22,12 +22,9 @@ const char* const kUsers[] = {"sales", "boss", "intern", "x"};
 const char* const kDomains[] = {"example.co.jp", "partner.example.com", "example.co.jp.evil.test",
                                 "evil.test", "bank.example.jp"};
 
-class Generator {
+class Generator : public testing::RandomPicker {
  public:
-  explicit Generator(uint32_t seed) : random_(seed) {}
-  size_t Below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
-  template <size_t N>
-  const char* Pick(const char* const (&items)[N]) { return items[Below(N)]; }
+  using RandomPicker::RandomPicker;
 
   std::string Escaped(const std::string& text) {
     std::string out;
@@ -139,8 +136,7 @@ class Generator {
   }
 
  private:
-  std::mt19937 random_;
-  size_t choice_ = 0;
+  int choice_ = 0;
 };
 
 bool Allowed(const AllowConfig& config, const Recipients& recipients) {

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <random>
 
 #include "tools/common/charset.h"
 #include "tools/common/iconv_text.h"
+#include "tests/random_picker.h"
 
 namespace sendwarden_tools {
 namespace {
@@ -85,11 +85,9 @@ std::string QEncode(const std::string& bytes) {
   return out;
 }
 
-class Generator {
+class Generator : public sendwarden::testing::RandomPicker {
  public:
-  explicit Generator(uint32_t seed) : random_(seed) {}
-
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
+  using RandomPicker::RandomPicker;
 
   // One encoded word of a name; `bytes` gets what it holds.
   std::string Word(std::string* charset, std::string* bytes, bool* padded_b) {
@@ -107,9 +105,6 @@ class Generator {
     return "=?" + *charset + "?" + (b ? (Below(2) ? "B" : "b") : (Below(2) ? "Q" : "q")) + "?" +
            (b ? Base64(*bytes, pad) : QEncode(*bytes)) + "?=";
   }
-
- private:
-  std::mt19937 random_;
 };
 
 TEST(EncodedWords, AgreeWithTheLinuxHostOnWellFormedText) {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "base/ascii.h"
+#include "tests/random_picker.h"
 
 namespace sendwarden {
 namespace {
@@ -77,15 +77,15 @@ TEST(ParseHeaderBlock, OtherFieldsNeverReachTheAddressFields) {
   static const char* const kAddresses[] = {
       "To: a@x.test\r\n", "Cc:\r\n b@x.test\r\n", "Bcc :c@x.test\r\n",
       "To: d@x.test,\r\n e@x.test\r\n", "Resent-To: f@x.test\r\n"};
-  std::mt19937 random(21);
+  testing::RandomPicker random(21);
   for (int round = 0; round < 2000; ++round) {
     std::string plain, mixed;
-    int lines = 1 + static_cast<int>(random() % 6);
+    int lines = 1 + random.Below(6);
     for (int i = 0; i < lines; ++i) {
-      std::string address = kAddresses[random() % 5];
+      std::string address = kAddresses[random.Below(5)];
       plain += address;
       mixed += address;
-      for (int k = static_cast<int>(random() % 3); k > 0; --k) mixed += kOthers[random() % 7];
+      for (int k = random.Below(3); k > 0; --k) mixed += kOthers[random.Below(7)];
     }
     HeaderMap expected = Parse(plain + "\r\n"), got = Parse(mixed + "\r\n");
     for (const char* key : {"TO", "CC", "BCC", "RESENT-TO"}) {

@@ -4,22 +4,22 @@
 // reference over the whole text. A file is taken for an mbox exactly when it
 // is one, whatever empty lines come first, and a message file never is.
 #include "tools/sendwarden-check/mbox_splitter.h"
+#include "tests/random_picker.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 namespace sendwarden_checker {
 namespace {
 
 std::vector<SplitMessage> Split(const std::string& text, Framing framing, size_t max_header,
-                                std::mt19937* random) {
+                                sendwarden::testing::RandomPicker* random) {
   std::vector<SplitMessage> out;
   MboxSplitter splitter(framing, max_header,
                         [&](SplitMessage&& m) { out.push_back(std::move(m)); });
   size_t at = 0;
   while (at < text.size()) {
-    size_t piece = random == nullptr ? text.size() : 1 + (*random)() % 40;
+    size_t piece = random == nullptr ? text.size() : 1 + random->Below(40);
     piece = std::min(piece, text.size() - at);
     splitter.Feed(text.data() + at, piece);
     at += piece;
@@ -82,39 +82,39 @@ std::vector<SplitMessage> Reference(const std::string& text, Framing framing,
   return out;
 }
 
-Framing Pick(std::mt19937& random) {
-  switch (random() % 4) {
+Framing Pick(sendwarden::testing::RandomPicker& random) {
+  switch (random.Below(4)) {
     case 0: return Framing::kMessage;
     case 1: return Framing::kMbox;
     default: return Framing::kBmf;
   }
 }
 
-std::string Generate(std::mt19937& random, Framing framing) {
+std::string Generate(sendwarden::testing::RandomPicker& random, Framing framing) {
   static const char* const kLines[] = {
       "To: a@x.test", "Subject: hello", " folded", "From: me@x.test", "From the body",
       ">From quoted", "", "", "\r", "x", "From ", "From", "FROM x", ".", "..", "...", ". ",
       "..From stuffed", ".x", "X-Becky-Include: C:\\att\\1.pdf", "X-Becky-Include: "};
   std::string text;
-  int messages = framing != Framing::kMessage ? 1 + static_cast<int>(random() % 4) : 1;
+  int messages = framing != Framing::kMessage ? 1 + random.Below(4) : 1;
   for (int m = 0; m < messages; ++m) {
     if (framing == Framing::kMbox) {
       text += m == 0 ? "From sender@x.test Tue Dec  1 09:00:00 2026\n"
                      : "\nFrom sender@x.test Tue Dec  1 09:00:00 2026\n";
     }
-    int lines = static_cast<int>(random() % 12);
+    int lines = random.Below(12);
     for (int l = 0; l < lines; ++l) {
-      text += kLines[random() % (sizeof kLines / sizeof *kLines)];
-      text += random() % 3 == 0 ? "\r\n" : "\n";
+      text += kLines[random.Below(sizeof kLines / sizeof *kLines)];
+      text += random.Below(3) == 0 ? "\r\n" : "\n";
     }
-    if (framing == Framing::kBmf && random() % 5 != 0) text += random() % 2 ? ".\r\n" : ".\n";
+    if (framing == Framing::kBmf && random.Below(5) != 0) text += random.Below(2) ? ".\r\n" : ".\n";
   }
-  if (random() % 3 == 0 && !text.empty()) text.pop_back();  // no final line end
+  if (random.Below(3) == 0 && !text.empty()) text.pop_back();  // no final line end
   return text;
 }
 
 TEST(MboxSplitter, ChunksOfAnySizeCutAsTheWholeTextReads) {
-  std::mt19937 random(12);
+  sendwarden::testing::RandomPicker random(12);
   int messages = 0, too_long = 0, bmf = 0;
   for (int round = 0; round < 8000; ++round) {
     Framing framing = Pick(random);
@@ -145,21 +145,21 @@ TEST(MboxSplitter, ChunksOfAnySizeCutAsTheWholeTextReads) {
 // header blocks; each starts where its first line (in the mbox, its "From "
 // line) does.
 TEST(MboxSplitter, AnMboxAndABmfFileOfTheSameMessagesGiveTheSameHeaders) {
-  std::mt19937 random(31);
+  sendwarden::testing::RandomPicker random(31);
   static const char* const kBody[] = {"text", "", ".", "..", "From me", "X-Becky-Include: a.pdf",
                                       "From: not a header"};
   for (int round = 0; round < 500; ++round) {
     std::string mbox, bmf;
     std::vector<std::string> headers;
     std::vector<uint64_t> mbox_offsets, bmf_offsets;
-    int messages = 1 + static_cast<int>(random() % 6);
-    const char* end = random() % 2 ? "\r\n" : "\n";
+    int messages = 1 + random.Below(6);
+    const char* end = random.Below(2) ? "\r\n" : "\n";
     for (int m = 0; m < messages; ++m) {
       std::string header = "From: a" + std::to_string(m) + "@x.test" + end + "To: b@y.test" + end;
-      if (random() % 2) header += std::string("Subject: s") + end + " folded" + end;
+      if (random.Below(2)) header += std::string("Subject: s") + end + " folded" + end;
       std::string body;
-      for (int l = 0, n = static_cast<int>(random() % 6); l < n; ++l) {
-        body += kBody[random() % (sizeof kBody / sizeof *kBody)] + std::string(end);
+      for (int l = 0, n = random.Below(6); l < n; ++l) {
+        body += kBody[random.Below(sizeof kBody / sizeof *kBody)] + std::string(end);
       }
       headers.push_back(header + end);  // with the empty line that ends it
       mbox_offsets.push_back(mbox.size());
@@ -197,15 +197,15 @@ TEST(MboxSplitter, AnMboxAndABmfFileOfTheSameMessagesGiveTheSameHeaders) {
 // spacing old mail allowed: never an mbox. An mbox may start with empty
 // lines.
 TEST(MboxSplitter, OnlyAnMboxLooksLikeOne) {
-  std::mt19937 random(5);
+  sendwarden::testing::RandomPicker random(5);
   static const char* const kNames[] = {"From", "To", "Subject", "Received", "Return-Path",
                                        "From_", "Fromage"};
   static const char* const kSpaces[] = {"", " ", "  ", "\t", " \t "};
   static const char* const kBlanks[] = {"", "\n", "\r\n", "\n\r\n\n"};
   for (int round = 0; round < 2000; ++round) {
-    std::string blanks = kBlanks[random() % 4];
-    std::string field = std::string(kNames[random() % 7]) + kSpaces[random() % 5] + ":" +
-                        kSpaces[random() % 5] + "a@x.test\r\nTo: b@y.test\r\n\r\nbody\r\n";
+    std::string blanks = kBlanks[random.Below(4)];
+    std::string field = std::string(kNames[random.Below(7)]) + kSpaces[random.Below(5)] + ":" +
+                        kSpaces[random.Below(5)] + "a@x.test\r\nTo: b@y.test\r\n\r\nbody\r\n";
     EXPECT_FALSE(MboxSplitter::LooksLikeMbox(field)) << field;
     EXPECT_FALSE(MboxSplitter::LooksLikeMbox(blanks + field)) << blanks + field;
     std::string mbox = blanks + "From sender@x.test Tue Dec  1 09:00:00 2026\r\n" + field;

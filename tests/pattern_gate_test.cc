@@ -10,13 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
 #include "config/pattern_shape.h"
+#include "tests/random_picker.h"
 #include "tests/test_support.h"
 
 namespace sendwarden {
@@ -100,9 +100,9 @@ TEST(PatternGate, RefusesVerbsAndRecursionWhereverTheyStandAndKeepsTheRest) {
 
 // Patterns from the engine's whole Perl syntax, verbs and recursion
 // included, nested, with repeats of every kind, over a small alphabet.
-class Composer {
+class Composer : public testing::RandomPicker {
  public:
-  explicit Composer(uint32_t seed) : random_(seed) {}
+  using RandomPicker::RandomPicker;
 
   std::string Pattern(int depth = 0) {
     static const char* const kAtoms[] = {
@@ -119,29 +119,21 @@ class Composer {
     int items = 1 + Below(depth == 0 ? 5 : 3);
     for (int i = 0; i < items; ++i) {
       if (depth < 3 && Below(3) == 0) {
-        pattern += kOpen[Below(sizeof kOpen / sizeof *kOpen)] + Pattern(depth + 1);
+        pattern += Pick(kOpen) + Pattern(depth + 1);
         if (Below(3) == 0) pattern += "|" + Pattern(depth + 1);
         pattern += ")";
       } else {
-        pattern += kAtoms[Below(sizeof kAtoms / sizeof *kAtoms)];
+        pattern += Pick(kAtoms);
       }
-      pattern += kRepeats[Below(sizeof kRepeats / sizeof *kRepeats)];
+      pattern += Pick(kRepeats);
     }
     return pattern;
   }
 
   std::string Text() {
     static const char* const kPieces[] = {"a", "b", "@", ".", "A", " ", "<", ">", "ab", "aaaa", "\r"};
-    std::string text;
-    int pieces = Below(12);
-    for (int i = 0; i < pieces; ++i) text += kPieces[Below(sizeof kPieces / sizeof *kPieces)];
-    return text;
+    return Joined(kPieces, 12);
   }
-
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
-
- private:
-  std::mt19937 random_;
 };
 
 // The engine's own compiled program is the second lock: whatever the

@@ -7,19 +7,19 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "check/recipient_check.h"
 #include "config/pattern_list.h"
 #include "config/config_loader.h"
+#include "tests/random_picker.h"
 #include "tests/test_support.h"
 
 namespace sendwarden {
 namespace {
 
-class Generator {
+class Generator : public testing::RandomPicker {
  public:
-  explicit Generator(uint32_t seed) : random_(seed) {}
+  using RandomPicker::RandomPicker;
 
   std::string Pattern() {
     static const char* const kStarts[] = {"",        "",         "^",      "(^|<)",   "^(.*<)?",
@@ -45,21 +45,8 @@ class Generator {
                                           " ", "_", "\xe4", "\x82\x5c", "\x95@", "\x82\xa0",
                                           "Name ", "\r", "\n", "\x0c", "ab@x.", "a@b",
                                           "A", "B", "X", "AB@X.", "\x82" "A", "[", "`", "\xc4", "\xef"};
-    std::string text;
-    int pieces = Below(9);
-    for (int i = 0; i < pieces; ++i) text += Pick(kPieces);
-    return text;
+    return Joined(kPieces, 9);
   }
-
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
-
- private:
-  template <size_t N>
-  const char* Pick(const char* const (&choices)[N]) {
-    return choices[Below(static_cast<int>(N))];
-  }
-
-  std::mt19937 random_;
 };
 
 TEST(PatternShape, EveryShapeAnswersAsTheEngineDoes) {
@@ -103,11 +90,10 @@ TEST(PatternShape, EveryShapeAnswersAsTheEngineDoes) {
 // Short literals over three letters, so that lists hold the same literal
 // under several starts and ends, and literals that end others.
 TEST(PatternShape, TheIndexFindsTheFirstShapeAWalkFinds) {
-  std::mt19937 random(18);
-  auto below = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+  testing::RandomPicker random(18);
   auto literal = [&] {
     std::string text;
-    for (int i = 1 + below(4); i > 0; --i) text += "abAB@"[below(5)];
+    for (int i = 1 + random.Below(4); i > 0; --i) text += "abAB@"[random.Below(5)];
     return text;
   };
   static const char* const kStarts[] = {"", "^", "(^|<)", "^(.*<)?",
@@ -118,15 +104,15 @@ TEST(PatternShape, TheIndexFindsTheFirstShapeAWalkFinds) {
   int found = 0;
   for (int round = 0; round < 2000; ++round) {
     PatternList list;
-    for (int i = 1 + below(30); i > 0; --i) {
-      std::string text = std::string(kStarts[below(8)]) + literal() + kEnds[below(2)];
+    for (int i = 1 + random.Below(30); i > 0; --i) {
+      std::string text = std::string(kStarts[random.Below(8)]) + literal() + kEnds[random.Below(2)];
       std::optional<PatternShape> shape = RecognizeShape(text);
       ASSERT_TRUE(shape) << text;
       list.push_back(std::move(*shape), text);
     }
     list.BuildIndex();
     for (int t = 0; t < 20; ++t) {
-      const char* const* around = kAround[below(8)];
+      const char* const* around = kAround[random.Below(8)];
       std::string subject = around[0] + literal() + around[1];
       uint32_t expected = PatternList::kNone;
       for (uint32_t i = 0; i < list.size(); ++i) {

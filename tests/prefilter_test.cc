@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "check/recipient_check.h"
 #include "config/pattern_gate.h"
 #include "config/pattern_shape.h"
+#include "tests/random_picker.h"
 
 namespace sendwarden {
 namespace {
@@ -80,9 +80,9 @@ TEST(LiteralPrefilter, ReportsOverlappingAndSharedLiteralsInOrder) {
 // Random patterns over the engine's Perl syntax, and texts built from the
 // same fragments, so that matches, near misses and the engine's corner cases
 // are all common.
-class Generator {
+class Generator : public testing::RandomPicker {
  public:
-  explicit Generator(uint32_t seed) : random_(seed) {}
+  using RandomPicker::RandomPicker;
 
   // Half the atoms from what the extractor models, half from what it does not.
   std::string Pattern() {
@@ -107,9 +107,8 @@ class Generator {
     int atoms = 1 + Below(7);
     bool other_allowed = Below(2) == 0;
     for (int i = 0; i < atoms; ++i) {
-      pattern += other_allowed && Below(3) == 0 ? kOther[Below(sizeof kOther / sizeof *kOther)]
-                                                : kModelled[Below(sizeof kModelled / sizeof *kModelled)];
-      pattern += kQuantifiers[Below(sizeof kQuantifiers / sizeof *kQuantifiers)];
+      pattern += other_allowed && Below(3) == 0 ? Pick(kOther) : Pick(kModelled);
+      pattern += Pick(kQuantifiers);
     }
     return pattern;
   }
@@ -118,16 +117,8 @@ class Generator {
     static const char* const kPieces[] = {"a", "b", "x", "@", "ab", "x@b", "com", ".", "-",
                                           "<", ">", " ", "1", "A", "aa", "\r", "\x0c",
                                           "\xE4\xBB", "\x82\xa0", "example", "a.b", "x@1"};
-    std::string text;
-    int pieces = Below(8);
-    for (int i = 0; i < pieces; ++i) text += kPieces[Below(sizeof kPieces / sizeof *kPieces)];
-    return text;
+    return Joined(kPieces, 8);
   }
-
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
-
- private:
-  std::mt19937 random_;
 };
 
 // Every other letter in upper case, for patterns that ignore case (an

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
+#include "tests/random_picker.h"
 #include "tests/test_support.h"
 #include "tools/common/encoded_words.h"
 
@@ -41,10 +41,9 @@ struct Field {
   bool refusedRecipient = false;  // a refused address is one of its recipients
 };
 
-class Generator {
+class Generator : public testing::RandomPicker {
  public:
-  explicit Generator(uint32_t seed) : random_(seed) {}
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
+  using RandomPicker::RandomPicker;
 
   // One recipient as written; `refused` says whether it goes to bad.test.
   std::string Recipient(bool* refused) {
@@ -65,7 +64,7 @@ class Generator {
   std::string Joint() {
     static const char* const kJoints[] = {", ", ",", " , ", " ", "; ", ";", "\\,", "\r",
                                           " (c) ", "\t", "\x95\\,", ",\r\n ", ", \"x\" "};
-    return kJoints[Below(13)];
+    return Pick(kJoints);
   }
 
   Field Make() {
@@ -83,9 +82,6 @@ class Generator {
     }
     return field;
   }
-
- private:
-  std::mt19937 random_;
 };
 
 TEST(ExtractRecipients, ARefusedAddressAmongTheRecipientsIsNeverSent) {
