@@ -24,7 +24,6 @@ Then two fixed sets: ordinary mail that must still be sent, and CPython's
 own email test messages under a configuration that allows everyone.
 """
 import argparse
-import base64
 import concurrent.futures
 import email
 import email.policy
@@ -38,6 +37,10 @@ import subprocess
 import sys
 import tempfile
 from email import _header_value_parser as hvp
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "e2e"))
+import mail_generator as mail  # noqa: E402
+from harness import Checks  # noqa: E402
 
 ALLOWED = "allowed.example"
 REFUSED = "evil.test"
@@ -53,17 +56,6 @@ ROUNDS = 8400  # messages; about three address fields each
 # --- generating -----------------------------------------------------------
 
 
-def encoded_word(text, charset, mode):
-    data = text.encode(charset)
-    if mode == "B":
-        payload = base64.b64encode(data).decode("ascii")
-    else:
-        payload = "".join(
-            chr(b) if chr(b).isalnum() and b < 0x80 else "_" if b == 0x20 else "=%02X" % b
-            for b in data)
-    return "=?%s?%s?%s?=" % (charset, mode, payload)
-
-
 def encoded_words(rng, text):
     """`text` as one or more encoded words, in a Japanese charset or UTF-8."""
     charset = rng.choice(["ISO-2022-JP", "Shift_JIS", "UTF-8", "utf-8", "iso-2022-jp"])
@@ -75,7 +67,7 @@ def encoded_words(rng, text):
     if len(text) > 1 and rng.random() < 0.5:
         cut = rng.randrange(1, len(text))
         parts = [text[:cut], text[cut:]]
-    return " ".join(encoded_word(p, charset, rng.choice("BQ")) for p in parts)
+    return " ".join(mail.encoded_word(p, charset, rng.choice("BQ")) for p in parts)
 
 
 NAMES = ["佐藤 三郎", "山田", "ｿﾌﾄ", "営業部 表", "ソフト開発", "ァィゥ", "Müller", "Boss"]
@@ -98,7 +90,7 @@ def raw_name(rng):
     second bytes may be a backslash, "@" or "[" (here as surrogate escapes)."""
     text = rng.choice(NAMES)
     data = text.encode(rng.choice(["cp932", "utf-8"]), "replace")
-    name = data.decode("ascii", "surrogateescape")
+    name = mail.raw(data)
     return '"' + name + '"' if rng.random() < 0.5 else name
 
 
@@ -189,8 +181,8 @@ ATTACKS = [
     "=?us-ascii?q?evil@evil.test=2C?= x@allowed.example",
     # Unencoded code page 932, whose second bytes a byte-wise reader takes
     # for a backslash or an "@".
-    '"表" <evil@evil.test>, x" <a@allowed.example>'.encode("cp932").decode("ascii", "surrogateescape"),
-    "(ソ) <evil@evil.test>, x) <a@allowed.example>".encode("cp932").decode("ascii", "surrogateescape"),
+    mail.raw('"表" <evil@evil.test>, x" <a@allowed.example>'.encode("cp932")),
+    mail.raw("(ソ) <evil@evil.test>, x) <a@allowed.example>".encode("cp932")),
     "a\udc83@allowed.example",
 ]
 
@@ -455,13 +447,9 @@ def message(rng):
         fields += 1
     if rng.random() < 0.06:
         lines.insert(rng.randrange(len(lines) + 1), rng.choice(HEADER_NOISE))
-    text = "\r\n".join(lines) + "\r\n\r\nbody\r\n"
+    text = mail.text(lines)
     if mode == "attack" and rng.random() < 0.1:
-        # A NUL byte in the header block: the mail client hands the message
-        # over as a C string, which ends there.
-        header_end = text.index("\r\n\r\n")
-        at = rng.randrange(header_end + 1)
-        text = text[:at] + "\x00" + text[at:]
+        text = mail.with_nul(rng, text)
     if rng.random() < 0.05:
         text = text.replace("\r\n", "\n")
     return text.encode("utf-8", "surrogateescape"), fields, mode
@@ -607,7 +595,7 @@ def outside(local, domain):
 # --- the three runs -------------------------------------------------------
 
 
-def differential(oracle):
+def differential(oracle, checks):
     rng = random.Random(22)
     messages, modes, fields = [], [], 0
     for _ in range(ROUNDS):
@@ -677,22 +665,14 @@ def differential(oracle):
           ", ".join("%s %d" % kv for kv in sorted(caught.items())))
     if no_gmime:
         print("GMime built no message for %d" % no_gmime)
-    ok = True
-    for raw, bad in failures[:5]:
-        print("SENT, but outside the allowed domain %s:\n%r" % (bad, raw))
-    if failures:
-        print("%d messages sent to a mailbox outside the allowed domain, or with two senders" %
-              len(failures))
-        ok = False
-    if fields < 20000:
-        print("too few fields: %d" % fields)
-        ok = False
+    checks.check("no message sent to a mailbox outside the allowed domain, or with two senders",
+                 not failures, "".join("SENT, but outside the allowed domain %s:\n%r\n" % (bad, raw)
+                                       for raw, bad in failures[:5]) + "%d such" % len(failures))
+    checks.check("20000 address fields or more (%d)" % fields, fields >= 20000)
     # Judged on what mail programs write: the attack forms are refused by design.
     clean_sent, clean_total = by_mode.get("clean", [0, 0])
-    if clean_sent < clean_total * 0.25:
-        print("fewer than 25 % of the clean messages sent: the guard proves nothing")
-        ok = False
-    return ok
+    checks.check("25 %% of the clean messages or more sent, or the guard proves nothing (%d of %d)"
+                 % (clean_sent, clean_total), clean_sent >= clean_total * 0.25)
 
 
 def ordinary_forms():
@@ -701,7 +681,7 @@ def ordinary_forms():
     forty = ",\r\n ".join(
         ['"Doe, J%d" <j%d@allowed.example>' % (i, i) if i % 3 == 0 else
          "n%d@allowed.example" % i if i % 3 == 1 else
-         encoded_word("表 %d" % i, "ISO-2022-JP", "B") + " <e%d@allowed.example>" % i
+         mail.encoded_word("表 %d" % i, "ISO-2022-JP", "B") + " <e%d@allowed.example>" % i
          for i in range(40)])
     rows = [
         ("comma in quotes", ['To: "Doe, John" <%s>' % a]),
@@ -723,39 +703,36 @@ def ordinary_forms():
     for charset in ["ISO-2022-JP", "Shift_JIS", "UTF-8"]:
         for mode in "BQ":
             for name in ["佐藤 三郎", "ソフト開発部 表", "ァ@ィ"]:
-                word = encoded_word(name, charset, mode)
+                word = mail.encoded_word(name, charset, mode)
                 rows.append(("%s %s %s" % (charset, mode, name), ["To: %s <%s>" % (word, a)]))
-            split = " ".join(encoded_word(part, charset, mode) for part in ["山田", " 太郎"])
+            split = " ".join(mail.encoded_word(part, charset, mode) for part in ["山田", " 太郎"])
             rows.append(("%s %s split" % (charset, mode), ["To: %s <%s>" % (split, a)]))
-            folded = "\r\n ".join(encoded_word(part, charset, mode) for part in ["営業部", "の", "表"])
+            folded = "\r\n ".join(mail.encoded_word(part, charset, mode)
+                                   for part in ["営業部", "の", "表"])
             rows.append(("%s %s folded" % (charset, mode), ["To: %s <%s>" % (folded, a)]))
     rows.append(("decoded comma", ["To: =?UTF-8?Q?Doe=2C_John?= <%s>" % a]))
     rows.append(("encoded and quoted", ['To: =?UTF-8?B?5bGx55Sw?= "(Tokyo)" <%s>' % a]))
     return rows
 
 
-def ordinary(oracle):
+def ordinary(oracle, checks):
     rows = ordinary_forms()
-    messages = [("From: Me <me@allowed.example>\r\n" + "\r\n".join(lines) +
-                 "\r\nSubject: x\r\n\r\nbody\r\n").encode("utf-8") for _, lines in rows]
+    messages = [mail.text(["From: Me <me@allowed.example>"] + lines + ["Subject: x"])
+                .encode("utf-8") for _, lines in rows]
     verdicts = run_oracle(oracle, [ALLOW_CONF], messages)
-    ok = True
     for (what, _), raw, ((was_sent,), (why,), gmime) in zip(rows, messages, verdicts):
         found = python_mailboxes(raw) + (gmime or [])
         bad = [(r, l + "@" + d) for r, l, d, k in found if k == "to" and outside(l, d)]
-        if not was_sent or bad:
-            print("ordinary mail %r: %s %s %r" % (what, "sent" if was_sent else "refused: " + why,
-                                                  bad, raw))
-            ok = False
-    print("ordinary mail: %d forms, %d sent" % (len(rows), sum(v[0][0] for v in verdicts)))
-    return ok
+        checks.check("ordinary mail %r sent, every reader finding allowed mailboxes only" % what,
+                     was_sent and not bad,
+                     "%s %s %r" % ("sent" if was_sent else "refused: " + why, bad, raw))
 
 
-def corpus(oracle):
+def corpus(oracle, checks):
     paths = sorted(glob.glob("/usr/lib/python3*/test/test_email/data/msg_*.txt"))
-    if not paths:
-        print("CPython's email test messages are missing (Debian: libpython3.11-testsuite)")
-        return False
+    if not checks.check("CPython's email test messages are there", paths,
+                        "Debian: libpython3.11-testsuite"):
+        return
     messages = []
     for path in paths:
         with open(path, "rb") as f:
@@ -769,18 +746,19 @@ def corpus(oracle):
     # empty line after its header (the shape of a text a NUL byte cut short):
     # both refused on purpose.
     unexpected = set(refused) - {"msg_27.txt", "msg_35.txt"}
-    if unexpected or "msg_36.txt" not in names:
-        print("refused unexpectedly: %s" % sorted(unexpected))
-        return False
-    return True
+    checks.check("CPython test messages, msg_36 among them: none other refused",
+                 not unexpected and "msg_36.txt" in names,
+                 "refused unexpectedly: %s" % sorted(unexpected))
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--oracle", required=True)
     args = parser.parse_args()
-    results = [differential(args.oracle), ordinary(args.oracle), corpus(args.oracle)]
-    sys.exit(0 if all(results) else 1)
+    checks = Checks()
+    for run in (differential, ordinary, corpus):
+        run(args.oracle, checks)
+    sys.exit(checks.summary())
 
 
 if __name__ == "__main__":

@@ -7,17 +7,16 @@ notice texts are compared for every example message, every fuzz seed
 message, and generated cases: sections, display names, quotes, escapes
 (malformed ones too), encoded words, repeated and folded fields.
 """
-import base64
 import concurrent.futures
 import glob
+import itertools
 import os
 import random
 import re
-import shutil
 import sys
-import tempfile
 
-from harness import Harness, parse_arguments
+import harness
+import mail_generator as mail
 
 LOCALS = ["a", "b", "boss", "sales", "x", "evil"]
 DOMAINS = ["x.test", "corp.test", "bad.test", "partner.example.com"]
@@ -28,28 +27,16 @@ PATTERNS = ["@x\\.test>?$", "^(.*<)?a@corp\\.test>?$", "^b@", "@partner\\.exampl
 SENDERS = ["^(.*<)?boss@x\\.test>?$", "sales", "^$", ".", "[", "x\\.test"]
 
 
-class Runner(Harness):
-    def __init__(self, build, platform, scripts):
-        super().__init__(build, platform, scripts)
-        self.scratch = tempfile.mkdtemp(prefix="sendwarden-agree-")
-        self.encoding = "cp932" if self.windows else "utf-8"
-        self.serial = 0
+SERIAL = itertools.count(1)
 
-    def write(self, data, suffix):
-        self.serial += 1
-        path = os.path.join(self.scratch, "%04d%s" % (self.serial, suffix))
-        with open(path, "wb") as out:
-            out.write(data)
-        return path
+
+def write(r, data, suffix):
+    """A scratch file of its own."""
+    return r.write("%04d%s" % (next(SERIAL), suffix), data)
 
 
 def address(rng):
     return "%s@%s" % (rng.choice(LOCALS), rng.choice(DOMAINS))
-
-
-def raw_bytes(data):
-    """Bytes that go into the message as they are (encode with surrogateescape)."""
-    return data.decode("ascii", "surrogateescape")
 
 
 def encoded_name(rng):
@@ -67,18 +54,14 @@ def encoded_name(rng):
     if rng.randrange(6) == 0:  # a decoded NUL
         at = rng.randrange(len(data) + 1)
         data = data[:at] + b"\0" + data[at:]
-    if rng.randrange(2):
-        word = "=?%s?B?%s?=" % (charset, base64.b64encode(data).decode())
-    else:
-        word = "=?%s?Q?%s?=" % (charset, "".join("=%02X" % b for b in data))
+    word = mail.encoded_word(data, charset, "B" if rng.randrange(2) else "Q", every_byte=True)
     if charset in ("UTF-8", "utf-8") and len(data) > 2 and rng.randrange(3) == 0:
         # A character split across two words in one charset.
         cut = rng.randrange(1, len(data))
-        word = "=?%s?Q?%s?= =?%s?Q?%s?=" % (charset, "".join("=%02X" % b for b in data[:cut]),
-                                            charset, "".join("=%02X" % b for b in data[cut:]))
+        word = " ".join(mail.encoded_word(part, charset, "Q", every_byte=True)
+                        for part in (data[:cut], data[cut:]))
     if charset == "ISO-2022-JP" and rng.randrange(3) == 0:
-        second = "藤".encode("iso2022_jp")
-        word += rng.choice([" ", "\t", ""]) + "=?%s?B?%s?=" % (charset, base64.b64encode(second).decode())
+        word += rng.choice([" ", "\t", ""]) + mail.encoded_word("藤", charset)
     glue = rng.randrange(8)
     if glue == 0:
         word = "x" + word
@@ -88,9 +71,9 @@ def encoded_name(rng):
         word = word + word
     raw = rng.randrange(6)
     if raw == 0:
-        word = raw_bytes("山田".encode("utf-8")) + " " + word
+        word = mail.raw("山田".encode("utf-8")) + " " + word
     elif raw == 1:
-        word = word + " " + raw_bytes("山田".encode("cp932"))
+        word = word + " " + mail.raw("山田".encode("cp932"))
     return word
 
 
@@ -139,11 +122,9 @@ def message(rng):
             else:
                 lines.append("%s: %s" % (key, value))
     lines.append("Subject: test")
-    text = eol.join(lines) + eol + eol + "body" + eol
+    text = mail.text(lines, line_end=eol)
     if rng.randrange(20) == 0:
-        # A NUL byte in the header block: the host hands the plug-in a C string.
-        at = rng.randrange(text.index(eol + eol) + 1)
-        text = text[:at] + "\0" + text[at:]
+        text = mail.with_nul(rng, text, eol)
     return text.encode("cp932", "surrogateescape")
 
 
@@ -193,8 +174,7 @@ def tester_results(r, conf, messages):
     """{message path: (verdict, notice)} from one run of the tester: alone, a
     message's report is the whole output; with others, the part after the
     line naming it."""
-    _, out, _ = r.run("sendwarden-check", ["test", "--lang", "en", "--conf", conf] + messages,
-                      output_encoding=r.encoding)
+    _, out, _ = r.tool("test", "--lang", "en", "--conf", conf, *messages)
     if len(messages) == 1:
         return {messages[0]: tester_verdict(out)}
     parts = re.split(r"^== (.*)\n", out, flags=re.M)
@@ -223,8 +203,8 @@ def compare(r, cases, label):
             not disagreements, "\n".join(disagreements[:3]))
 
 
-def run(r, source, rounds):
-    examples = os.path.join(source, "examples")
+def run(r, args):
+    source, examples = args.source, os.path.join(args.source, "examples")
     compare(r, [(os.path.join(examples, "Sendwarden.conf"),
                  sorted(glob.glob(os.path.join(examples, "*.eml"))))], "example messages")
 
@@ -240,37 +220,26 @@ def run(r, source, rounds):
     for path in send_seeds:
         data = open(path, "rb").read()
         conf, _, text = data.partition(b"\0")
-        seeds.append((r.write(conf, ".conf"), [r.write(text, ".eml")]))
+        seeds.append((write(r, conf, ".conf"), [write(r, text, ".eml")]))
     compare(r, seeds, "fuzz seed messages")
 
     # The decoders, compared through what the notice names: a section for
     # every sender that allows nobody names each message's one recipient as
     # it was decoded (or the extraction refused it, and the notice names no one).
     rng = random.Random(15)
-    naming = r.write(b"[^]\r\nTO=(?!)\r\n", ".conf")
-    names = [r.write(("From: me@x.test\r\nTo: %s <a@x.test>\r\n\r\nbody\r\n"
-                      % encoded_name(rng)).encode("cp932", "surrogateescape"), ".eml")
-             for _ in range(60 if r.emulated else 400)]
+    naming = write(r, b"[^]\r\nTO=(?!)\r\n", ".conf")
+    names = [write(r, mail.text(["From: me@x.test", "To: %s <a@x.test>" % encoded_name(rng)])
+                   .encode("cp932", "surrogateescape"), ".eml") for _ in range(60 if r.emulated else 400)]
     compare(r, [(naming, names[i:i + 50]) for i in range(0, len(names), 50)],
             "encoded words, named in the notice")
 
     rng = random.Random(14)
     generated = []
-    for _ in range(rounds):
-        conf = r.write(config(rng), ".conf")
-        generated.append((conf, [r.write(message(rng), ".eml") for _ in range(10)]))
+    for _ in range(args.rounds):
+        conf = write(r, config(rng), ".conf")
+        generated.append((conf, [write(r, message(rng), ".eml") for _ in range(10)]))
     compare(r, generated, "generated cases")
 
 
-def main():
-    args = parse_arguments(("--rounds", int, 40))
-    runner = Runner(args.build, args.platform, args.scripts)
-    try:
-        run(runner, args.source, args.rounds)
-    finally:
-        shutil.rmtree(runner.scratch, ignore_errors=True)
-    return runner.summary()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, ("--rounds", int, 40)))

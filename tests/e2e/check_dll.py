@@ -22,6 +22,8 @@ import struct
 import subprocess
 import sys
 
+from harness import Checks
+
 EXPORTS = {"BKC_OnStart", "BKC_OnExit", "BKC_OnSend", "BKC_OnPlugInInfo"}
 # Bytes of arguments each callback takes from the mail client's stack.
 ARGUMENT_BYTES = {"BKC_OnStart": 0, "BKC_OnExit": 0, "BKC_OnSend": 4, "BKC_OnPlugInInfo": 4}
@@ -288,10 +290,10 @@ def link_map(path):
     return symbols
 
 
-def calling_convention(pe, dll, map_path, expect):
+def calling_convention(pe, dll, map_path, checks):
     """The i386 DLL's binary interface with the mail client and the loader."""
-    expect(".eh_fram" in pe.named, "the unwind tables are in the section .eh_fram, where the"
-           " module finds them at load (platform/win32/unwind_tables.cc)")
+    checks.check("the unwind tables are in the section .eh_fram, where the module finds them at"
+                 " load (platform/win32/unwind_tables.cc)", ".eh_fram" in pe.named)
     if ".eh_fram" not in pe.named:
         return
     extents = function_extents(pe)
@@ -319,22 +321,22 @@ def calling_convention(pe, dll, map_path, expect):
     for name, arguments in sorted(ARGUMENT_BYTES.items()):
         where = extent(exports[name]) if name in exports else None
         rets = returns(*where) if where else []
-        expect(rets and all(pop == arguments for _, pop in rets),
-               "every ret of %s pops %d bytes (%s)" % (
-                   name, arguments, ", ".join("%#x: %d" % ret for ret in rets) or
-                   "no unwind entry or no ret found"))
+        checks.check("every ret of %s pops %d bytes (%s)" % (
+            name, arguments, ", ".join("%#x: %d" % ret for ret in rets) or
+            "no unwind entry or no ret found"), rets and all(pop == arguments for _, pop in rets))
 
     if not os.path.isfile(map_path):
-        expect(False, "the link map %s is there to find DllMain by" % map_path)
+        checks.check("the link map %s is there to find DllMain by" % map_path, False)
         return
     symbols = link_map(map_path)
     same_link = all(symbols.get("%s@%d" % (name, arguments), symbols.get(name, (None,)))[0]
                     == exports.get(name) for name, arguments in ARGUMENT_BYTES.items())
-    expect(same_link, "the map %s is this DLL's: it puts every callback at its export" % map_path)
+    checks.check("the map %s is this DLL's: it puts every callback at its export" % map_path,
+                 same_link)
     dll_main, source = symbols.get("DllMain@12", (None, "nowhere"))
-    expect(source.replace("\\", "/").endswith("host/module_entry.cc.obj"),
-           "DllMain@12, the one the startup code calls, is the project's own"
-           " (host/module_entry.cc), not the runtime's default (it comes from %s)" % source)
+    checks.check("DllMain@12, the one the startup code calls, is the project's own"
+                 " (host/module_entry.cc), not the runtime's default (it comes from %s)" % source,
+                 source.replace("\\", "/").endswith("host/module_entry.cc.obj"))
     startup = extent(pe.image_base + pe.entry)
     reached = set()
     if startup:
@@ -342,75 +344,70 @@ def calling_convention(pe, dll, map_path, expect):
         for target in list(reached):
             if extent(target):
                 reached |= calls(*extent(target))
-    expect(same_link and dll_main in reached,
-           "the entry point's code calls DllMain@12 at %s" % (hex(dll_main) if dll_main else "?"))
+    checks.check("the entry point's code calls DllMain@12 at %s"
+                 % (hex(dll_main) if dll_main else "?"), same_link and dll_main in reached)
     where = extent(dll_main) if dll_main else None
     rets = returns(*where) if where else []
-    expect(rets and all(pop == 12 for _, pop in rets),
-           "every ret of DllMain pops its 12 bytes of arguments")
+    checks.check("every ret of DllMain pops its 12 bytes of arguments",
+                 rets and all(pop == 12 for _, pop in rets))
 
 
 MACHINES = {"i386": (0x14C, 0x10B, "32-bit PE for i386"),
             "amd64": (0x8664, 0x20B, "64-bit PE for x86-64")}
 
 
-def check(path, machine="i386", map_path=None):
-    problems = []
-
-    def expect(condition, what):
-        print(("ok   " if condition else "FAIL ") + what)
-        if not condition:
-            problems.append(what)
-
+def check_file(path, machine="i386", map_path=None):
+    checks = Checks()
+    check = checks.check
     pe = Pe(open(path, "rb").read())
     machine_type, magic, what = MACHINES[machine]
-    expect(pe.machine == machine_type and pe.magic == magic, what)
-    expect(pe.characteristics & 0x2000, "DLL flag set")
+    check(what, pe.machine == machine_type and pe.magic == magic)
+    check("DLL flag set", pe.characteristics & 0x2000)
     exports = pe.exports()
-    expect(set(exports) == EXPORTS and len(exports) == 4,
-           "exports exactly the four undecorated callbacks (%s)" % ", ".join(exports))
+    check("exports exactly the four undecorated callbacks (%s)" % ", ".join(exports),
+          set(exports) == EXPORTS and len(exports) == 4)
     imports = [name.lower() for name in pe.imports()]
-    expect(imports and set(imports) <= SYSTEM_DLLS,
-           "imports only system DLLs (%s)" % ", ".join(imports))
+    check("imports only system DLLs (%s)" % ", ".join(imports),
+          imports and set(imports) <= SYSTEM_DLLS)
     if machine == "i386":
-        calling_convention(pe, path, map_path or os.path.splitext(path)[0] + ".map", expect)
+        calling_convention(pe, path, map_path or os.path.splitext(path)[0] + ".map", checks)
 
     resources = pe.resources()
     groups = [r for r in resources if r[0] == RT_GROUP_ICON]
-    expect(len(groups) == 1 and groups[0][1] == "IDI_SENDWARDEN" and groups[0][2] == JAPANESE,
-           "icon group IDI_SENDWARDEN in language 0x0411")
+    check("icon group IDI_SENDWARDEN in language 0x0411",
+          len(groups) == 1 and groups[0][1] == "IDI_SENDWARDEN" and groups[0][2] == JAPANESE)
     if groups:
         group = groups[0][3]
         count = struct.unpack_from("<H", group, 4)[0]
         width, height, colours, _, _, bits = struct.unpack_from("<BBBBHH", group, 6)
-        expect(count == 1 and width == 32 and height == 32 and colours == 16 and bits == 4,
-               "one 32 x 32 icon with 16 colours")
+        check("one 32 x 32 icon with 16 colours",
+              count == 1 and width == 32 and height == 32 and colours == 16 and bits == 4)
     icons = [r for r in resources if r[0] == RT_ICON]
-    expect(len(icons) == 1 and icons[0][2] == JAPANESE, "icon image in language 0x0411")
+    check("icon image in language 0x0411", len(icons) == 1 and icons[0][2] == JAPANESE)
 
     versions = [r for r in resources if r[0] == RT_VERSION]
-    expect(len(versions) == 1 and versions[0][2] == JAPANESE, "one version block in 0x0411")
+    check("one version block in 0x0411", len(versions) == 1 and versions[0][2] == JAPANESE)
     if not versions:
-        return problems
+        return checks
     key, fixed, children, _ = version_node(versions[0][3], 0)
     (signature, _, file_ms, file_ls, product_ms, product_ls, _, _, file_os, file_type,
      _, _, _) = struct.unpack_from("<13I", fixed)
-    expect(key == "VS_VERSION_INFO" and signature == 0xFEEF04BD, "version block signature")
+    check("version block signature", key == "VS_VERSION_INFO" and signature == 0xFEEF04BD)
     packed = (FIELDS[0] << 16 | FIELDS[1], FIELDS[2] << 16 | FIELDS[3])
-    expect((file_ms, file_ls) == packed and (product_ms, product_ls) == packed,
-           "file and product version %s" % FIELDS_TEXT)
-    expect(file_type == 2 and file_os == 4, "file type DLL for 32-bit Windows")
+    check("file and product version %s" % FIELDS_TEXT,
+          (file_ms, file_ls) == packed and (product_ms, product_ls) == packed)
+    check("file type DLL for 32-bit Windows", file_type == 2 and file_os == 4)
     blocks = {child[0]: child for child in children}
     tables = {t[0]: t for t in blocks.get("StringFileInfo", ("", "", [], 0))[2]}
-    expect(list(tables) == ["041104b0"], "one string table, 041104b0")
+    check("one string table, 041104b0", list(tables) == ["041104b0"])
     strings = {s[0]: s[1] for s in tables.get("041104b0", ("", "", [], 0))[2]}
     for name, value in VERSION_STRINGS.items():
-        expect(strings.get(name) == value, "%s = %r (found %r)" % (name, value, strings.get(name)))
+        check("%s = %r (found %r)" % (name, value, strings.get(name)), strings.get(name) == value)
     translation = [v for v in blocks.get("VarFileInfo", ("", "", [], 0))[2]
                    if v[0] == "Translation"]
-    expect(len(translation) == 1 and translation[0][1] == struct.pack("<HH", 0x0411, 0x04B0),
-           "translation 0x0411, 0x04B0")
-    return problems
+    check("translation 0x0411, 0x04B0",
+          len(translation) == 1 and translation[0][1] == struct.pack("<HH", 0x0411, 0x04B0))
+    return checks
 
 
 def main():
@@ -419,9 +416,7 @@ def main():
     parser.add_argument("--map")
     parser.add_argument("dll")
     args = parser.parse_args()
-    problems = check(args.dll, args.machine, args.map)
-    print("dll check: %d problems" % len(problems))
-    return 1 if problems else 0
+    return check_file(args.dll, args.machine, args.map).summary()
 
 
 if __name__ == "__main__":

@@ -11,13 +11,13 @@ and its ret leaves the argument on the mail client's stack).
   check_dll_faults.py --compiler i686-w64-mingw32-g++-posix --def Sendwarden.def"""
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_dll  # noqa: E402
+from harness import Checks  # noqa: E402
 
 SOURCE = """#include <windows.h>
 #include <stdexcept>
@@ -60,15 +60,10 @@ def build(compiler, definitions, folder, declarations):
 
 
 def failed_checks(dll):
-    failed = []
-
-    def expect(condition, what):
-        if not condition:
-            failed.append(what)
-
+    quiet = Checks(quiet=True)
     check_dll.calling_convention(check_dll.Pe(open(dll, "rb").read()), dll,
-                                 os.path.splitext(dll)[0] + ".map", expect)
-    return failed
+                                 os.path.splitext(dll)[0] + ".map", quiet)
+    return quiet.failures
 
 
 def main():
@@ -76,9 +71,8 @@ def main():
     parser.add_argument("--compiler", required=True)
     parser.add_argument("--def", dest="definitions", required=True)
     args = parser.parse_args()
-    scratch = tempfile.mkdtemp(prefix="sendwarden-abi-")
-    passed = failed = 0
-    try:
+    checks = Checks()
+    with tempfile.TemporaryDirectory(prefix="sendwarden-abi-") as scratch:
         for index, (name, declarations, expected) in enumerate(VARIANTS):
             dll = build(args.compiler, args.definitions, os.path.join(scratch, str(index)),
                         declarations)
@@ -87,14 +81,9 @@ def main():
             # else fails.
             named = all(any(fault in what for what in found) for fault in expected)
             stray = [what for what in found if not any(fault in what for fault in expected)]
-            ok = named and not stray and (bool(found) == bool(expected))
-            print("%s %s: %s" % ("ok  " if ok else "FAIL", name,
-                                 "; ".join(found) or "no calling-convention problem"))
-            passed, failed = passed + ok, failed + (not ok)
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
-    print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+            checks.check("%s: %s" % (name, "; ".join(found) or "no calling-convention problem"),
+                         named and not stray and (bool(found) == bool(expected)))
+    return checks.summary()
 
 
 if __name__ == "__main__":

@@ -5,22 +5,9 @@ verdicts and explanations, languages and exit codes."""
 import glob
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 
-from harness import Harness, parse_arguments
-
-
-class Runner(Harness):
-    def __init__(self, build, platform, scripts):
-        super().__init__(build, platform, scripts)
-        self.scratch = tempfile.mkdtemp(prefix="sendwarden-check-e2e-")
-
-    def tool(self, *args, cwd=None, env=None):
-        # A Japanese Windows writes code page 932.
-        encoding = "cp932" if self.windows else "utf-8"
-        return self.run("sendwarden-check", args, encoding, cwd, env)
+import harness
 
 
 def double_click_check(r, source):
@@ -31,22 +18,22 @@ def double_click_check(r, source):
              ("dropped-lines.conf", 1, "無効な行か誤りがあります"),
              (None, 2, "設定ファイルを読めませんでした"))
     for conf, status, text in cases:
-        folder = tempfile.mkdtemp(dir=r.scratch)
+        folder = os.path.join(r.scratch, "double-click-%d" % status)
+        os.makedirs(folder)
         shutil.copy(os.path.join(r.build, "sendwarden-check.exe"), folder)
         shutil.copy(os.path.join(source, "resources", "check-config.bat"), folder)
         if conf:
             shutil.copy(os.path.join(configs, conf), os.path.join(folder, "Sendwarden.conf"))
-        done = subprocess.run([os.path.join(r.scripts, "wine-run"), r.platform, "cmd", "/c",
-                               "check-config.bat"], cwd=folder, input=b"\r\n",
-                              capture_output=True, timeout=120)
-        out = done.stdout.decode("cp932", "replace").replace("\r\n", "\n")
+        code, out, err = r.run("cmd", ["/c", "check-config.bat"], "cp932", cwd=folder,
+                               input=b"\r\n", built=False)
         r.check("check-config.bat with %s: exit %d, result in Japanese, waits for a key"
                 % (conf or "no configuration", status),
-                done.returncode == status and text in out and ("無効な行 5" in out) == (status == 1)
-                and "キーを押" in out, out + done.stderr.decode("cp932", "replace"))
+                code == status and text in out and ("無効な行 5" in out) == (status == 1)
+                and "キーを押" in out, out + err)
 
 
-def run(r, source):
+def run(r, args):
+    source = args.source
     configs = os.path.join(source, "tests", "configs")
     examples = os.path.join(source, "examples")
     example_conf = os.path.join(examples, "Sendwarden.conf")
@@ -70,9 +57,7 @@ def run(r, source):
 
     # A section allows all or nothing: two sections that each allow one of
     # two recipients refuse, and the explanation says where each stopped.
-    two = os.path.join(r.scratch, "two-sections.conf")
-    with open(two, "wb") as f:
-        f.write(b"[^me$]\r\nTO=^a$\r\n[^me$]\r\nTO=^b$\r\n")
+    two = r.write("two-sections.conf", b"[^me$]\r\nTO=^a$\r\n[^me$]\r\nTO=^b$\r\n")
     code, out, err = r.tool("test", "--lang", "en", "--conf", two, "--from", "me",
                             "--to", "a", "--to", "b")
     r.check("test: two sections that each allow one recipient refuse",
@@ -88,9 +73,7 @@ def run(r, source):
 
     # A pattern too complex for the engine on the address: refused with the
     # reason, as the plug-in refuses, never a crash.
-    hostile = os.path.join(r.scratch, "hostile.conf")
-    with open(hostile, "wb") as f:
-        f.write(b"ALL=^([a-z0-9]+[._-]?)+@corp\\.test>?$\r\n")
+    hostile = r.write("hostile.conf", b"ALL=^([a-z0-9]+[._-]?)+@corp\\.test>?$\r\n")
     for to, reason in (("a" * 34 + "@corp.test!", "pattern engine gave up"),
                        ("a" * 34 + "@corp.tesx", "not allowed by this rule")):
         code, out, err = r.tool("test", "--lang", "en", "--conf", hostile, "--from", "me",
@@ -99,9 +82,7 @@ def run(r, source):
                 code == 1 and "verdict: refused" in out and reason in out, out + err)
 
     # Where the plug-in cannot check a message, the tester refuses too.
-    escape = os.path.join(r.scratch, "escape.eml")
-    with open(escape, "wb") as f:
-        f.write(b"To: a@example.co.jp, a\\q\r\n\r\n")
+    escape = r.write("escape.eml", b"To: a@example.co.jp, a\\q\r\n\r\n")
     code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf, escape)
     r.check("test: a malformed escape refuses with the reason",
             code == 1 and "cannot be checked: TO" in out and "なんか駄目です" in out, out + err)
@@ -148,15 +129,5 @@ def run(r, source):
         r.check("English on other systems", "lines without effect: 5" in out, out + err)
 
 
-def main():
-    args = parse_arguments()
-    runner = Runner(args.build, args.platform, args.scripts)
-    try:
-        run(runner, args.source)
-    finally:
-        shutil.rmtree(runner.scratch, ignore_errors=True)
-    return runner.summary()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run))

@@ -11,11 +11,9 @@ host must live to print it.
 """
 import os
 import re
-import shutil
 import sys
-import tempfile
 
-from harness import Harness, parse_arguments
+import harness
 
 GENERAL = "なんか駄目です。。。\r\n送信先を見直すか、設定(Sendwarden.conf)を見直してください。"
 
@@ -29,63 +27,43 @@ def verdicts(output):
     return re.findall(r"^(\S+): (send \(0\)|refused \(-1\)|unexpected answer.*)$", output, re.M)
 
 
-def run(r, runtimes):
-    scratch = tempfile.mkdtemp(prefix="sendwarden-foreign-")
-    try:
-        def write(name, text):
-            path = os.path.join(scratch, name)
-            with open(path, "wb") as out:
-                out.write(text.replace("\n", "\r\n").encode("cp932"))
-            return path
+def run(r, args):
+    preload = []
+    for runtime in args.runtime:
+        r.check("the runtime DLL %s is there" % runtime, os.path.isfile(runtime))
+        preload += ["--preload", runtime]
+    # The engine gives up on this pattern for this address (the tester
+    # says so below); the first line lets the control message through.
+    rules = r.write("rules.conf", "ALL=@x\\.test>?$\nALL=^([a-z0-9]+[._-]?)+@corp\\.test>?$\n")
+    hostile = r.write("hostile.eml", "From: me@x.test\nTo: %s@corp.test!\n\n" % ("a" * 34))
+    escape = r.write("escape.eml", "From: me@x.test\nTo: a@x.test, bad\\q\n\n")
+    control = r.write("control.eml", "From: me@x.test\nTo: a@x.test\n\n")
 
-        preload = []
-        for runtime in runtimes:
-            r.check("the runtime DLL %s is there" % runtime, os.path.isfile(runtime))
-            preload += ["--preload", runtime]
+    code, out, err = r.tool("test", "--lang", "en", "--conf", rules, hostile)
+    r.check("the tester says the engine gives up on the hostile message",
+            code == 1 and "pattern engine gave up" in out, out + err)
 
-        # The engine gives up on this pattern for this address (the tester
-        # says so below); the first line lets the control message through.
-        rules = write("rules.conf", "ALL=@x\\.test>?$\nALL=^([a-z0-9]+[._-]?)+@corp\\.test>?$\n")
-        hostile = write("hostile.eml", "From: me@x.test\nTo: %s@corp.test!\n\n" % ("a" * 34))
-        escape = write("escape.eml", "From: me@x.test\nTo: a@x.test, bad\\q\n\n")
-        control = write("control.eml", "From: me@x.test\nTo: a@x.test\n\n")
+    # A pattern that does not compile: the loader's throw at start.
+    broken = r.write("broken.conf", "ALL=(\n")
+    code, out, err = r.run("sendwarden-host", preload + ["--record", "--conf", broken, control])
+    r.check("start with a pattern that does not compile: the host lives, start answers 0,"
+            " the send is refused with the general text",
+            code == 1 and "start 0\n" in out and verdicts(out) == [(control, "refused (-1)")]
+            and boxes(out) == [GENERAL.encode("cp932").hex()]
+            and "host texts outstanding 0, unknown frees 0" in out, out + err)
 
-        code, out, err = r.run("sendwarden-check", ["test", "--lang", "en", "--conf", rules,
-                                                    hostile], output_encoding="cp932")
-        r.check("the tester says the engine gives up on the hostile message",
-                code == 1 and "pattern engine gave up" in out, out + err)
-
-        # A pattern that does not compile: the loader's throw at start.
-        broken = write("broken.conf", "ALL=(\n")
-        code, out, err = r.run("sendwarden-host", preload + ["--record", "--conf", broken,
-                                                             control])
-        r.check("start with a pattern that does not compile: the host lives, start answers 0,"
-                " the send is refused with the general text",
-                code == 1 and "start 0\n" in out and verdicts(out) == [(control, "refused (-1)")]
-                and boxes(out) == [GENERAL.encode("cp932").hex()]
-                and "host texts outstanding 0, unknown frees 0" in out, out + err)
-
-        # An unknown escape (the extraction's throw), the engine giving up
-        # (the check's throw), then a message that must still go out.
-        code, out, err = r.run("sendwarden-host", preload + ["--record", "--conf", rules, escape,
-                                                             hostile, control])
-        r.check("unknown escape, then hostile pattern, then an allowed message: refused, refused"
-                " (one general box each), sent; the host lives",
-                code == 1 and verdicts(out) == [(escape, "refused (-1)"),
-                                                (hostile, "refused (-1)"),
-                                                (control, "send (0)")]
-                and boxes(out) == [GENERAL.encode("cp932").hex()] * 2
-                and "host texts outstanding 0, unknown frees 0" in out, out + err)
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
-
-
-def main():
-    args = parse_arguments(("--runtime", str, []))
-    r = Harness(args.build, args.platform, args.scripts)
-    run(r, args.runtime)
-    return r.summary()
+    # An unknown escape (the extraction's throw), the engine giving up
+    # (the check's throw), then a message that must still go out.
+    code, out, err = r.run("sendwarden-host", preload + ["--record", "--conf", rules, escape,
+                                                         hostile, control])
+    r.check("unknown escape, then hostile pattern, then an allowed message: refused, refused"
+            " (one general box each), sent; the host lives",
+            code == 1 and verdicts(out) == [(escape, "refused (-1)"),
+                                            (hostile, "refused (-1)"),
+                                            (control, "send (0)")]
+            and boxes(out) == [GENERAL.encode("cp932").hex()] * 2
+            and "host texts outstanding 0, unknown frees 0" in out, out + err)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, ("--runtime", str, [])))

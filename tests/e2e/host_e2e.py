@@ -10,10 +10,9 @@ import os
 import re
 import shutil
 import sys
-import tempfile
 import time
 
-from harness import Harness, parse_arguments
+import harness
 
 # As the mail client shows the plug-in's version: the VERSION file's text.
 with open(os.path.join(os.path.dirname(__file__), "..", "..", "VERSION")) as f:
@@ -37,21 +36,9 @@ def notice(*addresses):
     return HEAD + "".join(a + "\n" for a in addresses) + MIDDLE + TAIL
 
 
-class Runner(Harness):
-    def __init__(self, build, platform, examples, scripts):
-        super().__init__(build, platform, scripts)
-        self.examples = examples
-        self.module_name = "Sendwarden.dll" if self.windows else "Sendwarden.so"
-        self.scratch = tempfile.mkdtemp(prefix="sendwarden-e2e-")
-
+class Runner(harness.Harness):
     def host(self, *args, variant=""):
         return self.run("sendwarden-host" + ("-without-" + variant if variant else ""), args)
-
-    def write(self, name, text, encoding="cp932"):
-        path = os.path.join(self.scratch, name)
-        with open(path, "wb") as out:
-            out.write(text.replace("\n", "\r\n").encode(encoding))
-        return path
 
 
 def boxes(output):
@@ -69,7 +56,9 @@ def no_leak(output):
     return "host texts outstanding 0, unknown frees 0" in output
 
 
-def run(r):
+def run(r, args):
+    r.examples = args.examples
+    r.module_name = "Sendwarden.dll" if r.windows else "Sendwarden.so"
     conf = r.write("rules.conf", "ALL=@example\\.co\\.jp>?$\n[(^|<)sales@example\\.co\\.jp>?$]\n"
                                  "TO=@partner\\.example\\.com>?$\n")
     allowed = r.write("allowed.eml", "From: sales@example.co.jp\nTo: a@example.co.jp, "
@@ -135,14 +124,11 @@ def run(r):
 
     # Sendwarden.x.dll reads Sendwarden.x.conf, not Sendwarden.conf.
     dotted = os.path.join(r.scratch, "dotted.folder")
-    os.makedirs(dotted)
     stem = "Sendwarden.x"
     extension = os.path.splitext(r.module_name)[1]
+    r.write(os.path.join(dotted, stem + ".conf"), b"ALL=.\r\n")
+    r.write(os.path.join(dotted, "Sendwarden.conf"), b"ALL=^nothing$\r\n")
     shutil.copy(os.path.join(r.build, r.module_name), os.path.join(dotted, stem + extension))
-    with open(os.path.join(dotted, stem + ".conf"), "wb") as f:
-        f.write(b"ALL=.\r\n")
-    with open(os.path.join(dotted, "Sendwarden.conf"), "wb") as f:
-        f.write(b"ALL=^nothing$\r\n")
     code, out, _ = r.host("--record", "--module", os.path.join(dotted, stem + extension), refused)
     r.check("a module named Sendwarden.x reads Sendwarden.x.conf", code == 0 and not boxes(out), out)
 
@@ -151,18 +137,15 @@ def run(r):
     if r.platform == "linux":
         bare = os.path.join(dotted, "Sendwarden")
         shutil.copy(os.path.join(r.build, r.module_name), bare)
-        with open(bare + ".conf", "wb") as f:
-            f.write(b"ALL=.\r\n")
+        r.write(bare + ".conf", b"ALL=.\r\n")
         code, out, _ = r.host("--record", "--module", bare, refused)
         r.check("module without extension reads <name>.conf beside it",
                 code == 0 and not boxes(out), out)
 
         # A module path far longer than 1,024 bytes still finds its file.
         deep = os.path.join(r.scratch, *(["d" * 200] * 6))
-        os.makedirs(deep)
+        r.write(os.path.join(deep, "Sendwarden.conf"), b"ALL=.\r\n")
         shutil.copy(os.path.join(r.build, r.module_name), deep)
-        with open(os.path.join(deep, "Sendwarden.conf"), "wb") as f:
-            f.write(b"ALL=.\r\n")
         code, out, _ = r.host("--record", "--module", os.path.join(deep, r.module_name), refused)
         r.check("module path over 1,024 bytes", code == 0 and not boxes(out), out)
 
@@ -310,10 +293,8 @@ def run(r):
         ("0x1A inside a pattern", b"ALL=@example\\.co\\.jp\x1A>?$\r\n", suffix, allowed),
     ]
     for name, conf_bytes, refused, allowed in damaged:
-        conf_d = os.path.join(r.scratch, "damaged.conf")
-        with open(conf_d, "wb") as out:
-            out.write(conf_bytes)
-        code, out, _ = r.host("--record", "--conf", conf_d, refused, allowed)
+        code, out, _ = r.host("--record", "--conf", r.write("damaged.conf", conf_bytes), refused,
+                              allowed)
         verdicts = re.findall(r"^\S+: (send|refused) \((-?\d)\)$", out, re.M)
         if name.startswith("0x1A"):
             # The only pattern is cut, so nothing is allowed at all.
@@ -342,15 +323,5 @@ def run(r):
             and found[1][3] == hexof(GENERAL) and no_leak(out), out)
 
 
-def main():
-    args = parse_arguments()
-    runner = Runner(args.build, args.platform, args.examples, args.scripts)
-    try:
-        run(runner)
-    finally:
-        shutil.rmtree(runner.scratch, ignore_errors=True)
-    return runner.summary()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, kind=Runner))

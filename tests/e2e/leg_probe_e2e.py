@@ -16,6 +16,8 @@ import os
 import subprocess
 import sys
 
+from harness import Checks
+
 I386_MAGIC = (r"\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:"
               r"\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff")
 
@@ -61,13 +63,8 @@ def main():
         return 77
     seen = dict(line.split("=", 1) for line in done.stdout.splitlines() if "=" in line)
 
-    passed = failed = 0
-
-    def check(name, condition):
-        nonlocal passed, failed
-        print(("ok   " if condition else "FAIL ") + name)
-        passed, failed = passed + bool(condition), failed + (not condition)
-
+    checks = Checks()
+    check = checks.check
     check("nothing registered: the kernel's own answer, runs (0) or not (1), never emulated "
           "(%s)" % seen.get("bare"), seen.get("bare") in ("0", "1"))
     check("qemu-i386 registered and said so (%s)" % seen.get("register"),
@@ -88,8 +85,7 @@ def main():
           seen.get("refused") == "1")
     check("the leg is then win64 (%s)" % seen.get("leg_refused"),
           seen.get("leg_refused") == "win64")
-    print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+    return checks.summary()
 
 
 if __name__ == "__main__":

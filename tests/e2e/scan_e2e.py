@@ -10,38 +10,53 @@ found, are read and shown."""
 import json
 import os
 import random
-import shutil
 import sys
-import tempfile
 
-import mail_folders
-from harness import Harness, parse_arguments
+import harness
+import mail_generator as mail
 
 ARGS = ["--conf", "scan.conf", "archive.mbox", "folder", "missing-path"]
 
+# Messages allowed and refused by tests/scan/scan.conf, encoded words and
+# broken ones among them. X-Becky-Include lines in a body name attachment files.
+SENDERS = ["sales@example.co.jp", "intern@example.co.jp",
+           mail.encoded_word("営業", "ISO-2022-JP") + " <sales@example.co.jp>"]
+ALLOWED = ["tanaka@example.co.jp", mail.encoded_word("上司", "UTF-8") + " <boss@example.co.jp>",
+           '"Last, First" <a@example.co.jp>']
+PARTNER = ["buyer@partner.example.com", mail.encoded_word("山田", "UTF-8", "Q")
+           + " <y@partner.example.com>"]
+REFUSED = ["rival@competitor.example.org",
+           mail.encoded_word("競合", "SHIFT_JIS") + " <x@evil.test>"]
+BODY = ["Hello,", "", "From the sales team, a line no writer quoted", ".", "..", ". x",
+        ".hidden", "X-Becky-Include: C:\\Becky!\\attach\\quote.pdf", "From: not a header",
+        "To: leak@rival.example.org", "\u3053\u3093\u306b\u3061\u306f"]
 
-class Runner(Harness):
-    def tool(self, *args, cwd=None):
-        return self.run("sendwarden-check", list(args),
-                        output_encoding="cp932" if self.windows else "utf-8",
-                        cwd=cwd or self.folder)
 
-    def scan(self, *args, cwd=None):
-        return self.tool("scan", *args, cwd=cwd)
+def message(random, serial):
+    """One message's bytes, CR LF line ends."""
+    kind = random.randrange(20)
+    if kind == 0:
+        return b"X-Junk: a\x00b\r\nTo: a@example.co.jp\r\n\r\nbody\r\n"
+    if kind == 1:
+        return b"just some text\r\nno header in it\r\n\r\nbody\r\n"
+    recipients = []
+    for _ in range(random.randrange(1, 4)):
+        pick = random.randrange(10)
+        recipients.append(random.choice(ALLOWED if pick < 6 else PARTNER if pick < 8 else REFUSED))
+    if kind == 2:
+        recipients.append('evil@bad.test (O"Brien)')  # cannot be checked
+    lines = ["From: " + random.choice(SENDERS), "To: " + ", ".join(recipients),
+             "Date: Tue, 1 Dec 2026 09:%02d:00 +0900" % (serial % 60),
+             "Subject: %s %d" % (mail.encoded_word("件名", "UTF-8"), serial)]
+    if random.randrange(3) == 0:
+        lines.insert(2, "Cc: " + random.choice(ALLOWED + PARTNER))
+    body = [random.choice(BODY) for _ in range(random.randrange(8))]
+    return mail.text(lines, body).encode("utf-8")
 
-    def raw(self, *args, cwd=None):
-        """Standard output as bytes, for the formats that are bytes."""
-        import subprocess
-        command = ([os.path.join(self.scripts, "wine-run"), self.platform,
-                    os.path.join(self.build, "sendwarden-check.exe")] if self.windows else
-                   [os.path.join(self.build, "sendwarden-check")])
-        done = subprocess.run(command + ["scan"] + list(args), capture_output=True,
-                              cwd=cwd or self.folder, timeout=120)
-        return done.returncode, done.stdout
 
-    def path(self, *parts):
-        """A relative path as the user types it: backslashes on Windows."""
-        return ("\\" if self.windows else "/").join(parts)
+def typed(r, *parts):
+    """A relative path as the user types it: backslashes on Windows."""
+    return ("\\" if r.windows else "/").join(parts)
 
 
 def slashes(text):
@@ -51,7 +66,7 @@ def slashes(text):
 
 def run(r):
     for language in ("en", "ja"):
-        code, out, err = r.scan("--lang", language, *ARGS)
+        code, out, err = r.tool("scan", "--lang", language, *ARGS)
         got = slashes(out) + "exit: %d\n" % code
         expected = open(os.path.join(r.folder, "expected-%s.txt" % language),
                         encoding="utf-8").read()
@@ -59,7 +74,7 @@ def run(r):
                 "expected:\n%s\ngot:\n%s%s" % (expected, got, err))
 
     # A path that does not exist is reported, and the scan exits 2.
-    code, out = r.raw("--lang", "en", "--format", "csv", *ARGS)
+    code, out, _ = r.tool("scan", "--lang", "en", "--format", "csv", *ARGS, raw=True)
     expected = open(os.path.join(r.folder, "expected.csv"), "rb").read()
     got = out.replace(b"folder\\sub\\", b"folder/sub/").replace(b"folder\\", b"folder/")
     r.check("scan, CSV (code page 932, CR LF) compared in full", code == 2 and got == expected,
@@ -72,7 +87,7 @@ def run(r):
     expected = [json.loads(line) for line in open(os.path.join(r.folder, "expected.json"),
                                                    encoding="utf-8")]
     for language in ("en", "ja"):
-        code, out = r.raw("--lang", language, "--format", "json", *ARGS)
+        code, out, _ = r.tool("scan", "--lang", language, "--format", "json", *ARGS, raw=True)
         try:
             got = [json.loads(line) for line in out.decode("utf-8").splitlines()]
             for item in got:
@@ -83,50 +98,42 @@ def run(r):
         r.check("scan, JSON lines in %s compared in full" % language,
                 code == 2 and got == expected, "expected:\n%s\ngot:\n%s" % (expected, got))
 
-    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "archive.mbox", "folder")
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "scan.conf", "archive.mbox", "folder")
     r.check("scan: refusals, every path read, exits 1", code == 1 and "would be refused: 4" in out,
             out + err)
-    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "folder/c-junk.bin")
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "scan.conf", "folder/c-junk.bin")
     r.check("scan: nothing that could be read exits 2",
             code == 2 and "could not be read: 1" in out and "messages read: 0" in out, out + err)
 
-    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "folder/a-allowed.eml")
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "scan.conf", "folder/a-allowed.eml")
     r.check("scan: nothing refused exits 0", code == 0 and "would be refused: 0" in out,
             out + err)
-    code, out, err = r.scan("--lang", "en", "--conf", "absent.conf", "archive.mbox")
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "absent.conf", "archive.mbox")
     r.check("scan: an unreadable configuration exits 2", code == 2 and "absent.conf" in err,
             out + err)
     for args in (["--lang", "en", "--conf", "scan.conf"], ["--lang", "en", "--format", "xml",
                                                          "archive.mbox"]):
-        code, out, err = r.scan(*args)
+        code, out, err = r.tool("scan", *args)
         r.check("scan usage error %s: exit 2" % args, code == 2 and "usage" in err, out + err)
 
 
-def json_lines(r, code, out):
-    try:
-        items = [json.loads(line) for line in out.decode("utf-8").splitlines()]
-    except ValueError as error:
-        r.check("JSON lines", False, "not JSON lines: %s\n%r" % (error, out))
-        return [], []
-    for item in items:
-        if "file" in item:
-            item["file"] = item["file"].replace("\\", "/")
-    return [item for item in items if "file" in item], [item for item in items if "file" not in item]
-
-
-def generated(r, scratch):
-    """The same generated messages as an mbox and as a .bmf tree."""
-    shutil.copy(os.path.join(r.folder, "scan.conf"), scratch)
+def generated(r):
+    """The same generated messages as an mbox and as a .bmf tree, in the
+    scratch folder."""
+    r.cwd = r.scratch
+    rules = open(os.path.join(r.folder, "scan.conf"), "rb").read()
+    r.write("scan.conf", rules)
     rand = random.Random(11)
-    messages = [mail_folders.message(rand, serial) for serial in range(240 if r.emulated else 600)]
-    with open(os.path.join(scratch, "archive.mbox"), "wb") as out:
-        out.write(mail_folders.as_mbox(messages))
-    places = mail_folders.write_tree(os.path.join(scratch, "mail"), messages, rand)
+    messages = [message(rand, serial) for serial in range(240 if r.emulated else 600)]
+    r.write("archive.mbox", mail.as_mbox(messages))
+    places = mail.write_tree(os.path.join(r.scratch, "mail"), messages, rand)
 
-    code_mbox, out = r.raw("--format", "json", "--conf", "scan.conf", "archive.mbox", cwd=scratch)
-    from_mbox, mbox_tail = json_lines(r, code_mbox, out)
-    code_bmf, out = r.raw("--format", "json", "--conf", "scan.conf", "mail", cwd=scratch)
-    from_bmf, bmf_tail = json_lines(r, code_bmf, out)
+    scanned = []
+    for source in ("archive.mbox", "mail"):
+        code, out, _ = r.tool("scan", "--format", "json", "--conf", "scan.conf", source, raw=True)
+        items = r.json_lines("generated, " + source, out)
+        scanned.append((code, [i for i in items if "file" in i], [i for i in items if "file" not in i]))
+    (code_mbox, from_mbox, mbox_tail), (code_bmf, from_bmf, bmf_tail) = scanned
     r.check("generated: every message read from the mbox and from the .bmf tree, no other file",
             len(from_mbox) == len(messages) and len(from_bmf) == len(messages),
             "%d messages, %d from the mbox, %d from the tree"
@@ -147,10 +154,10 @@ def generated(r, scratch):
 
     # A Japanese folder given on the command line, a byte 0x5C inside one of
     # its characters: its messages, each shown at its place.
-    folder = r.path("mail", "メール", "送信済み")
+    folder = typed(r, "mail", "メール", "送信済み")
     inside = [item for item in from_bmf if item["file"].startswith("mail/メール/送信済み/")]
     refused = [item for item in inside if item["verdict"] == "refuse"]
-    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", folder, cwd=scratch)
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "scan.conf", folder)
     shown = out.replace("\\", "/")
     first = refused[0] if refused else {"file": "-", "message": 0, "offset": 0}
     r.check("a Japanese folder given on the command line: its messages read, each shown at its place",
@@ -161,13 +168,11 @@ def generated(r, scratch):
 
     # Japanese file names in an ASCII folder, and one with a character code
     # page 932 lacks (shown as "?"): each read.
-    os.makedirs(os.path.join(scratch, "ascii"))
     refusal = b"From: intern@example.co.jp\r\nTo: rival@competitor.example.org\r\n\r\n"
     for name, data in (("ソフト表.eml", refusal), ("café.eml", refusal),
                        ("\U0001f4e7.eml", b"From: a@example.co.jp\r\nTo: b@example.co.jp\r\n\r\n")):
-        with open(os.path.join(scratch, "ascii", name), "wb") as out_file:
-            out_file.write(data)
-    code, out, err = r.scan("--lang", "en", "--conf", "scan.conf", "ascii", cwd=scratch)
+        r.write("ascii/" + name, data)
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", "scan.conf", "ascii")
     shown = out.replace("\\", "/")
     r.check("Japanese file names in an ASCII folder: each read, and named",
             code == 1 and "would be refused: ascii/ソフト表.eml\n" in shown
@@ -175,31 +180,21 @@ def generated(r, scratch):
             and "could not be read: 0\n" in shown, out + err)
 
     # The other commands take Japanese names too.
-    os.makedirs(os.path.join(scratch, "設定"))
-    shutil.copy(os.path.join(r.folder, "scan.conf"), os.path.join(scratch, "設定", "ソフト.conf"))
-    conf = r.path("設定", "ソフト.conf")
-    code, out, err = r.tool("test", "--lang", "en", "--conf", conf, r.path("ascii", "ソフト表.eml"),
-                            cwd=scratch)
+    r.write("設定/ソフト.conf", rules)
+    conf = typed(r, "設定", "ソフト.conf")
+    code, out, err = r.tool("test", "--lang", "en", "--conf", conf, typed(r, "ascii", "ソフト表.eml"))
     r.check("test: a Japanese configuration and message path", code == 1 and not err, out + err)
-    code, out, err = r.tool("lint", "--lang", "en", conf, cwd=scratch)
+    code, out, err = r.tool("lint", "--lang", "en", conf)
     r.check("lint: a Japanese configuration path", code in (0, 1) and not err, out + err)
-    code, out, err = r.scan("--lang", "en", "--conf", conf, r.path("ascii", "ソフト表.eml"),
-                            cwd=scratch)
+    code, out, err = r.tool("scan", "--lang", "en", "--conf", conf, typed(r, "ascii", "ソフト表.eml"))
     r.check("scan: a Japanese configuration and message path", code == 1, out + err)
 
 
-def main():
-    args = parse_arguments()
-    runner = Runner(args.build, args.platform, args.scripts)
-    runner.folder = os.path.join(args.source, "tests", "scan")
-    run(runner)
-    scratch = tempfile.mkdtemp(prefix="scan_e2e-")
-    try:
-        generated(runner, scratch)
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
-    return runner.summary()
+def run_all(r, args):
+    r.folder = r.cwd = os.path.join(args.source, "tests", "scan")
+    run(r)
+    generated(r)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run_all))

@@ -7,17 +7,13 @@ with counts of our own, every commented line is then enabled, and the
 enabled configuration must let scan send every message whose recipients the
 plug-in can read. diff between the two must list exactly the messages that
 went to a commented-out domain, in either direction."""
-import base64
-import json
 import os
 import random
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
 
-from harness import Harness, parse_arguments
+import harness
+import mail_generator as mail
 
 JAPANESE_NAMES = ["山田 太郎", "佐藤 花子", "鈴木", "営業部", "田中 一郎", "高橋, 美咲", "渡辺, 健"]
 ASCII_NAMES = ["Taro Yamada", "Sales Team", "Pat", "Jane Doe"]
@@ -39,11 +35,8 @@ def mixed_case(rand, text):
 
 
 def encoded_word(rand, name):
-    if rand.randrange(2):
-        return "=?%s?B?%s?=" % (rand.choice(["ISO-2022-JP", "iso-2022-jp"]),
-                                base64.b64encode(name.encode("iso2022_jp")).decode())
-    return "=?%s?B?%s?=" % (rand.choice(["UTF-8", "utf-8"]),
-                            base64.b64encode(name.encode("utf-8")).decode())
+    charsets = ["ISO-2022-JP", "iso-2022-jp"] if rand.randrange(2) else ["UTF-8", "utf-8"]
+    return mail.encoded_word(name, rand.choice(charsets))
 
 
 def written(rand, address, formal=False):
@@ -169,8 +162,7 @@ def message(rand, world, serial):
     # message boundary.
     body = ["see attached.", "From the sales desk, a line no writer quoted", ">From here",
             "こんにちは"]
-    text = ("\n".join(lines) + "\n\nHello,\n" + "\n".join(rand.sample(body, rand.randint(1, 4)))
-            + "\n")
+    text = mail.text(lines, ["Hello,"] + rand.sample(body, rand.randint(1, 4)), "\n")
     line_end = "\r\n" if rand.random() < 0.8 else "\n"
     readable = kind is None
     model = {"sender": sender, "domains": {d.lower() for d in domains} if readable else set(),
@@ -178,28 +170,23 @@ def message(rand, world, serial):
     return text.replace("\n", line_end).encode("utf-8"), model
 
 
-def generate(rand, world, scratch, count):
-    """archive.mbox and a folder mail/ of message files; the model of each
-    message by the key scan gives it: (file, message number)."""
-    models = {}
-    mbox = []
-    os.makedirs(os.path.join(scratch, "mail", "sub"))
-    number = 0
+def generate(rand, world, r, count):
+    """archive.mbox and a folder mail/ of message files in the scratch
+    folder; the model of each message by the key scan gives it: (file,
+    message number)."""
+    models, mbox, senders = {}, [], []
+    os.makedirs(os.path.join(r.scratch, "mail", "sub"))
     for serial in range(count):
         data, model = message(rand, world, serial)
         if rand.random() < 0.03:
             path = "mail/%smsg-%04d.eml" % (rand.choice(["", "sub/"]), serial)
-            with open(os.path.join(scratch, path), "wb") as out:
-                out.write(data)
+            r.write(path, data)
             models[(path, None)] = model
         else:
-            number += 1
-            end = b"\r\n" if data.endswith(b"\r\n") else b"\n"
-            mbox.append(b"From " + model["sender"].encode() + b" Tue Dec  1 09:00:00 2026" + end
-                        + data + end)
-            models[("archive.mbox", number)] = model
-    with open(os.path.join(scratch, "archive.mbox"), "wb") as out:
-        out.write(b"".join(mbox))
+            mbox.append(data)
+            senders.append(model["sender"])
+            models[("archive.mbox", len(mbox))] = model
+    r.write("archive.mbox", mail.as_mbox(mbox, senders, quote=False))
     return models
 
 
@@ -247,40 +234,13 @@ def enable(data):
                         for line in data.split(b"\r\n"))
 
 
-class Runner(Harness):
-    def tool(self, *args):
-        """(exit code, stdout bytes, stderr text), run in the scratch folder."""
-        if self.windows:
-            command = [os.path.join(self.scripts, "wine-run"), self.platform,
-                       os.path.join(self.build, "sendwarden-check.exe")]
-        else:
-            command = [os.path.join(self.build, "sendwarden-check")]
-        try:
-            done = subprocess.run(command + list(args), capture_output=True, cwd=self.scratch,
-                                  timeout=600)
-        except subprocess.TimeoutExpired:
-            return 124, b"", "timed out: %s" % " ".join(args)
-        self.runs += 1
-        err = done.stderr.decode("cp932" if self.windows else "utf-8", "replace")
-        # Enough of it to say why, not every unreadable message.
-        return done.returncode, done.stdout, "\n".join(err.splitlines()[:4])
-
-    def json_lines(self, name, out):
-        """The per-message objects by the key scan gives them, and the other
-        lines."""
-        try:
-            items = [json.loads(line) for line in out.decode("utf-8").splitlines()]
-        except ValueError as error:
-            self.check(name + ": JSON lines", False, "%s\n%r" % (error, out[:2000]))
-            return {}, []
-        messages = {}
-        for item in items:
-            if "file" in item:
-                item["file"] = item["file"].replace("\\", "/")
-                # Only a message inside an mbox has a number.
-                messages[(item["file"], item["message"] if item["file"].endswith(".mbox")
-                          else None)] = item
-        return messages, [item for item in items if "file" not in item]
+def keyed(r, name, out):
+    """The per-message objects of JSON lines by the key scan gives them, and
+    the other lines."""
+    items = r.json_lines(name, out)
+    # Only a message inside an mbox has a number.
+    return ({(item["file"], item["message"] if item["file"].endswith(".mbox") else None): item
+             for item in items if "file" in item}, [item for item in items if "file" not in item])
 
 
 def check_suggestion(r, label, data, models, minimum, by_sender):
@@ -341,8 +301,9 @@ def check_suggestion(r, label, data, models, minimum, by_sender):
 def check_scan(r, label, conf, models):
     """scan under the enabled configuration: each message read, each kind
     the generator made reported as such, nothing readable refused."""
-    code, out, err = r.tool("scan", "--format", "json", "--conf", conf, "archive.mbox", "mail")
-    items, tail = r.json_lines(label, out)
+    code, out, err = r.tool("scan", "--format", "json", "--conf", conf, "archive.mbox", "mail",
+                            raw=True)
+    items, tail = keyed(r, label, out)
     r.check(label + ": every message scanned once, no other (%d)" % len(models),
             set(items) == set(models), "missing %s, extra %s\n%s"
             % (sorted(set(models) - set(items), key=str)[:5],
@@ -377,8 +338,9 @@ def check_diff(r, label, models, scanned, minimum, with_itself):
     changing = {key for key, model in readable.items() if model["domains"] & off}
     for old, new, change, status in (("suggested.conf", "enabled.conf", "newly-allowed", 3),
                                      ("enabled.conf", "suggested.conf", "newly-refused", 1)):
-        code, out, err = r.tool("diff", "--format", "json", old, new, "archive.mbox", "mail")
-        items, tail = r.json_lines(label, out)
+        code, out, err = r.tool("diff", "--format", "json", old, new, "archive.mbox", "mail",
+                                raw=True)
+        items, tail = keyed(r, label, out)
         kinds = {item["change"] for item in items.values()}
         listed = set(items)
         outside = [(key, entry["entry"]) for key, item in items.items()
@@ -405,8 +367,8 @@ def check_diff(r, label, models, scanned, minimum, with_itself):
                    sorted(changing - listed, key=str)[:5], outside[:5], summary, err))
     if with_itself:
         code, out, err = r.tool("diff", "--format", "json", "enabled.conf", "enabled.conf",
-                                "archive.mbox", "mail")
-        items, tail = r.json_lines(label, out)
+                                "archive.mbox", "mail", raw=True)
+        items, tail = keyed(r, label, out)
         summary = tail[-1].get("summary", {}) if tail else {}
         unreadable = 0
         r.check(label + ": diff of a configuration with itself exits 0, nothing changes",
@@ -420,32 +382,29 @@ def round_of(r, seed, sizes):
     rand = random.Random(seed)
     count = rand.randint(*sizes)
     world = World(rand, seed, count)
-    models = generate(rand, world, r.scratch, count)
+    models = generate(rand, world, r, count)
     label = "seed %d, %d messages" % (seed, len(models))
     # An explicit --min, or the default of 2.
     minimum = rand.choice([None, 3, 4, 6])
     args = ["--min", str(minimum)] if minimum else []
-    code, out, err = r.tool("suggest", "--lang", "en", *args, "archive.mbox", "mail")
+    code, out, err = r.tool("suggest", "--lang", "en", *args, "archive.mbox", "mail", raw=True)
     minimum = minimum or 2
     r.check(label + ": suggest exits 0 and writes a file", code == 0 and out, err)
     check_suggestion(r, label + ", suggest --min %d" % minimum, out, models, minimum, False)
-    with open(os.path.join(r.scratch, "suggested.conf"), "wb") as f:
-        f.write(out)
-    with open(os.path.join(r.scratch, "enabled.conf"), "wb") as f:
-        f.write(enable(out))
+    r.write("suggested.conf", out)
+    r.write("enabled.conf", enable(out))
 
     by_min = rand.randint(2, 6)
     code, by_out, err = r.tool("suggest", "--lang", "ja", "--by-sender", "--min", str(by_min),
-                               "archive.mbox", "mail")
+                               "archive.mbox", "mail", raw=True)
     r.check(label + ": suggest --by-sender exits 0 and writes a file", code == 0 and by_out, err)
     check_suggestion(r, label + ", suggest --by-sender --min %d" % by_min, by_out, models, by_min,
                      True)
-    with open(os.path.join(r.scratch, "by-sender.conf"), "wb") as f:
-        f.write(enable(by_out))
+    r.write("by-sender.conf", enable(by_out))
 
     scanned = {}
     for conf in ("enabled.conf", "by-sender.conf"):
-        code, out, err = r.tool("lint", "--lang", "en", conf)
+        code, out, err = r.tool("lint", "--lang", "en", conf, raw=True)
         text = out.decode("utf-8", "replace")
         r.check("%s: lint %s, every line enabled: exit 0, no error" % (label, conf),
                 code == 0 and "error" not in (text + err).lower(), text + err)
@@ -455,37 +414,35 @@ def round_of(r, seed, sizes):
 
 def failures(r):
     """Exit statuses of what cannot succeed, on the last round's files."""
-    code, out, err = r.tool("suggest", "--lang", "en", "--min", "1000000", "archive.mbox")
+    code, out, err = r.tool("suggest", "--lang", "en", "--min", "1000000", "archive.mbox",
+                            raw=True)
     lines = out.decode("cp932", "replace").split("\r\n")
     r.check("suggest --min 1000000: exit 1, said on stderr, every line still written, commented out",
             code == 1 and err.strip() and any(l.startswith("#ALL=") for l in lines)
             and not any(l.startswith(("ALL=", "[")) for l in lines), "exit %d\n%s" % (code, err))
-    code, out, err = r.tool("suggest", "--lang", "en", "archive.mbox", "no-such-folder")
+    code, out, err = r.tool("suggest", "--lang", "en", "archive.mbox", "no-such-folder", raw=True)
     r.check("suggest with a missing path: exit 2", code == 2 and err.strip(), "exit %d\n%s" % (code, err))
-    code, out, err = r.tool("diff", "--lang", "en", "suggested.conf", "enabled.conf", "no-such.mbox")
+    code, out, err = r.tool("diff", "--lang", "en", "suggested.conf", "enabled.conf",
+                            "no-such.mbox", raw=True)
     r.check("diff with a missing path: exit 2", code == 2, "exit %d\n%s" % (code, err))
-    code, out, err = r.tool("diff", "--lang", "en", "no-such.conf", "enabled.conf", "archive.mbox")
+    code, out, err = r.tool("diff", "--lang", "en", "no-such.conf", "enabled.conf",
+                            "archive.mbox", raw=True)
     r.check("diff with an unreadable old configuration: exit 2", code == 2 and err.strip(),
             "exit %d\n%s" % (code, err))
 
 
-def main():
-    args = parse_arguments()
-    r = Runner(args.build, args.platform, args.scripts)
-    r.runs = 0
+def run(r, args):
     # Each Windows process starts slowly under emulation: fewer, smaller rounds.
     seeds, sizes = ((1, 2), (300, 600)) if r.emulated else ((1, 2, 3, 4), (600, 3000))
+    r.timeout = 600
     for seed in seeds:
-        r.scratch = tempfile.mkdtemp(prefix="suggest_e2e-")
-        try:
+        with r.scratch_folder():
+            r.cwd = r.scratch
             round_of(r, seed, sizes)
             if seed == seeds[-1]:
                 failures(r)
-        finally:
-            shutil.rmtree(r.scratch, ignore_errors=True)
     print("%d runs of sendwarden-check" % r.runs)
-    return r.summary()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run))
