@@ -52,7 +52,7 @@ class Comparer : public MailListener {
     DiffItem item;
     item.where = where;
     item.newlyAllowed = allowed_after;
-    item.shown = record.shown;
+    item.shown = ShownOf(record.reading);
     // The recipients the refusing side did not allow, each with the line
     // of the allowing side that did.
     const Outcome& refusing = allowed_after ? before : after;

@@ -65,6 +65,15 @@ sendwarden::Extraction ExtractAsThePlugInDoes(const HeaderReading& reading) {
   return sendwarden::ExtractRecipients(reading.headers, reading.folded, decoder);
 }
 
+ShownFields ShownOf(const HeaderReading& reading) {
+  ShownFields shown;
+  auto date = reading.headers.find("DATE");
+  if (date != reading.headers.end()) shown.date = date->second;
+  shown.from = ShownField(reading.headers, "FROM");
+  shown.subject = ShownField(reading.headers, "SUBJECT");
+  return shown;
+}
+
 sendwarden::Extraction MessageRecord::Extract() const {
   if (failure) std::rethrow_exception(failure);
   return extraction;
@@ -74,9 +83,6 @@ MessageRecord ReadMessage(const std::string& header) {
   MessageRecord record;
   record.reading = ReadHeaderFields(header);
   if (record.reading.code != Code::kNone) return record;
-  record.shown.date = record.reading.headers["DATE"];
-  record.shown.from = ShownField(record.reading.headers, "FROM");
-  record.shown.subject = ShownField(record.reading.headers, "SUBJECT");
   try {
     record.extraction = ExtractAsThePlugInDoes(record.reading);
   } catch (const std::bad_alloc&) {

@@ -47,13 +47,16 @@ struct ShownFields {
   std::string date, from, subject;
 };
 
-// One message as every command that reads past mail sees it: its fields,
-// what is shown of it, and the plug-in's extraction, read once. What the
+// What is shown of a message read by ReadHeaderFields: decoding costs, so
+// only those that print it ask.
+ShownFields ShownOf(const HeaderReading& reading);
+
+// One message as every command that reads past mail sees it: its fields
+// and the plug-in's extraction, read once. What the
 // extraction threw (but for memory running out, which leaves ReadMessage)
 // is kept, to be thrown where the message is decided.
 struct MessageRecord {
   HeaderReading reading;  // reading.code says whether the rest is filled in
-  ShownFields shown;
   sendwarden::Extraction extraction;
   std::exception_ptr failure;
 

@@ -153,7 +153,7 @@ ScanItem DecideMessage(const std::string& header, const AllowConfig& config,
     item.outcome.detail = record.reading.detail;
     return item;
   }
-  item.shown = record.shown;
+  item.shown = ShownOf(record.reading);
   item.outcome = Decide(config, [&] { return record.Extract(); }, trace);
   return item;
 }
