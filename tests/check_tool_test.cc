@@ -17,6 +17,7 @@
 
 #include "check/recipient_check.h"
 #include "config/config_loader.h"
+#include "config/pattern_gate.h"
 #include "config/pattern_shape.h"
 #include "message/recipients.h"
 #include "tools/sendwarden-check/commands.h"
@@ -27,6 +28,7 @@
 #include "tools/sendwarden-check/recipient_report.h"
 #include "tools/sendwarden-check/suggestion.h"
 #include "tools/sendwarden-check/scan.h"
+#include "tools/sendwarden-check/unnamed_domain.h"
 #include "tools/common/file_path.h"
 #include "tools/common/tool_decoder.h"
 #include "tests/random_picker.h"
@@ -441,6 +443,59 @@ TEST(Lint, FindingsAreSaidInEitherLanguage) {
   EXPECT_FALSE(LintConfig(scratch.Path("absent.conf")).readable);
 }
 
+// Lint calls a recipient pattern wide when it allows an address at a domain
+// no one named. Whatever it calls narrow, the engine finds in no recipient
+// at a domain of labels of its own drawing, under suffixes the patterns use
+// and others, in the forms the mail client writes.
+TEST(Lint, NoPatternCalledNarrowAllowsAMadeUpDomain) {
+  static const char* const kStarts[] = {"", "^", "(^|<)", "^(.*<)?", "(?i)", "(?i)(^|<)", "<"};
+  static const char* const kLocals[] = {"", "\\w+", "[a-z.]+", "x", "sales", ".*", "[^@]*", "(x|y)"};
+  static const char* const kAts[] = {"@", "@", "", "\\@"};
+  static const char* const kDomains[] = {
+      "partner\\.co\\.jp", "example\\.com", "\\w+\\.co\\.jp", "[a-z]+\\.jp", "co\\.jp",
+      "\\.co\\.jp", "jp", ".*\\.ne\\.jp", "(partner|rival)\\.co\\.jp", "[^.]+\\.fr",
+      "shop\\.example\\.fr", "\\w+(\\.\\w+)*", "[a-z0-9-]+\\.com\\.au", "partner\\.com\\.au",
+      ".*", "", "PARTNER\\.CO\\.JP", "[a-z]\\.co\\.jp"};
+  static const char* const kEnds[] = {"$", ">?$", "", ">$"};
+  static const char* const kSuffixes[] = {"", ".jp", ".co.jp", ".ne.jp", ".com", ".fr",
+                                          ".com.au", ".example.fr", ".travel", ".co.kr"};
+  sendwarden::testing::RandomPicker random(33);
+  auto label = [&] {
+    static const char kBytes[] = "qvzkw0123456789-.";
+    std::string out(1, "qvzkw"[random.Below(5)]);
+    for (int i = 0, n = random.Below(8); i < n; ++i) out += kBytes[random.Below(17)];
+    return out + "qvzkw"[random.Below(5)];
+  };
+  int narrow = 0, wide = 0;
+  for (int round = 0; round < 1000; ++round) {
+    std::string text = std::string(random.Pick(kStarts)) + random.Pick(kLocals) +
+                       random.Pick(kAts) + random.Pick(kDomains) + random.Pick(kEnds);
+    std::unique_ptr<sendwarden::Pattern> pattern;
+    try {
+      sendwarden::GateVerdict verdict;
+      pattern = sendwarden::CompileKeptPattern(text, &verdict);
+    } catch (const std::exception&) {
+    }
+    if (!pattern) continue;
+    if (AllowedUnnamedRecipient(text)) {
+      ++wide;
+      continue;
+    }
+    ++narrow;
+    for (int probe = 0; probe < 25; ++probe) {
+      std::string address = label() + "@" + label() + random.Pick(kSuffixes);
+      std::string upper = address;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (const std::string& form : {address, "Name <" + address + ">", upper,
+                                      "\"\x8e\x52\x93\x63\" <" + upper + ">"}) {
+        ASSERT_FALSE(sendwarden::PatternFound(*pattern, form)) << text << " allows " << form;
+      }
+    }
+  }
+  EXPECT_GT(narrow, 100);
+  EXPECT_GT(wide, 100);
+}
+
 TEST(Messages, BothLanguagesHaveTheSameMarksInEveryTemplate) {
   auto marks = [](const std::string& text) {
     size_t count = 0;
@@ -561,6 +616,12 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
     start = end + 2;
     ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
     if (line.empty() || line[0] == '#') continue;
+    if (line == std::string("[") + kEverySender + "]") {
+      // The naming section closes the file and allows nothing.
+      EXPECT_EQ(file.substr(start), std::string("TO=") + kNoRecipient + "\r\nCC=" + kNoRecipient +
+                                        "\r\nBCC=" + kNoRecipient + "\r\n");
+      break;
+    }
     std::string pattern = line[0] == '[' ? line.substr(1, line.size() - 2) : line.substr(4);
     ASSERT_TRUE(line.rfind("ALL=", 0) == 0 || (line[0] == '[' && line.back() == ']')) << line;
     std::optional<sendwarden::PatternShape> shape = sendwarden::RecognizeShape(pattern);

@@ -140,26 +140,6 @@ def config(rng):
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
 
-def host_results(r, conf, messages):
-    """{message path: (verdict, box text)} from one run of the host."""
-    _, out, _ = r.run("sendwarden-host", ["--record", "--conf", conf] + messages)
-    results = {}
-    for path in messages:
-        marker = "== %s\n" % path
-        start = out.find(marker)
-        if start < 0:
-            results[path] = ("no verdict", "")
-            continue
-        end = out.find("\n== ", start + len(marker))
-        section = out[start:end if end >= 0 else len(out)]
-        verdict = re.search(r"^%s: (send|refused) " % re.escape(path), section, re.M)
-        box = re.search(r"^box owner=\S+ style=\S+ caption=[0-9a-f]* text=([0-9a-f]*)$",
-                        section, re.M)
-        text = bytes.fromhex(box.group(1)).decode("cp932").replace("\r\n", "\n") if box else ""
-        results[path] = (verdict.group(1) if verdict else "no verdict", text)
-    return results
-
-
 def tester_verdict(out):
     verdict = "send" if out.startswith("verdict: send") else \
         "refused" if out.startswith("verdict: refused") else "no verdict"
@@ -187,7 +167,7 @@ def compare(r, cases, label):
     jobs = []
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
         for conf, messages in cases:
-            expected = host_results(r, conf, messages)
+            expected = r.host_results(conf, messages)
             jobs.append((conf, messages, expected, pool.submit(tester_results, r, conf, messages)))
         disagreements = []
         compared = 0

@@ -5,6 +5,7 @@ import argparse
 import contextlib
 import json
 import os
+import re
 import subprocess
 import tempfile
 
@@ -107,6 +108,26 @@ class Harness(Checks):
             if "file" in item:
                 item["file"] = item["file"].replace("\\", "/")
         return items
+
+    def host_results(self, conf, messages):
+        """{message path: (verdict, box text)} from one run of the host on the
+        plug-in module (the DLL on Windows)."""
+        _, out, _ = self.run("sendwarden-host", ["--record", "--conf", conf] + messages)
+        results = {}
+        for path in messages:
+            marker = "== %s\n" % path
+            start = out.find(marker)
+            if start < 0:
+                results[path] = ("no verdict", "")
+                continue
+            end = out.find("\n== ", start + len(marker))
+            section = out[start:end if end >= 0 else len(out)]
+            verdict = re.search(r"^%s: (send|refused) " % re.escape(path), section, re.M)
+            box = re.search(r"^box owner=\S+ style=\S+ caption=[0-9a-f]* text=([0-9a-f]*)$",
+                            section, re.M)
+            shown = bytes.fromhex(box.group(1)).decode("cp932").replace("\r\n", "\n") if box else ""
+            results[path] = (verdict.group(1) if verdict else "no verdict", shown)
+        return results
 
     @contextlib.contextmanager
     def scratch_folder(self):

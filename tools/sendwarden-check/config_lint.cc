@@ -17,6 +17,7 @@
 #include "config/pattern_syntax.h"
 #include "platform/platform.h"
 #include "tools/sendwarden-check/nested_repeat.h"
+#include "tools/sendwarden-check/unnamed_domain.h"
 #include "tools/common/charset.h"
 
 namespace sendwarden_checker {
@@ -226,26 +227,6 @@ std::string LineRanges(const std::vector<size_t>& lines) {
   return out;
 }
 
-// True when the pattern is found in every one of a spread of recipients: it
-// allows anyone (".", ".*", "^", "$", "a|", ...).
-bool AllowsEveryone(const std::string& text) {
-  // A shape needs its literal at the end, and "a" and "0" below share no
-  // ending: no shape allows everyone, and large lists are mostly shapes.
-  if (sendwarden::RecognizeShape(text)) return false;
-  static const char* const kProbes[] = {
-      "a", "0", "@", "!", "evil@bad.test", "Evil <evil@bad.test>", "\x82\xa0 <x@y.z>",
-      "x.y@z.example.co.jp", "<a>", "'\"'"};
-  try {
-    std::unique_ptr<sendwarden::Pattern> pattern = sendwarden::CompilePattern(text);
-    for (const char* probe : kProbes) {
-      if (!sendwarden::PatternFound(*pattern, probe)) return false;
-    }
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 // True when every match must reach the end of the text. A pattern the
 // syntax reader does not model is read by its last byte alone: an
 // unescaped "$" or "\z" / "\Z" at the end.
@@ -360,13 +341,21 @@ class LintObserver : public sendwarden::LoadObserver {
 
   void PatternAdded(size_t number, const std::string& line, const std::string&,
                     const std::string& pattern) override {
-    pending_.push_back({number, line});
-    WarnAboutPattern(number, line, pattern);
+    pending_.push_back({number, line, ""});
+    WarnAboutPattern(number, line, pattern, false);
     std::string domain = UnboundedDomain(pattern);
     if (!domain.empty()) {
       Add(number, line, Severity::kWarning, Said(Msg::kDomainWithoutAt, {Word(domain), Word(domain)}));
     }
-    if (in_default_ && AllowsEveryone(pattern)) Warn(number, line, Msg::kAllowsEveryone);
+    // The default rule applies to every sender: there it is an error; a
+    // section may mean it, and is told after its header is known.
+    if (std::optional<std::string> unnamed = AllowedUnnamedRecipient(pattern)) {
+      if (in_default_) {
+        Add(number, line, Severity::kError, Said(Msg::kAllowsUnnamedDomain, {Word(*unnamed)}));
+      } else {
+        pending_.back().unnamed = *unnamed;
+      }
+    }
   }
 
   void SectionEnded(size_t header_line, const std::string& name, bool had_rules,
@@ -400,7 +389,12 @@ class LintObserver : public sendwarden::LoadObserver {
       }
     }
     if (had_rules && stored && header_line > 0) {
-      WarnAboutPattern(header_line, header, name);
+      WarnAboutPattern(header_line, header, name, true);
+      for (const Source& source : pending_) {
+        if (source.unnamed.empty()) continue;
+        Add(source.line, source.text, Severity::kWarning,
+            Said(Msg::kSectionAllowsUnnamedDomain, {Word(header), header_number, Word(source.unnamed)}));
+      }
       auto first = first_header_.find(name);
       if (first != first_header_.end()) {
         Add(header_line, header, Severity::kWarning,
@@ -417,6 +411,7 @@ class LintObserver : public sendwarden::LoadObserver {
   struct Source {
     size_t line;
     std::string text;
+    std::string unnamed;  // a made-up recipient its pattern allows
   };
   struct BrokenHeader {
     size_t finding;  // its entry in result_.findings
@@ -443,6 +438,7 @@ class LintObserver : public sendwarden::LoadObserver {
       case Severity::kNoEffect: ++result_.noEffect; break;
       case Severity::kError: ++result_.errors; break;
       case Severity::kWarning: ++result_.warnings; break;
+      case Severity::kHint: break;
     }
   }
   void NoEffect(size_t line, const std::string& text, Phrase message,
@@ -453,7 +449,11 @@ class LintObserver : public sendwarden::LoadObserver {
     Add(line, text, Severity::kWarning, Said(id));
   }
 
-  void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern) {
+  void WarnAboutPattern(size_t line, const std::string& text, const std::string& pattern,
+                        bool header) {
+    // The section that names a refused address: "[^]" applies to every
+    // sender and "(?!)" allows nothing, so neither has an end to anchor.
+    if (header ? pattern == kEverySender : pattern == kNoRecipient) return;
     if (std::optional<NestedRepeat> found = FindNestedRepeat(pattern)) {
       Add(line, text, Severity::kError, NestedRepeatFinding(pattern, *found));
     }
@@ -503,6 +503,19 @@ void CheckEncoding(const std::string& path, LintResult& result) {
 
 }  // namespace
 
+// True when some section can name an address in the notice: a section that
+// applies tries what the default rule left with its TO, CC and BCC lines,
+// and the first entry they do not allow is the one named.
+bool NoticeMayNameAnAddress(const sendwarden::AllowConfig& config) {
+  for (const sendwarden::SenderSection& section : config.sections) {
+    for (sendwarden::RuleKey key : {sendwarden::RuleKey::kTo, sendwarden::RuleKey::kCc,
+                                    sendwarden::RuleKey::kBcc}) {
+      if (!section.rule->List(key).empty()) return true;
+    }
+  }
+  return false;
+}
+
 LintResult LintConfig(const std::string& path) {
   LintResult result;
   auto observer = std::make_unique<LintObserver>(result);
@@ -522,6 +535,9 @@ LintResult LintConfig(const std::string& path) {
     // Every send will be refused: surely not what the file was written for.
     result.findings.push_back({0, "", Severity::kError, Said(Msg::kNoRules)});
     ++result.errors;
+  }
+  if (!result.config.Empty() && !NoticeMayNameAnAddress(result.config)) {
+    result.findings.push_back({0, "", Severity::kHint, Said(Msg::kNoticeNeverNames)});
   }
   std::stable_sort(result.findings.begin(), result.findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });

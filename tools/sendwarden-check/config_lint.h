@@ -17,7 +17,14 @@ enum class Severity {
   kError,     // the line makes a rule allow what it was not meant to, or could
               // make every send hang or slow (a pattern the plug-in drops for it)
   kWarning,   // legal, but likely not what was meant
+  kHint,      // nothing wrong; how the file could serve better (not counted)
 };
+
+// The lines of the section that makes the notice name a refused address:
+// for every sender, what the default rule left is tried against patterns
+// that allow nothing, and the first such entry is named.
+constexpr const char* kEverySender = "^";
+constexpr const char* kNoRecipient = "(?!)";
 
 struct Finding {
   size_t line;          // 0: the file as a whole

@@ -1,9 +1,10 @@
 // sendwarden-check diff [--format text|csv|json] OLD.conf NEW.conf PATH...:
 // decides every past message under both configurations and lists each one
 // whose verdict changes, with the recipients that make the difference and
-// the rule lines responsible. Exits 0 when nothing changes, 1 when messages
-// are only newly refused, 3 when any is newly allowed (a rollout script
-// stops there), 2 on a usage error, a configuration that cannot be read, a
+// the rule lines responsible, and then every rule line added, removed or
+// changed. Exits 0 when nothing changes, 1 when messages are only newly
+// refused, 3 when any is newly allowed or a rule line was added or changed
+// (a rollout script stops there), 2 on a usage error, a configuration that cannot be read, a
 // PATH that does not exist, or when no message at all could be read.
 #include <cstdio>
 #include <exception>
@@ -71,6 +72,7 @@ class Comparer : public MailListener {
   }
 
   const DiffSummary& summary() const { return summary_; }
+  void SetRuleLines(std::vector<RuleLineChange> lines) { summary_.ruleLines = std::move(lines); }
 
  private:
   const AllowConfig& before_;
@@ -102,6 +104,7 @@ int RunDiff(const Arguments& args, const Console& console) {
   }
   DiffPrinter printer(format, console);
   Comparer comparer(before, after, printer);
+  comparer.SetRuleLines(CompareRuleLines(before, after));
   MailReadResult result =
       ReadMail(std::vector<std::string>(words.begin() + 2, words.end()), comparer);
   printer.Finish(comparer.summary());
@@ -110,7 +113,7 @@ int RunDiff(const Arguments& args, const Console& console) {
     if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead) + "\n");
     return 2;
   }
-  if (summary.newlyAllowed > 0) return 3;
+  if (summary.newlyAllowed > 0 || summary.Widens()) return 3;
   return summary.newlyRefused > 0 ? 1 : 0;
 }
 

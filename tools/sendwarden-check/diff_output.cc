@@ -1,5 +1,7 @@
 #include "tools/sendwarden-check/diff_output.h"
 
+#include <algorithm>
+
 #include "tools/sendwarden-check/scan_output.h"
 #include "tools/common/terminal.h"
 
@@ -12,7 +14,37 @@ std::string LineText(const DiffChange& change) {
   return entry == nullptr ? "" : Number(entry->line) + " " + entry->text;
 }
 
+std::string KeyAndPattern(const RuleLine& line) {
+  return std::string(sendwarden::RuleKeyName(line.key)) + "=" + line.pattern;
+}
+
+std::string RuleName(const RuleLine& line, Language l) {
+  return line.section.empty() ? Say(l, Msg::kDiffDefaultRule)
+                              : Say(l, Msg::kSectionAt, {line.section, Number(line.sectionLine)});
+}
+
+const char* ChangeName(RuleLineChange::Kind kind) {
+  switch (kind) {
+    case RuleLineChange::Kind::kAdded: return "line-added";
+    case RuleLineChange::Kind::kRemoved: return "line-removed";
+    case RuleLineChange::Kind::kChanged: break;
+  }
+  return "line-changed";
+}
+
+std::string JsonLine(const RuleLine& line) {
+  return "{\"section\":" + JsonString(line.section) + ",\"sectionLine\":" +
+         Number(line.sectionLine) + ",\"key\":\"" + sendwarden::RuleKeyName(line.key) +
+         "\",\"pattern\":" + JsonString(line.pattern) + ",\"line\":" + Number(line.line) + "}";
+}
+
 }  // namespace
+
+bool DiffSummary::Widens() const {
+  return std::any_of(ruleLines.begin(), ruleLines.end(), [](const RuleLineChange& change) {
+    return change.kind != RuleLineChange::Kind::kRemoved;
+  });
+}
 
 DiffPrinter::DiffPrinter(ScanFormat format, const Console& console)
     : format_(format), console_(console) {
@@ -79,15 +111,64 @@ void DiffPrinter::Unreadable(const MailLocation& where, Code code, const std::st
 }
 
 void DiffPrinter::Finish(const DiffSummary& summary) {
+  const Language l = console_.language;
+  size_t added = 0, removed = 0, changed = 0;
+  for (const RuleLineChange& change : summary.ruleLines) {
+    const RuleLine& shown = change.kind == RuleLineChange::Kind::kRemoved ? change.before : change.after;
+    switch (change.kind) {
+      case RuleLineChange::Kind::kAdded: ++added; break;
+      case RuleLineChange::Kind::kRemoved: ++removed; break;
+      case RuleLineChange::Kind::kChanged: ++changed; break;
+    }
+    if (format_ == ScanFormat::kCsv) {
+      // The rule line in the lines column, as "[section] line text" of the
+      // new file (of the old one for a removed line), the old one first.
+      std::string lines = shown.section.empty() ? "" : "[" + shown.section + "] ";
+      if (change.kind == RuleLineChange::Kind::kChanged) {
+        lines += Number(change.before.line) + " " + KeyAndPattern(change.before) + "; ";
+      }
+      lines += Number(shown.line) + " " + KeyAndPattern(shown);
+      Write(std::string("\"") + ChangeName(change.kind) + "\",,,,,,,," + CsvField(lines) + "\r\n");
+    } else if (format_ == ScanFormat::kJson) {
+      std::string json = std::string("{\"change\":\"") + ChangeName(change.kind) + "\"";
+      if (change.kind != RuleLineChange::Kind::kAdded) json += ",\"before\":" + JsonLine(change.before);
+      if (change.kind != RuleLineChange::Kind::kRemoved) json += ",\"after\":" + JsonLine(change.after);
+      Write(json + "}\n");
+    }
+  }
+  if (format_ == ScanFormat::kText && !summary.ruleLines.empty()) {
+    console_.Print(Say(l, Msg::kDiffRuleLines, {Number(added), Number(removed), Number(changed)}));
+    for (const RuleLineChange& change : summary.ruleLines) {
+      switch (change.kind) {
+        case RuleLineChange::Kind::kAdded:
+          console_.Print(Say(l, Msg::kDiffLineAdded, {Number(change.after.line),
+                                                      RuleName(change.after, l),
+                                                      KeyAndPattern(change.after)}));
+          break;
+        case RuleLineChange::Kind::kRemoved:
+          console_.Print(Say(l, Msg::kDiffLineRemoved, {Number(change.before.line),
+                                                        RuleName(change.before, l),
+                                                        KeyAndPattern(change.before)}));
+          break;
+        case RuleLineChange::Kind::kChanged:
+          console_.Print(Say(l, Msg::kDiffLineChanged,
+                             {Number(change.before.line), Number(change.after.line),
+                              RuleName(change.after, l), KeyAndPattern(change.before),
+                              KeyAndPattern(change.after)}));
+          break;
+      }
+    }
+  }
   std::vector<std::string> counts = {Number(summary.compared), Number(summary.newlyRefused),
                                      Number(summary.newlyAllowed), Number(summary.unreadable)};
   if (format_ == ScanFormat::kText) {
-    console_.Print(Say(console_.language, Msg::kDiffSummary, counts));
+    console_.Print(Say(l, Msg::kDiffSummary, counts));
   } else if (format_ == ScanFormat::kJson) {
     Write("{\"summary\":{\"compared\":" + counts[0] + ",\"newlyRefused\":" + counts[1] +
           ",\"newlyAllowed\":" + counts[2] + ",\"unreadable\":" + counts[3] + "}}\n");
   }
   std::fflush(console_.out);
+  if (summary.Widens()) console_.Complain(Say(l, Msg::kDiffLinesWiden) + "\n");
 }
 
 }  // namespace sendwarden_checker

@@ -14,6 +14,7 @@
 #include "tools/sendwarden-check/message_reading.h"
 #include "tools/sendwarden-check/output_fields.h"
 #include "tools/sendwarden-check/recipient_report.h"
+#include "tools/sendwarden-check/rule_line_diff.h"
 
 namespace sendwarden_checker {
 
@@ -33,6 +34,10 @@ struct DiffItem {
 
 struct DiffSummary {
   uint64_t compared = 0, newlyRefused = 0, newlyAllowed = 0, unreadable = 0;
+  std::vector<RuleLineChange> ruleLines;
+  // A line was added or changed: the new file may allow more than any
+  // past message shows.
+  bool Widens() const;
 };
 
 class DiffPrinter {

@@ -58,6 +58,7 @@ Msg Label(Severity severity) {
   switch (severity) {
     case Severity::kNoEffect: return Msg::kNoEffect;
     case Severity::kError: return Msg::kError;
+    case Severity::kHint: return Msg::kHint;
     case Severity::kWarning: break;
   }
   return Msg::kWarning;

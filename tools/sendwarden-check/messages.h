@@ -23,6 +23,7 @@ enum class Msg {
   kNoEffect,              // labels a line without effect
   kError,                 // labels a line that changes what a rule allows
   kWarning,
+  kHint,
   kNoSeparator,
   kEmptyKeyOrValue,
   kUnknownKey,            // key
@@ -65,7 +66,9 @@ enum class Msg {
   kRegexRange,
   kRegexComplexity,
   kRegexOther,            // the engine's own message
-  kAllowsEveryone,
+  kNoticeNeverNames,
+  kAllowsUnnamedDomain,         // a made-up recipient it allows
+  kSectionAllowsUnnamedDomain,  // the section, its line, a made-up recipient
   kSectionWithoutRules,
   kSectionBadName,        // engine message, the lines it takes down
   kTakenDownBySection,    // header line
@@ -167,11 +170,20 @@ enum class Msg {
   kSuggestHead,           // messages
   kSuggestMinimum,        // the minimum
   kSuggestOwnDomains,     // the domains
+  kSuggestOwnDomainsGiven,  // the domains
+  kSuggestNoSender,
+  kSuggestMoreSenders,      // how many
+  kSuggestOffLooksLike,     // the domain it looks like
+  kSuggestOffFreeMail,
+  kSuggestOffCarrier,
+  kSuggestSummary,          // written, on, off; under minimum, look-alike, free mail, carrier
+  kSuggestOwnTaken,         // domains, their messages, messages with a sender
   kSuggestNotCounted,     // messages
   kSuggestEntriesNotCovered,  // recipients
   kSuggestDomain,         // domain, messages
   kSuggestOwnDomain,      // domain, messages
   kSuggestSection,        // sender address
+  kSuggestNamingSection,
   kSuggestNothingActive,  // the minimum
   kNothingRead,
   kDiffNewlyRefused,      // where
@@ -180,6 +192,12 @@ enum class Msg {
   kDiffAllowedBefore,     // line, rule text
   kDiffAllowedNow,        // line, rule text
   kDiffSummary,           // compared, newly refused, newly allowed, unreadable
+  kDiffRuleLines,         // added, removed, changed
+  kDiffLineAdded,         // line, rule, key=pattern
+  kDiffLineRemoved,       // line, rule, key=pattern
+  kDiffLineChanged,       // old line, new line, rule, old key=pattern, new key=pattern
+  kDiffDefaultRule,
+  kDiffLinesWiden,
   kUnknownOption,         // the option
   kUnknownCommand,        // the word
   kMissingValue,          // the option
@@ -203,6 +221,8 @@ enum class Msg {
   kOptionBcc,
   kOptionBySender,
   kOptionMin,
+  kOptionByAddress,
+  kOptionOwnDomain,
   kOptionLang,
   kOptionHelp,
   kCount

@@ -1,8 +1,10 @@
-// sendwarden-check suggest [--by-sender] [--min N] PATH...: reads sent mail
-// and writes a first configuration to standard output, in code page 932
-// whatever the terminal, since it is meant for a file. Exits 0; 1 when no
-// line was left on (every domain under the minimum); 2 on a usage error, a
-// PATH that does not exist, or when no message at all could be read.
+// sendwarden-check suggest [--by-sender] [--by-address] [--min N]
+// [--own-domain D]... PATH...: reads sent mail and writes a first
+// configuration to standard output, in code page 932 whatever the terminal,
+// since it is meant for a file, and on standard error what it wrote (a
+// redirected run is not silent). Exits 0; 1 when no line was left on; 2 on
+// a usage error, a PATH that does not exist, or when no message at all
+// could be read.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -57,11 +59,15 @@ class Counter : public MailListener {
 
 const CommandSpec kSuggestSpec = {"suggest", Msg::kUsageSuggest, Msg::kSummarySuggest,
                                   {{"--by-sender", nullptr, Msg::kOptionBySender},
-                                   {"--min", "N", Msg::kOptionMin}}};
+                                   {"--by-address", nullptr, Msg::kOptionByAddress},
+                                   {"--min", "N", Msg::kOptionMin},
+                                   {"--own-domain", "D", Msg::kOptionOwnDomain}}};
 
 int RunSuggest(const Arguments& args, const Console& console) {
   SuggestOptions options;
   options.bySender = args.Has("--by-sender");
+  options.byAddress = args.Has("--by-address");
+  options.ownDomains = args.Values("--own-domain");
   for (const std::string& value : args.Values("--min")) {
     if (!ParseCount(value, &options.minimum)) return console.Mistake(Msg::kBadValue, {"--min", value});
   }
@@ -79,6 +85,21 @@ int RunSuggest(const Arguments& args, const Console& console) {
   if (console.out == stdout) sendwarden_tools::UseBinaryStdout();
   std::fwrite(text.data(), 1, text.size(), console.out);
   std::fflush(console.out);
+  const Language l = console.language;
+  if (!suggestion.ownDomainsGiven && !suggestion.ownDomains.empty()) {
+    std::string own;
+    for (const std::string& domain : suggestion.ownDomains) own += (own.empty() ? "" : ", ") + domain;
+    console.Complain(Say(l, Msg::kSuggestOwnTaken, {own, Number(suggestion.ownMessages),
+                                                    Number(suggestion.messagesWithSender)}) + "\n");
+  }
+  size_t on = suggestion.Active();
+  size_t below = suggestion.Off(OffReason::kBelowMinimum),
+         alike = suggestion.Off(OffReason::kLooksLike), free = suggestion.Off(OffReason::kFreeMail),
+         carrier = suggestion.Off(OffReason::kMobileCarrier);
+  size_t off = below + alike + free + carrier;
+  console.Complain(Say(l, Msg::kSuggestSummary,
+                       {Number(on + off), Number(on), Number(off), Number(below), Number(alike),
+                        Number(free), Number(carrier)}) + "\n");
   if (suggestion.Active() == 0) {
     console.Complain(Say(console.language, Msg::kSuggestNothingActive,
                          {Number(options.minimum)}) + "\n");

@@ -5,6 +5,9 @@
 
 #include "base/ascii.h"
 #include "config/pattern_shape.h"
+#include "tools/sendwarden-check/config_lint.h"
+#include "tools/sendwarden-check/lookalike_domain.h"
+#include "tools/sendwarden-check/public_mail_domains.h"
 #include "tools/sendwarden-check/recipient_report.h"
 
 namespace sendwarden_checker {
@@ -50,7 +53,7 @@ std::optional<std::string> DomainPattern(const std::string& domain) {
   return Checked("(?i)" + *literal + ">?$", "@" + domain);
 }
 
-std::optional<std::string> SenderPattern(const std::string& address) {
+std::optional<std::string> AddressPattern(const std::string& address) {
   // A bracket would end the section header early.
   if (address.find_first_of("[]") != std::string::npos) return std::nullopt;
   std::optional<std::string> literal = Literal(address);
@@ -65,13 +68,15 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
   if (!sender.empty()) {
     Sender& known = senders_[sender];
     known.domain = DomainOf(sender);
+    ++known.messages;
     // The section must apply to every message its sender wrote, however
     // the From line put it.
-    known.sectionMatches = known.sectionMatches && SenderPattern(sender) &&
+    known.sectionMatches = known.sectionMatches && AddressPattern(sender) &&
                            FoundIgnoringCase(PatternShape::Start::kStartOrAngle, sender,
                                              recipients.sender);
   }
-  std::set<std::string> used;
+  // Each target once per message, with the address as first written.
+  std::map<std::string, std::string> domains, addresses;
   for (const Recipient& recipient : EntriesOf(recipients)) {
     std::string address = AddressOf(recipient.entry);
     std::string domain = DomainOf(address);
@@ -81,15 +86,22 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
       ++entriesNotCovered_;
       continue;
     }
-    used.insert(domain);
+    domains.emplace(domain, address);
+    std::string folded = address;
+    sendwarden::ToLowerAscii(folded);
+    // An address no address pattern stands for counts by its domain alone.
+    if (AddressPattern(folded) &&
+        FoundIgnoringCase(PatternShape::Start::kStartOrAngle, folded, recipient.entry)) {
+      addresses.emplace(folded, address);
+    }
   }
-  for (const std::string& name : used) {
-    Domain& domain = domains_[name];
-    if (domain.messages++ == 0) {
-      domain.onlySender = sender;
-      domain.shared = sender.empty();
-    } else if (domain.onlySender != sender) {
-      domain.shared = true;
+  for (auto* map : {&domains, &addresses}) {
+    auto& targets = map == &domains ? domains_ : addresses_;
+    for (const auto& [name, example] : *map) {
+      Target& target = targets[name];
+      ++target.messages;
+      target.senders.insert(sender);
+      if (target.example.empty()) target.example = example;
     }
   }
 }
@@ -97,11 +109,21 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
 size_t Suggestion::Active() const {
   size_t active = 0;
   auto count = [&active](const std::vector<SuggestedLine>& lines) {
-    for (const SuggestedLine& line : lines) active += line.on;
+    for (const SuggestedLine& line : lines) active += line.on();
   };
   count(common);
   for (const SuggestedSection& section : sections) count(section.lines);
   return active;
+}
+
+size_t Suggestion::Off(OffReason reason) const {
+  size_t off = 0;
+  auto count = [&](const std::vector<SuggestedLine>& lines) {
+    for (const SuggestedLine& line : lines) off += line.off == reason;
+  };
+  count(common);
+  for (const SuggestedSection& section : sections) count(section.lines);
+  return off;
 }
 
 Suggestion SuggestionCounter::Suggest(const SuggestOptions& options) const {
@@ -110,30 +132,96 @@ Suggestion SuggestionCounter::Suggest(const SuggestOptions& options) const {
   out.notCounted = notCounted_;
   out.entriesNotCovered = entriesNotCovered_;
   out.minimum = options.minimum;
-  // Only domains a pattern can stand for: a decoded From line may hold any
-  // byte, and a line break in a comment would start a rule line.
+
+  // The own domains: as given, or those whose senders wrote a tenth of the
+  // messages or more (the most used one at least), never free mail. Only
+  // domains a pattern can stand for: a decoded From line may hold any byte,
+  // and a line break in a comment would start a rule line.
   std::set<std::string> own;
-  for (const auto& [address, sender] : senders_) {
-    if (DomainPattern(sender.domain)) own.insert(sender.domain);
+  if (!options.ownDomains.empty()) {
+    out.ownDomainsGiven = true;
+    for (std::string domain : options.ownDomains) {
+      sendwarden::ToLowerAscii(domain);
+      if (DomainPattern(domain)) own.insert(domain);
+    }
+  } else {
+    std::map<std::string, uint64_t> written;
+    for (const auto& [address, sender] : senders_) {
+      out.messagesWithSender += sender.messages;
+      if (DomainPattern(sender.domain) && PublicMailOf(sender.domain) == PublicMail::kNone) {
+        written[sender.domain] += sender.messages;
+      }
+    }
+    const std::pair<const std::string, uint64_t>* most = nullptr;
+    for (const auto& entry : written) {
+      if (most == nullptr || entry.second > most->second) most = &entry;
+      if (entry.second * 10 >= out.messagesWithSender) own.insert(entry.first);
+    }
+    if (own.empty() && most != nullptr) own.insert(most->first);
+    for (const std::string& domain : own) out.ownMessages += written[domain];
   }
   out.ownDomains.assign(own.begin(), own.end());
 
-  // Each domain to the default rule, or with --by-sender to the section of
-  // the one sender who used it.
+  std::map<std::string, uint64_t> uses;
+  for (const auto& [name, target] : domains_) uses[name] = target.messages;
+  std::map<std::string, std::string> lookalikes = MoreUsedLookAlikes(uses, own);
+
+  auto line_of = [&](const std::string& name, const Target& target, bool address) {
+    SuggestedLine line;
+    line.name = name;
+    line.address = address;
+    line.messages = target.messages;
+    std::string domain = address ? DomainOf(name) : name;
+    line.own = own.count(domain) > 0;
+    line.example = target.example;
+    for (const std::string& sender : target.senders) {
+      if (sender.empty()) continue;
+      if (line.senders.size() < 3) {
+        line.senders.push_back(sender);
+      } else {
+        ++line.moreSenders;
+      }
+    }
+    PublicMail kind = line.own ? PublicMail::kNone : PublicMailOf(domain);
+    auto lookalike = line.own ? lookalikes.end() : lookalikes.find(domain);
+    if (kind == PublicMail::kFreeMail) {
+      line.off = OffReason::kFreeMail;
+    } else if (kind == PublicMail::kMobileCarrier) {
+      line.off = OffReason::kMobileCarrier;
+    } else if (lookalike != lookalikes.end()) {
+      line.off = OffReason::kLooksLike;
+      line.resembles = lookalike->second;
+    } else if (target.messages < options.minimum) {
+      line.off = OffReason::kBelowMinimum;
+    }
+    return line;
+  };
+
+  // Each line to the default rule, or with --by-sender to the section of
+  // the one sender who used it. By address, the own domains stay a line
+  // each: colleagues are not partners.
   std::map<std::string, std::vector<SuggestedLine>> by_sender;
-  for (const auto& [name, domain] : domains_) {
-    auto sender = senders_.find(domain.onlySender);
-    bool alone = options.bySender && !domain.shared && !own.count(name) &&
+  auto place = [&](const std::string& name, const Target& target, bool address) {
+    SuggestedLine line = line_of(name, target, address);
+    const std::string& only = *target.senders.begin();
+    auto sender = senders_.find(only);
+    bool alone = options.bySender && target.senders.size() == 1 && !line.own &&
                  sender != senders_.end() && sender->second.sectionMatches;
-    SuggestedLine line{name, domain.messages, own.count(name) > 0,
-                       domain.messages >= options.minimum};
-    (alone ? by_sender[domain.onlySender] : out.common).push_back(line);
+    (alone ? by_sender[only] : out.common).push_back(std::move(line));
+  };
+  for (const auto& [name, target] : domains_) {
+    if (!options.byAddress || own.count(name)) place(name, target, false);
+  }
+  if (options.byAddress) {
+    for (const auto& [name, target] : addresses_) {
+      if (!own.count(DomainOf(name))) place(name, target, true);
+    }
   }
   auto order = [](std::vector<SuggestedLine>& lines) {
     std::sort(lines.begin(), lines.end(), [](const SuggestedLine& a, const SuggestedLine& b) {
       if (a.own != b.own) return a.own;
       if (a.messages != b.messages) return a.messages > b.messages;
-      return a.domain < b.domain;
+      return a.name < b.name;
     });
   };
   order(out.common);
@@ -141,7 +229,7 @@ Suggestion SuggestionCounter::Suggest(const SuggestOptions& options) const {
     order(lines);
     // A section all of whose lines are off is off too: a header with no
     // rule under it does nothing, and lint would say so.
-    bool on = std::any_of(lines.begin(), lines.end(), [](const SuggestedLine& l) { return l.on; });
+    bool on = std::any_of(lines.begin(), lines.end(), [](const SuggestedLine& l) { return l.on(); });
     out.sections.push_back({address, on, std::move(lines)});
   }
   return out;
@@ -151,12 +239,27 @@ std::string WriteSuggestion(const Suggestion& suggestion, Language language) {
   std::string text;
   auto line = [&text](const std::string& cp932) { text += cp932 + "\r\n"; };
   auto say = [&](Msg id, std::vector<std::string> values) { line(Say(language, id, values)); };
-  // Each domain's count, then its pattern.
   auto rule = [&](const std::vector<SuggestedLine>& lines) {
-    for (const SuggestedLine& domain : lines) {
-      say(domain.own ? Msg::kSuggestOwnDomain : Msg::kSuggestDomain,
-          {domain.domain, std::to_string(domain.messages)});
-      line(std::string(domain.on ? "" : "#") + "ALL=" + *DomainPattern(domain.domain));
+    for (const SuggestedLine& entry : lines) {
+      switch (entry.off) {
+        case OffReason::kLooksLike: say(Msg::kSuggestOffLooksLike, {entry.resembles}); break;
+        case OffReason::kFreeMail: say(Msg::kSuggestOffFreeMail, {}); break;
+        case OffReason::kMobileCarrier: say(Msg::kSuggestOffCarrier, {}); break;
+        case OffReason::kBelowMinimum:
+        case OffReason::kNone: break;
+      }
+      std::string senders;
+      for (const std::string& sender : entry.senders) {
+        senders += (senders.empty() ? "" : ", ") + sender;
+      }
+      if (senders.empty()) senders = Say(language, Msg::kSuggestNoSender);
+      if (entry.moreSenders > 0) {
+        senders += Say(language, Msg::kSuggestMoreSenders, {std::to_string(entry.moreSenders)});
+      }
+      say(entry.own ? Msg::kSuggestOwnDomain : Msg::kSuggestDomain,
+          {entry.name, std::to_string(entry.messages), senders, entry.example});
+      std::string pattern = entry.address ? *AddressPattern(entry.name) : *DomainPattern(entry.name);
+      line(std::string(entry.on() ? "" : "#") + "ALL=" + pattern);
     }
   };
 
@@ -166,7 +269,10 @@ std::string WriteSuggestion(const Suggestion& suggestion, Language language) {
   for (const std::string& name : suggestion.ownDomains) {
     own_list += (own_list.empty() ? "" : ", ") + name;
   }
-  if (!own_list.empty()) say(Msg::kSuggestOwnDomains, {own_list});
+  if (!own_list.empty()) {
+    say(suggestion.ownDomainsGiven ? Msg::kSuggestOwnDomainsGiven : Msg::kSuggestOwnDomains,
+        {own_list});
+  }
   if (suggestion.notCounted > 0) {
     say(Msg::kSuggestNotCounted, {std::to_string(suggestion.notCounted)});
   }
@@ -178,9 +284,13 @@ std::string WriteSuggestion(const Suggestion& suggestion, Language language) {
   for (const SuggestedSection& section : suggestion.sections) {
     line("");
     say(Msg::kSuggestSection, {section.sender});
-    line(std::string(section.on ? "" : "#") + "[" + *SenderPattern(section.sender) + "]");
+    line(std::string(section.on ? "" : "#") + "[" + *AddressPattern(section.sender) + "]");
     rule(section.lines);
   }
+  line("");
+  say(Msg::kSuggestNamingSection, {});
+  line(std::string("[") + kEverySender + "]");
+  for (const char* key : {"TO", "CC", "BCC"}) line(std::string(key) + "=" + kNoRecipient);
   return text;
 }
 
