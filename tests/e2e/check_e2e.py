@@ -4,6 +4,7 @@ files of tests/configs (each NAME.conf next to its expected NAME.lint), test
 verdicts and explanations, languages and exit codes."""
 import glob
 import os
+import re
 import shutil
 import sys
 
@@ -45,14 +46,31 @@ def run(r, args):
         got = out + "exit: %d\n" % code
         r.check("lint " + name, got == expected, "expected:\n%s\ngot:\n%s%s" % (expected, got, err))
 
+    # What a new administrator copies must pass its own check: the shipped
+    # example and every configuration shown in the guide (its indented blocks
+    # that hold a rule line or a header).
+    guide = open(os.path.join(source, "docs", "guide-ja.md"), encoding="utf-8").read()
+    blocks = re.findall(r"(?:^(?:    .*)?\n)+", guide, re.M)
+    shown = [[line[4:] for line in block.split("\n")] for block in blocks]
+    shown = [block for block in shown if any(
+        re.match(r"^(ALL|TO|CC|BCC)\s*=|^\[.*\]$", line) for line in block)]
+    for index, block in enumerate([None] + shown):
+        conf = example_conf if block is None else r.write(
+            "guide-%d.conf" % index, "\n".join(block).strip("\n") + "\n")
+        code, out, err = r.tool("lint", "--lang", "en", conf)
+        r.check("lint clean: %s" % ("examples/Sendwarden.conf" if block is None
+                                    else "the guide's block %d of %d" % (index, len(shown))),
+                code == 0 and out.endswith("lines without effect: 0, warnings: 0\n"),
+                "%s\n%s%s" % (block, out, err))
+
     code, out, err = r.tool("test", "--lang", "en", "--conf", example_conf,
                             "--from", "Sales <sales@example.co.jp>", "--to", "a@example.co.jp",
                             "--to", "x@rival.example.org", "--cc", "b@partner.example.com")
     r.check("test: refused, each rule explained, notice shown",
             code == 1 and "verdict: refused" in out
-            and "TO  a@example.co.jp\n      ALL (line 10) @example\\.co\\.jp>?$" in out
+            and "TO  a@example.co.jp\n      ALL (line 11) (?i)@example\\.co\\.jp>?$" in out
             and "TO  x@rival.example.org\n      not allowed by this rule" in out
-            and "(line 17): applies, and refuses (named in the notice): TO  x@rival.example.org"
+            and "(line 18): applies, and refuses (named in the notice): TO  x@rival.example.org"
             in out and "許可されていないアドレス(x@rival.example.org\n)があります" in out, out + err)
 
     # A section allows all or nothing: two sections that each allow one of
