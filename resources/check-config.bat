@@ -3,6 +3,13 @@ rem Sendwarden: 設定ファイルを確かめます。ダブルクリックで実行してください。
 rem sendwarden-check.exe と Sendwarden.conf と同じフォルダーに置いて使います。
 setlocal
 cd /d "%~dp0"
+if not exist "sendwarden-check.exe" (
+  echo sendwarden-check.exe がこのフォルダーにありません。zip の中から実行していませんか。
+  echo zip からすべてのファイルを取り出し、sendwarden-check.exe と同じフォルダーでこのファイルを実行してください。
+  echo.
+  pause
+  exit /b 2
+)
 echo Sendwarden の設定ファイル Sendwarden.conf を確かめます。
 echo.
 sendwarden-check.exe lint --lang ja Sendwarden.conf

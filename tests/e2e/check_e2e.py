@@ -17,18 +17,24 @@ def double_click_check(r, source):
     configs = os.path.join(source, "tests", "configs")
     cases = (("clean.conf", 0, "無効な行や誤りはありません"),
              ("dropped-lines.conf", 1, "無効な行か誤りがあります"),
-             (None, 2, "設定ファイルを読めませんでした"))
-    for conf, status, text in cases:
-        folder = os.path.join(r.scratch, "double-click-%d" % status)
+             (None, 2, "設定ファイルを読めませんでした"),
+             # Run from inside the zip: the program is not beside it.
+             ("clean.conf", None, "sendwarden-check.exe がこのフォルダーにありません"))
+    for number, (conf, status, text) in enumerate(cases):
+        folder = os.path.join(r.scratch, "double-click-%d" % number)
         os.makedirs(folder)
-        shutil.copy(os.path.join(r.build, "sendwarden-check.exe"), folder)
+        name = conf or "no configuration"
+        if status is not None:
+            shutil.copy(os.path.join(r.build, "sendwarden-check.exe"), folder)
+        else:
+            status, name = 2, name + " and no sendwarden-check.exe"
         shutil.copy(os.path.join(source, "resources", "check-config.bat"), folder)
         if conf:
             shutil.copy(os.path.join(configs, conf), os.path.join(folder, "Sendwarden.conf"))
         code, out, err = r.run("cmd", ["/c", "check-config.bat"], "cp932", cwd=folder,
                                input=b"\r\n", built=False)
         r.check("check-config.bat with %s: exit %d, result in Japanese, waits for a key"
-                % (conf or "no configuration", status),
+                % (name, status),
                 code == status and text in out and ("無効な行 5" in out) == (status == 1)
                 and "キーを押" in out, out + err)
 
@@ -45,6 +51,22 @@ def run(r, args):
         code, out, err = r.tool("lint", "--lang", "en", name, cwd=configs)
         got = out + "exit: %d\n" % code
         r.check("lint " + name, got == expected, "expected:\n%s\ngot:\n%s%s" % (expected, got, err))
+
+    # Notepad saved the file as Sendwarden.conf.txt: each command names the
+    # full path, why, and the file beside it; test says what the plug-in does.
+    with r.scratch_folder():
+        r.write("Sendwarden.conf.txt", "ALL=(?i)@example\\.co\\.jp>?$\n")
+        full = os.path.join(os.path.realpath(r.scratch), "Sendwarden.conf")
+        for args, status in ((["lint"], 2), (["scan", "x.eml"], 2),
+                             (["test", "--from", "a", "--to", "b"], 1)):
+            code, out, err = r.tool(*args, "--lang", "en", cwd=r.scratch)
+            said = ("cannot read the configuration %s: no such file" % full) in err.replace(
+                "\\", "/").replace("Z:", "") and "Sendwarden.conf.txt is beside it" in err
+            if args[0] == "test":
+                said = said and "the plug-in refuses every send" in err
+            r.check("%s without Sendwarden.conf, beside Sendwarden.conf.txt: exit %d, the full "
+                    "path, why and the file beside it" % (args[0], status),
+                    code == status and said, "exit %d\n%s" % (code, err))
 
     # What a new administrator copies must pass its own check: the shipped
     # example and every configuration shown in the guide (its indented blocks

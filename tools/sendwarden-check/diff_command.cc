@@ -13,6 +13,7 @@
 
 #include "config/config_loader.h"
 #include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/config_unreadable.h"
 #include "tools/sendwarden-check/decide.h"
 #include "tools/sendwarden-check/diff_output.h"
 #include "tools/sendwarden-check/mail_source.h"
@@ -96,9 +97,7 @@ int RunDiff(const Arguments& args, const Console& console) {
   AllowConfig before, after;
   for (size_t i = 0; i < 2; ++i) {
     if (!sendwarden::LoadAllowConfig(words[i], i == 0 ? before : after)) {
-      std::string shown =
-          sendwarden_tools::PathForPrinting(sendwarden_tools::PathFromArgument(words[i]));
-      console.Complain(Say(console.language, Msg::kCannotRead, {shown}) + "\n");
+      console.Complain(ConfigUnreadableText(words[i], console.language));
       return 2;
     }
   }

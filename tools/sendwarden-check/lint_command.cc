@@ -10,6 +10,7 @@
 #include "tools/sendwarden-check/commands.h"
 #include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/config_lint.h"
+#include "tools/sendwarden-check/config_unreadable.h"
 #include "tools/common/charset.h"
 #include "tools/common/file_path.h"
 
@@ -76,7 +77,7 @@ int RunLint(const Arguments& args, const Console& console) {
   const std::string shown =
       sendwarden_tools::PathForPrinting(sendwarden_tools::PathFromArgument(path));
   if (!result.readable) {
-    console.Complain(Say(l, Msg::kCannotRead, {shown}) + "\n");
+    console.Complain(ConfigUnreadableText(path, l));
     return 2;
   }
   for (const Finding& finding : result.findings) {

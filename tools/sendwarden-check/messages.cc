@@ -28,6 +28,14 @@ constexpr Text kEnglish[] = {
      "Exit status: 0 allowed or clean; 1 refused or errors found; 2 a usage mistake or input\n"
      "that could not be read; 3 (diff) a message that the new configuration newly allows."},
     {Msg::kCannotRead, "cannot read %s"},
+    {Msg::kCannotReadConfig, "cannot read the configuration %s: %s"},
+    {Msg::kConfigIsAFolder, "it is a folder"},
+    {Msg::kConfigKeptChanging, "it kept changing while it was read (is it being saved?)"},
+    {Msg::kConfigNamedLonger,
+     "  %s is beside it: did the editor add to the name when it was saved? Rename it to %s"},
+    {Msg::kTestRefusesEverySend,
+     "the plug-in refuses every send while its configuration cannot be read, and so does this "
+     "test"},
     {Msg::kFindingAtLine, "line %s: %s: %s"},
     {Msg::kFindingAtLineWithHint, "line %s: %s: %s %s"},
     {Msg::kFindingInFile, "%s: %s: %s"},
@@ -331,6 +339,13 @@ constexpr Text kJapanese[] = {
      "終了コード: 0 送信できる・問題なし、1 止まる・誤りがある、2 使い方の誤り・読めない入力、\n"
      "3（diff）新しい設定で新たに送れるメールがある"},
     {Msg::kCannotRead, "読めません: %s"},
+    {Msg::kCannotReadConfig, "設定ファイル %s を読めません: %s"},
+    {Msg::kConfigIsAFolder, "フォルダーです"},
+    {Msg::kConfigKeptChanging, "読んでいるあいだに書き換わりました（保存している途中ではありませんか）"},
+    {Msg::kConfigNamedLonger,
+     "  同じフォルダーに %s があります。保存したときに名前の後ろに付け足されたのではありませんか。名前を %s に変えてください"},
+    {Msg::kTestRefusesEverySend,
+     "設定ファイルを読めないあいだ、プラグインはすべての送信を止めます。このテストの判定も同じです"},
     {Msg::kFindingAtLine, "行 %s: %s: %s"},
     {Msg::kFindingAtLineWithHint, "行 %s: %s: %s%s"},
     {Msg::kFindingInFile, "%s: %s: %s"},

@@ -17,6 +17,11 @@ enum class Msg {
   kVerbatim,              // no template: a Phrase's own word
   kUsage,
   kCannotRead,            // path
+  kCannotReadConfig,      // full path, why
+  kConfigIsAFolder,
+  kConfigKeptChanging,
+  kConfigNamedLonger,     // the longer name, the name
+  kTestRefusesEverySend,
   kFindingAtLine,         // line number, label, finding
   kFindingAtLineWithHint, // line number, label, finding, hint (a kHint text)
   kFindingInFile,         // path, label, finding

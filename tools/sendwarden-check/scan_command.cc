@@ -8,6 +8,7 @@
 
 #include "config/config_loader.h"
 #include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/config_unreadable.h"
 #include "tools/sendwarden-check/options.h"
 #include "tools/sendwarden-check/scan.h"
 #include "tools/sendwarden-check/scan_output.h"
@@ -29,9 +30,7 @@ int RunScan(const Arguments& args, const Console& console) {
   if (args.operands().empty()) return console.Usage();
   sendwarden::AllowConfig config;
   if (!sendwarden::LoadAllowConfig(conf_path, config)) {
-    std::string conf = sendwarden_tools::PathForPrinting(
-        sendwarden_tools::PathFromArgument(conf_path));
-    console.Complain(Say(console.language, Msg::kCannotRead, {conf}) + "\n");
+    console.Complain(ConfigUnreadableText(conf_path, console.language));
     return 2;
   }
   bool progress = console.err == stderr && sendwarden_tools::StderrIsTerminal();

@@ -73,6 +73,14 @@ std::string ReasonText(const ScanItem& item, Language l) {
   return "";
 }
 
+namespace {
+
+bool IsPathProblem(Code code) {
+  return code == Code::kNoSuchPath || code == Code::kCannotOpen || code == Code::kCannotList;
+}
+
+}  // namespace
+
 std::string UnreadableText(const MailLocation& where, Code code, const std::string& detail,
                            Language l) {
   ScanItem item;
@@ -101,6 +109,13 @@ void ScanPrinter::Print(const std::string& cp932) { Write(Cp932ToTerminal(cp932 
 
 void ScanPrinter::Item(const ScanItem& item) {
   ClearProgress();
+  // A path that could not be read at all is a mistake of the command line:
+  // said at once on stderr, not only in a summary or a record.
+  if (item.Unread() && !item.where.inArchive && IsPathProblem(item.outcome.code)) {
+    std::string text = Cp932ToTerminal("sendwarden-check: " + Where(item, l_) + ": " +
+                                       ReasonText(item, l_) + "\n");
+    std::fwrite(text.data(), 1, text.size(), err_);
+  }
   switch (format_) {
     case ScanFormat::kText: Text(item); break;
     case ScanFormat::kCsv: Csv(item); break;
@@ -179,6 +194,19 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
     }
     Write("{\"rules\":[" + rules + "],\"sections\":[" + sections +
           "],\"refusedDomains\":[" + domains + "]}\n");
+    return;
+  }
+  if (summary.read == 0) {
+    // Nothing read is no answer: no summary of rules that allowed nothing,
+    // only what could not be read and why.
+    std::string text;
+    for (const ScanItem& item : summary.unreadableItems) {
+      if (item.where.inArchive || !IsPathProblem(item.outcome.code)) {
+        text += Where(item, l_) + ": " + ReasonText(item, l_) + "\n";
+      }
+    }
+    text = Cp932ToTerminal(text + Say(l_, Msg::kNothingRead) + "\n");
+    std::fwrite(text.data(), 1, text.size(), err_);
     return;
   }
   Print(Say(l_, Msg::kScanRead, {Number(summary.read)}));

@@ -20,6 +20,7 @@
 #include "config/config_loader.h"
 #include "message/recipients.h"
 #include "tools/sendwarden-check/commands.h"
+#include "tools/sendwarden-check/config_unreadable.h"
 #include "tools/sendwarden-check/decide.h"
 #include "tools/sendwarden-check/explain.h"
 #include "tools/sendwarden-check/message_reading.h"
@@ -165,7 +166,8 @@ int RunTest(const Arguments& args, const Console& console) {
   // so does its tester, after saying why.
   sendwarden::AllowConfig config;
   if (!sendwarden::LoadAllowConfig(options.conf, config)) {  // the store stays empty
-    console.Complain(Say(console.language, Msg::kCannotRead, {Printable(options.conf)}) + "\n");
+    console.Complain(ConfigUnreadableText(options.conf, console.language) +
+                     Say(console.language, Msg::kTestRefusesEverySend) + "\n");
   }
   if (options.messages.size() <= 1) {
     return TestOne(config, options, options.messages.empty() ? "" : options.messages[0], console);
