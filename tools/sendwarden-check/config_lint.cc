@@ -289,6 +289,12 @@ class LintObserver : public sendwarden::LoadObserver {
 
   void LineDropped(size_t number, const std::string& line, DropReason reason,
                    const std::string& detail) override {
+    // A comment after a byte-order mark is dropped, and a comment has no
+    // effect either way.
+    if (number == 1 && line.compare(0, sendwarden::kUtf8BomSize, sendwarden::kUtf8Bom) == 0 &&
+        line.compare(sendwarden::kUtf8BomSize, 1, "#") == 0) {
+      return;
+    }
     Msg hint = Hint(line, number);
     switch (reason) {
       case DropReason::kNoSeparator: return NoEffect(number, line, Said(Msg::kNoSeparator), hint);
@@ -490,6 +496,8 @@ void CheckEncoding(const std::string& path, LintResult& result) {
   if (sendwarden_tools::IsUtf8WithNonAscii(bytes.substr(text_start))) {
     result.findings.push_back({0, "", Severity::kWarning, Said(Msg::kSavedAsUtf8)});
     ++result.warnings;
+    // Said once for the file: a warning for each line would bury it.
+    return;
   }
   sendwarden::ForEachLine(bytes, [&](std::string_view text, size_t number) {
     std::string line(text);
