@@ -68,6 +68,15 @@ def run(r, args):
                     "path, why and the file beside it" % (args[0], status),
                     code == status and said, "exit %d\n%s" % (code, err))
 
+    # "-" is a message on standard input, decided as the same file is.
+    message = os.path.join(examples, "refused-by-section.eml")
+    code, out, err = r.run("sendwarden-check", ["test", "--lang", "en", "--conf", example_conf,
+                                                "-"], r.encoding,
+                           input=open(message, "rb").read())
+    _, from_file, _ = r.tool("test", "--lang", "en", "--conf", example_conf, message)
+    r.check("test - reads the message on standard input", code == 1 and out == from_file,
+            "exit %d\n%s%s" % (code, out, err))
+
     # What a new administrator copies must pass its own check: the shipped
     # example and every configuration shown in the guide (its indented blocks
     # that hold a rule line or a header).

@@ -115,7 +115,8 @@ def run(r):
     for args in (["--lang", "en", "--conf", "scan.conf"], ["--lang", "en", "--format", "xml",
                                                          "archive.mbox"]):
         code, out, err = r.tool("scan", *args)
-        r.check("scan usage error %s: exit 2" % args, code == 2 and "usage" in err, out + err)
+        r.check("scan usage error %s: exit 2, pointing to scan --help" % args,
+                code == 2 and "sendwarden-check scan --help" in err, out + err)
 
 
 def generated(r):

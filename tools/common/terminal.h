@@ -24,6 +24,10 @@ bool StderrIsTerminal();
 // Standard output takes bytes as they are: no line-end translation.
 void UseBinaryStdout();
 
+// Standard input read to its end as bytes, line ends as they are. False on a
+// read error.
+bool ReadStandardInput(std::string* bytes);
+
 }  // namespace sendwarden_tools
 
 #endif  // SENDWARDEN_TOOLS_COMMON_TERMINAL_H_

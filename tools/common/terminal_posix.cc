@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,5 +47,13 @@ std::string FromCommandLine(const std::string& argument) {
 bool StderrIsTerminal() { return isatty(2) != 0; }
 
 void UseBinaryStdout() {}
+
+bool ReadStandardInput(std::string* bytes) {
+  bytes->clear();
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) bytes->append(buffer, got);
+  return std::ferror(stdin) == 0;
+}
 
 }  // namespace sendwarden_tools

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "tools/common/recode_win32.h"
 #include "tools/common/terminal.h"
@@ -27,5 +28,14 @@ bool StderrIsTerminal() {
 }
 
 void UseBinaryStdout() { _setmode(_fileno(stdout), _O_BINARY); }
+
+bool ReadStandardInput(std::string* bytes) {
+  _setmode(_fileno(stdin), _O_BINARY);
+  bytes->clear();
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) bytes->append(buffer, got);
+  return std::ferror(stdin) == 0;
+}
 
 }  // namespace sendwarden_tools

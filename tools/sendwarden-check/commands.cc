@@ -1,5 +1,6 @@
 #include "tools/sendwarden-check/commands.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/version.h"
@@ -22,13 +23,34 @@ void Console::Print(const std::string& cp932) const { Put(cp932 + "\n", out); }
 void Console::Complain(const std::string& cp932) const { Put(cp932, err); }
 
 int Console::Usage() const {
-  Complain(Say(language, Msg::kUsage) + "\n");
+  if (command == nullptr) {
+    Complain(GlobalUsage(language));
+  } else {
+    Complain(Say(language, command->usage) + "\n" +
+             Say(language, Msg::kSeeHelp, {command->name}) + "\n");
+  }
   return 2;
 }
 
 int Console::Mistake(Msg id, const std::vector<std::string>& values) const {
   Complain(Say(language, id, values) + "\n");
-  return Usage();
+  if (command == nullptr) return Usage();
+  Complain(Say(language, Msg::kSeeHelp, {command->name}) + "\n");
+  return 2;
+}
+
+std::string GlobalUsage(Language language) {
+  std::string text = Say(language, Msg::kUsage) + "\n";
+  size_t width = 0;
+  for (const Command& command : Commands()) {
+    width = std::max(width, std::string(command.spec.name).size());
+  }
+  for (const Command& command : Commands()) {
+    std::string name = command.spec.name;
+    text += "  " + name + std::string(width - name.size() + 2, ' ') +
+            Say(language, command.spec.summary) + "\n";
+  }
+  return text + Say(language, Msg::kUsageTail) + "\n";
 }
 
 bool IsOption(const std::string& arg) { return arg.rfind("--", 0) == 0; }
@@ -111,8 +133,7 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
   }
   if (help) {
     const Command* command = args.empty() ? nullptr : Find(args[0]);
-    Put(command != nullptr ? HelpText(command->spec, language) : Say(language, Msg::kUsage) + "\n",
-        out);
+    Put(command != nullptr ? HelpText(command->spec, language) : GlobalUsage(language), out);
     return 0;
   }
   if (version) {
@@ -123,6 +144,7 @@ int RunCommandLine(const std::vector<std::string>& words, Language language, std
   if (bad_language) return console.Mistake(Msg::kBadValue, {"--lang", *bad_language});
   if (args.empty()) return console.Usage();
   if (const Command* command = Find(args[0])) {
+    console.command = &command->spec;
     Arguments parsed;
     int status = 0;
     std::vector<std::string> rest(args.begin() + 1, args.end());

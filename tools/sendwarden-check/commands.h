@@ -13,25 +13,31 @@
 
 namespace sendwarden_checker {
 
+struct CommandSpec;
+
 // Where a command writes (neither stream owned) and in which language.
 struct Console {
   std::FILE* out;
   std::FILE* err;
   Language language;
+  const CommandSpec* command = nullptr;  // the one running, when one is
 
   // Code page 932 text and a line end, converted for the terminal, to `out`.
   void Print(const std::string& cp932) const;
   // The same to `err`, without adding a line end.
   void Complain(const std::string& cp932) const;
-  // The usage text to `err`; returns 2, the status of a usage error.
+  // The usage to `err`: the running command's, or the list of commands;
+  // returns 2, the status of a usage error.
   int Usage() const;
-  // A usage mistake named (`id` filled with `values`), then the usage, to
-  // `err`; returns 2.
+  // A usage mistake named (`id` filled with `values`) to `err`, then where
+  // help is: the running command's --help, or the list of commands; returns 2.
   int Mistake(Msg id, const std::vector<std::string>& values) const;
 };
 
 class Arguments;
-struct CommandSpec;
+
+// The list of commands, each with what it does, and what they share.
+std::string GlobalUsage(Language language);
 
 struct Command {
   const CommandSpec& spec;  // its name, options and help (options.h)

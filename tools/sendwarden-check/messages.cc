@@ -13,20 +13,14 @@ struct Text {
 
 constexpr Text kEnglish[] = {
     {Msg::kVerbatim, "%s"},
-    {Msg::kUsage,
-     "usage: sendwarden-check lint [--lang ja|en] [CONF]\n"
-     "       sendwarden-check test [--conf CONF] [--lang ja|en] --from TEXT [--to A]... "
-     "[--cc A]... [--bcc A]...\n"
-     "       sendwarden-check test [--conf CONF] [--lang ja|en] MESSAGE...\n"
-     "       sendwarden-check scan [--conf CONF] [--lang ja|en] [--format text|csv|json] "
-     "PATH...\n"
-     "       sendwarden-check suggest [--by-sender] [--min N] [--lang ja|en] PATH... > CONF\n"
-     "       sendwarden-check diff [--format text|csv|json] [--lang ja|en] OLD.conf NEW.conf "
-     "PATH...\n"
-     "       sendwarden-check --help | --version\n"
+    {Msg::kUsage, "usage: sendwarden-check COMMAND [OPTION]... [--lang ja|en]"},
+    {Msg::kUsageTail,
+     "sendwarden-check COMMAND --help shows a command's options; sendwarden-check --version the "
+     "version.\n"
      "PATH: a message file, an mbox, a .bmf mail folder file, or a folder of them.\n"
      "Exit status: 0 allowed or clean; 1 refused or errors found; 2 a usage mistake or input\n"
-     "that could not be read; 3 (diff) a message that the new configuration newly allows."},
+     "that could not be read; 3 (diff) a message newly allowed, or a rule line added or changed."},
+    {Msg::kSeeHelp, "see: sendwarden-check %s --help"},
     {Msg::kCannotRead, "cannot read %s"},
     {Msg::kCannotReadConfig, "cannot read the configuration %s: %s"},
     {Msg::kConfigIsAFolder, "it is a folder"},
@@ -295,7 +289,7 @@ constexpr Text kEnglish[] = {
     {Msg::kIsAFolder, "%s is a folder, not a message file"},
     {Msg::kUsageLint, "usage: sendwarden-check lint [CONF]"},
     {Msg::kSummaryLint, "Loads a configuration as the plug-in does and says which lines have no effect and which are likely wrong."},
-    {Msg::kUsageTest, "usage: sendwarden-check test [--conf CONF] --from TEXT [--to A]... [--cc A]... [--bcc A]...\n       sendwarden-check test [--conf CONF] MESSAGE..."},
+    {Msg::kUsageTest, "usage: sendwarden-check test [--conf CONF] --from TEXT [--to A]... [--cc A]... [--bcc A]...\n       sendwarden-check test [--conf CONF] MESSAGE... (- reads standard input)"},
     {Msg::kSummaryTest, "Says what the plug-in would decide for one send, rule by rule, and the notice the user would see."},
     {Msg::kUsageScan, "usage: sendwarden-check scan [--conf CONF] [--format text|csv|json] PATH..."},
     {Msg::kSummaryScan, "Replays sent mail: which messages the plug-in would refuse and why, and what each rule line allowed."},
@@ -323,21 +317,14 @@ constexpr Text kEnglish[] = {
 
 constexpr Text kJapanese[] = {
     {Msg::kVerbatim, "%s"},
-    {Msg::kUsage,
-     "使い方: sendwarden-check lint [--lang ja|en] [設定ファイル]\n"
-     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] --from 差出人 "
-     "[--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n"
-     "        sendwarden-check test [--conf 設定ファイル] [--lang ja|en] メールファイル...\n"
-     "        sendwarden-check scan [--conf 設定ファイル] [--lang ja|en] [--format text|csv|json] "
-     "ファイルかフォルダー...\n"
-     "        sendwarden-check suggest [--by-sender] [--min 通数] [--lang ja|en] "
-     "ファイルかフォルダー... > 設定ファイル\n"
-     "        sendwarden-check diff [--format text|csv|json] [--lang ja|en] 旧設定 新設定 "
-     "ファイルかフォルダー...\n"
-     "        sendwarden-check --help | --version\n"
+    {Msg::kUsage, "使い方: sendwarden-check コマンド [オプション]... [--lang ja|en]"},
+    {Msg::kUsageTail,
+     "コマンドのオプションは sendwarden-check コマンド --help で、版は sendwarden-check --version で"
+     "表示します。\n"
      "ファイルかフォルダー: メールのファイル、mbox、メールフォルダーの .bmf ファイル、またはそれらのフォルダー\n"
      "終了コード: 0 送信できる・問題なし、1 止まる・誤りがある、2 使い方の誤り・読めない入力、\n"
-     "3（diff）新しい設定で新たに送れるメールがある"},
+     "3（diff）新しい設定で新たに送れるメールがある、または規則の行が増えたか変わった"},
+    {Msg::kSeeHelp, "使い方は sendwarden-check %s --help で確かめてください"},
     {Msg::kCannotRead, "読めません: %s"},
     {Msg::kCannotReadConfig, "設定ファイル %s を読めません: %s"},
     {Msg::kConfigIsAFolder, "フォルダーです"},
@@ -583,7 +570,7 @@ constexpr Text kJapanese[] = {
     {Msg::kIsAFolder, "%s はフォルダーです。メールのファイルを指定してください"},
     {Msg::kUsageLint, "使い方: sendwarden-check lint [設定ファイル]"},
     {Msg::kSummaryLint, "設定ファイルをプラグインと同じように読み、無効な行と誤りらしい行を示します。"},
-    {Msg::kUsageTest, "使い方: sendwarden-check test [--conf 設定ファイル] --from 差出人 [--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n        sendwarden-check test [--conf 設定ファイル] メールファイル..."},
+    {Msg::kUsageTest, "使い方: sendwarden-check test [--conf 設定ファイル] --from 差出人 [--to 宛先]... [--cc 宛先]... [--bcc 宛先]...\n        sendwarden-check test [--conf 設定ファイル] メールファイル...（- は標準入力）"},
     {Msg::kSummaryTest, "1 通の送信をプラグインがどう判定するかを、規則ごとに、利用者に出る通知とともに示します。"},
     {Msg::kUsageScan, "使い方: sendwarden-check scan [--conf 設定ファイル] [--format text|csv|json] ファイルかフォルダー..."},
     {Msg::kSummaryScan, "送信済みのメールを調べ、送信中止になるメールとその理由、規則の行ごとの利用数を示します。"},

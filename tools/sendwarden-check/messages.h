@@ -15,7 +15,9 @@ namespace sendwarden_checker {
 
 enum class Msg {
   kVerbatim,              // no template: a Phrase's own word
-  kUsage,
+  kUsage,                 // the first line of the usage: commands follow
+  kUsageTail,
+  kSeeHelp,               // the command
   kCannotRead,            // path
   kCannotReadConfig,      // full path, why
   kConfigIsAFolder,

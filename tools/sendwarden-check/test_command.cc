@@ -120,14 +120,20 @@ int Report(const sendwarden::AllowConfig& config, const Outcome& outcome,
 int TestOne(const sendwarden::AllowConfig& config, const TestOptions& options,
             const std::string& message_path, const Console& console) {
   std::string message;
-  if (!message_path.empty()) {
+  // "-": the message on standard input.
+  const bool from_stdin = message_path == "-";
+  if (from_stdin && !sendwarden_tools::ReadStandardInput(&message)) {
+    console.Complain(Say(console.language, Msg::kCannotRead, {"-"}) + "\n");
+    return 2;
+  }
+  if (!message_path.empty() && !from_stdin) {
     std::error_code error;
     if (std::filesystem::is_directory(sendwarden_tools::PathFromArgument(message_path), error)) {
       console.Complain(Say(console.language, Msg::kIsAFolder, {Printable(message_path)}) + "\n");
       return 2;
     }
   }
-  if (!message_path.empty() && !ReadMessageFile(message_path, &message)) {
+  if (!message_path.empty() && !from_stdin && !ReadMessageFile(message_path, &message)) {
     console.Complain(Say(console.language, Msg::kCannotRead, {Printable(message_path)}) + "\n");
     return 2;
   }
