@@ -60,6 +60,15 @@ bool ShowsAddress(std::string_view text, const std::string& address) {
   return TrimmedBlanks(text.substr(open + 1, close - open - 1)) == address;
 }
 
+// True when something other than blanks stands after the last ">" of a
+// piece that has one.
+bool TextAfterAngle(std::string_view text) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  text = TrimmedBlanks(text);
+  size_t close = text.rfind('>');
+  return close != std::string_view::npos && close + 1 < text.size();
+}
+
 // The forms the reader reads but the extraction refuses on purpose: mail
 // programs deliver them in ways the patterns cannot see.
 struct RefusedForm {
@@ -80,7 +89,12 @@ ExtractionFault MemberFault(const AddressMember& member, const std::string& piec
     if (member.*refused.form) return refused.fault;
   }
   if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (!ShowsAddress(piece, member.address)) return ExtractionFault::kAddressDiffers;
+  if (!ShowsAddress(piece, member.address)) {
+    // Said as what it is when it is text after the brackets: the address
+    // shown is right, but the patterns would see the text too.
+    return TextAfterAngle(piece) ? ExtractionFault::kTextAfterAngleAddress
+                                 : ExtractionFault::kAddressDiffers;
+  }
   return ExtractionFault::kNone;
 }
 
@@ -162,6 +176,7 @@ constexpr FaultInfo kFaults[] = {
     {ExtractionFault::kBareCarriageReturn, ExtractionStage::kHeader, "bare-carriage-return"},
     {ExtractionFault::kHeaderNotEnded, ExtractionStage::kHeader, "header-not-ended"},
     {ExtractionFault::kUnclearEncodedWord, ExtractionStage::kDecode, "unclear-encoded-word"},
+    {ExtractionFault::kTextAfterAngleAddress, ExtractionStage::kForm, "text-after-address"},
 };
 
 constexpr bool InOrder() {

@@ -81,6 +81,7 @@ enum class ExtractionFault {
   kBareCarriageReturn,   // a CR without its LF in a header line: other programs start a line there
   kHeaderNotEnded,       // the text ends inside the header block (a NUL byte there, say)
   kUnclearEncodedWord,   // an encoded word decoders read differently, or one left undecoded
+  kTextAfterAngleAddress,  // "name <a@x> (comment)": text after the "<...>"
 };
 
 // Where in the extraction a fault arises: the header block as a whole, the

@@ -168,6 +168,8 @@ def broken_piece(rand, kind, serial):
     domain = "excluded%d.example.org" % (serial % 7)
     if kind == "comment-after-address":
         return "x%d@%s (Sales)" % (serial, domain)
+    if kind == "text-after-address":
+        return "Name <x%d@%s> (Sales)" % (serial, domain)
     if kind == "route":
         return "<@relay.%s:x%d@%s>" % (domain, serial, domain)
     if kind == "quoted-local-part":
@@ -199,7 +201,8 @@ def message(rand, world, serial):
     elif pick < 0.12:
         fields["CC"].append("Team:;")
     elif pick < 0.20:
-        kind = rand.choice(["comment-after-address", "route", "quoted-local-part",
+        kind = rand.choice(["comment-after-address", "text-after-address", "route",
+                            "quoted-local-part",
                             "group-with-members"])
         detail = "TO" if kind == "group-with-members" else rand.choice(["TO", "CC", "BCC"])
         if kind == "group-with-members":

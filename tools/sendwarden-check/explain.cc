@@ -123,6 +123,7 @@ Phrase FaultPhrase(const Unchecked& unchecked) {
       {ExtractionFault::kQuotedLocalPart, Msg::kWhyQuotedLocalPart},
       {ExtractionFault::kRoute, Msg::kWhyRoute},
       {ExtractionFault::kCommentAfterAddress, Msg::kWhyCommentAfterAddress},
+      {ExtractionFault::kTextAfterAngleAddress, Msg::kWhyTextAfterAngle},
       {ExtractionFault::kTwoSenders, Msg::kTwoSenders},
       {ExtractionFault::kSenderNotOne, Msg::kSenderNotOne},
       {ExtractionFault::kSenderFromDecoding, Msg::kSenderFromDecoding},

@@ -197,6 +197,9 @@ constexpr Text kEnglish[] = {
     {Msg::kWhyQuotedLocalPart, "a quoted part before the \"@\""},
     {Msg::kWhyRoute, "a route (<@relay:address>)"},
     {Msg::kWhyCommentAfterAddress, "parentheses after an address without \"<...>\""},
+    {Msg::kWhyTextAfterAngle,
+     "text after the address in \"<...>\" (put a note such as a title in the name, before the "
+     "\"<\")"},
     {Msg::kTwoSenders, "two From lines"},
     {Msg::kSenderNotOne, "more than one address in From"},
     {Msg::kSenderUnreadable, "cannot read how the sender is written (%s)"},
@@ -483,6 +486,7 @@ constexpr Text kJapanese[] = {
     {Msg::kWhyQuotedLocalPart, "「@」の前が引用符で囲まれています"},
     {Msg::kWhyRoute, "経路指定（<@中継:宛先>）"},
     {Msg::kWhyCommentAfterAddress, "「<...>」のないアドレスの後の括弧"},
+    {Msg::kWhyTextAfterAngle, "「<...>」のアドレスの後に文字があります（肩書などは「<」の前の名前に書きます）"},
     {Msg::kTwoSenders, "差出人（From）の行が 2 つあります"},
     {Msg::kSenderNotOne, "差出人（From）に複数のアドレスがあります"},
     {Msg::kSenderUnreadable, "差出人の書き方が読み取れません（%s）"},

@@ -138,6 +138,7 @@ enum class Msg {
   kWhyQuotedLocalPart,
   kWhyRoute,
   kWhyCommentAfterAddress,
+  kWhyTextAfterAngle,
   kTwoSenders,
   kSenderNotOne,
   kSenderUnreadable,      // one of the kWhy texts
