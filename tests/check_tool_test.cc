@@ -616,7 +616,7 @@ TEST(Suggestion, EveryLineIsACommentOrAPromisedShape) {
     }
     counter.Count(recipients);
   }
-  Suggestion suggestion = counter.Suggest({1, true});
+  Suggestion suggestion = counter.Suggest({1, true, false, {}});
   std::string file = WriteSuggestion(suggestion, Language::kEnglish);
   size_t rules = 0, start = 0;
   while (start < file.size()) {

@@ -7,6 +7,8 @@ messages as an mbox and as a tree of the mail client's .bmf folders, some
 with Japanese names, must come to the same results, each .bmf message found
 where a reading of the file of our own finds it; Japanese names, given or
 found, are read and shown."""
+import datetime
+import email.utils
 import json
 import os
 import random
@@ -192,10 +194,64 @@ def generated(r):
     r.check("scan: a Japanese configuration and message path", code == 1, out + err)
 
 
+MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
+
+
+def date_text(rand):
+    """A Date field as mail programs write it, old forms and mistakes too.
+    Two-digit years avoid 50-68, where Python's reader and the standard part."""
+    year = rand.choice(["%d" % rand.randint(1990, 2030), "%02d" % rand.randint(0, 49),
+                        "%02d" % rand.randint(69, 99)])
+    day = rand.randint(1, 31)
+    zone = rand.choice(["+0900", "-0500", "+0000", "-0000", "+0530", "GMT", "UT", "EST", "PDT",
+                        "+0900 (JST)", "JST", "", "+09:00"])
+    time = "%02d:%02d" % (rand.randint(0, 24), rand.randint(0, 59))
+    if rand.random() < 0.7:
+        time += ":%02d" % rand.randint(0, 59)
+    text = "%d %s %s %s %s" % (day, rand.choice(MONTHS), year, time, zone)
+    if rand.random() < 0.6:
+        text = rand.choice(["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"]) + ", " + text
+    return text.strip()
+
+
+def python_iso(text):
+    """Python's reading of the same field, or None where it finds no whole
+    date with a zone (Python takes a missing one for UTC; the standard
+    requires it, and JST is no zone of the standard)."""
+    parsed = email.utils.parsedate_tz(text)
+    words = text.split("(")[0].split()
+    if not parsed or parsed[9] is None or ":" in words[-1] or words[-1] == "JST":
+        return None
+    try:
+        zone = datetime.timezone(datetime.timedelta(seconds=parsed[9]))
+        return datetime.datetime(*parsed[:6], tzinfo=zone).isoformat()
+    except ValueError:
+        return None
+
+
+def dates(r):
+    """The ISO 8601 date of CSV and JSON against Python's mail date reader."""
+    r.cwd = r.scratch
+    r.write("scan.conf", open(os.path.join(r.folder, "scan.conf"), "rb").read())
+    rand = random.Random(5)
+    texts = [date_text(rand) for _ in range(400)]
+    messages = [("From: a@example.co.jp\r\nTo: b@example.co.jp\r\nDate: %s\r\n\r\nx\r\n"
+                 % text).encode("ascii") for text in texts]
+    r.write("dates.mbox", mail.as_mbox(messages))
+    _, out, _ = r.tool("scan", "--format", "json", "--conf", "scan.conf", "dates.mbox", raw=True)
+    got = [item.get("isoDate") for item in r.json_lines("dates", out) if "file" in item]
+    differ = [(text, mine, python_iso(text)) for text, mine in zip(texts, got)
+              if mine != python_iso(text)]
+    r.check("isoDate agrees with Python's date reader on %d generated Date fields (%d dates)"
+            % (len(texts), sum(1 for t in texts if python_iso(t))),
+            len(got) == len(texts) and not differ, "%d differ, first: %s" % (len(differ), differ[:5]))
+
+
 def run_all(r, args):
     r.folder = r.cwd = os.path.join(args.source, "tests", "scan")
     run(r)
     generated(r)
+    dates(r)
 
 
 if __name__ == "__main__":

@@ -50,8 +50,8 @@ DiffPrinter::DiffPrinter(ScanFormat format, const Console& console)
     : format_(format), console_(console) {
   if (format_ != ScanFormat::kText && console_.out == stdout) sendwarden_tools::UseBinaryStdout();
   if (format_ == ScanFormat::kCsv) {
-    Write("\"change\",\"file\",\"message\",\"offset\",\"date\",\"from\",\"subject\","
-          "\"recipients\",\"lines\"\r\n");
+    Write(std::string("\"change\",\"file\",\"message\",\"offset\",") + kCsvShownHeader +
+          ",\"recipients\",\"lines\"\r\n");
   }
 }
 
@@ -99,7 +99,7 @@ void DiffPrinter::Item(const DiffItem& item) {
         }
         recipients += "}";
       }
-      Write(std::string("{\"change\":\"") + kind + "\"," + JsonLocation(item.where) + "," +
+      Write(std::string("{\"type\":\"message\",\"change\":\"") + kind + "\"," + JsonLocation(item.where) + "," +
             JsonShown(item.shown) + ",\"recipients\":[" + recipients + "]}\n");
       break;
     }
@@ -128,9 +128,10 @@ void DiffPrinter::Finish(const DiffSummary& summary) {
         lines += Number(change.before.line) + " " + KeyAndPattern(change.before) + "; ";
       }
       lines += Number(shown.line) + " " + KeyAndPattern(shown);
-      Write(std::string("\"") + ChangeName(change.kind) + "\",,,,,,,," + CsvField(lines) + "\r\n");
+      Write(std::string("\"") + ChangeName(change.kind) + "\",,,,,,,,," + CsvField(lines) + "\r\n");
     } else if (format_ == ScanFormat::kJson) {
-      std::string json = std::string("{\"change\":\"") + ChangeName(change.kind) + "\"";
+      std::string json =
+          std::string("{\"type\":\"rule-line\",\"change\":\"") + ChangeName(change.kind) + "\"";
       if (change.kind != RuleLineChange::Kind::kAdded) json += ",\"before\":" + JsonLine(change.before);
       if (change.kind != RuleLineChange::Kind::kRemoved) json += ",\"after\":" + JsonLine(change.after);
       Write(json + "}\n");
@@ -164,7 +165,7 @@ void DiffPrinter::Finish(const DiffSummary& summary) {
   if (format_ == ScanFormat::kText) {
     console_.Print(Say(l, Msg::kDiffSummary, counts));
   } else if (format_ == ScanFormat::kJson) {
-    Write("{\"summary\":{\"compared\":" + counts[0] + ",\"newlyRefused\":" + counts[1] +
+    Write("{\"type\":\"summary\",\"summary\":{\"compared\":" + counts[0] + ",\"newlyRefused\":" + counts[1] +
           ",\"newlyAllowed\":" + counts[2] + ",\"unreadable\":" + counts[3] + "}}\n");
   }
   std::fflush(console_.out);

@@ -1,5 +1,7 @@
 #include "tools/sendwarden-check/output_fields.h"
 
+#include "tools/sendwarden-check/iso_date.h"
+
 #include <cinttypes>
 #include <cstdio>
 
@@ -77,12 +79,15 @@ std::vector<std::string> ShownLines(const ShownFields& shown) {
 }
 
 std::string CsvShown(const ShownFields& shown) {
-  return CsvField(shown.date) + "," + CsvField(shown.from) + "," + CsvField(shown.subject);
+  return CsvField(shown.date) + "," + CsvField(IsoDate(shown.date)) + "," + CsvField(shown.from) +
+         "," + CsvField(shown.subject);
 }
 
 std::string JsonShown(const ShownFields& shown) {
-  return "\"date\":" + JsonString(shown.date) + ",\"from\":" + JsonString(shown.from) +
-         ",\"subject\":" + JsonString(shown.subject);
+  std::string iso = IsoDate(shown.date);
+  return "\"date\":" + JsonString(shown.date) +
+         ",\"isoDate\":" + (iso.empty() ? std::string("null") : JsonString(iso)) +
+         ",\"from\":" + JsonString(shown.from) + ",\"subject\":" + JsonString(shown.subject);
 }
 
 }  // namespace sendwarden_checker

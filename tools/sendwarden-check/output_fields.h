@@ -34,8 +34,12 @@ std::string JsonLocation(const MailLocation& where);
 // What is shown of a message, in the text reports: Date, From, Subject,
 // each on a line of its own (without line ends).
 std::vector<std::string> ShownLines(const ShownFields& shown);
-std::string CsvShown(const ShownFields& shown);   // "date","from","subject"
-std::string JsonShown(const ShownFields& shown);  // "date":..,"from":..,"subject":..
+// CSV and JSON give the date also in ISO 8601 ("isoDate", empty or null
+// when the field is no date), which a spreadsheet sorts.
+std::string CsvShown(const ShownFields& shown);   // "date","isoDate","from","subject"
+std::string JsonShown(const ShownFields& shown);  // "date":..,"isoDate":..,"from":..,"subject":..
+// The CSV header of those columns.
+constexpr char kCsvShownHeader[] = "\"date\",\"isoDate\",\"from\",\"subject\"";
 
 // A CSV field of code page 932 text, quoted. A field that a spreadsheet
 // would take for a formula gets a leading apostrophe: subjects and names

@@ -96,8 +96,8 @@ ScanPrinter::ScanPrinter(ScanFormat format, Language language, bool progress, st
       start_(std::chrono::steady_clock::now()), lastDrawn_(start_) {
   if (format_ != ScanFormat::kText && out_ == stdout) sendwarden_tools::UseBinaryStdout();
   if (format_ == ScanFormat::kCsv) {
-    Write("\"file\",\"message\",\"offset\",\"verdict\",\"date\",\"from\",\"subject\",\"named\","
-          "\"reason\",\"detail\",\"not_allowed\"\r\n");
+    Write(std::string("\"file\",\"message\",\"offset\",\"verdict\",") + kCsvShownHeader +
+          ",\"named\",\"reason\",\"detail\",\"notAllowed\"\r\n");
   }
 }
 
@@ -162,7 +162,7 @@ void ScanPrinter::Json(const ScanItem& item) {
                    sendwarden::FieldKey(recipient.field) +
                    "\",\"entry\":" + JsonString(recipient.entry) + "}";
   }
-  Write("{" + JsonLocation(item.where) + ",\"verdict\":\"" + VerdictWord(item) + "\"," +
+  Write("{\"type\":\"message\"," + JsonLocation(item.where) + ",\"verdict\":\"" + VerdictWord(item) + "\"," +
         JsonShown(item.shown) + ",\"named\":[" + named + "],\"reason\":" +
         JsonString(CodeName(item.outcome)) +
         ",\"detail\":" + JsonString(Detail(item.outcome)) + ",\"notAllowed\":[" + not_allowed +
@@ -173,7 +173,7 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
   ClearProgress();
   if (format_ == ScanFormat::kCsv) return;
   if (format_ == ScanFormat::kJson) {
-    Write("{\"summary\":{\"read\":" + Number(summary.read) + ",\"sent\":" + Number(summary.sent) +
+    Write("{\"type\":\"summary\",\"summary\":{\"read\":" + Number(summary.read) + ",\"sent\":" + Number(summary.sent) +
           ",\"refused\":" + Number(summary.refused) +
           ",\"unreadable\":" + Number(summary.unreadable) + "}}\n");
     std::string rules, sections;
@@ -192,7 +192,7 @@ void ScanPrinter::Finish(const ScanSummary& summary) {
       domains += std::string(domains.empty() ? "" : ",") + "{\"domain\":" + JsonString(domain) +
                  ",\"refused\":" + Number(count) + "}";
     }
-    Write("{\"rules\":[" + rules + "],\"sections\":[" + sections +
+    Write("{\"type\":\"usage\",\"rules\":[" + rules + "],\"sections\":[" + sections +
           "],\"refusedDomains\":[" + domains + "]}\n");
     return;
   }
