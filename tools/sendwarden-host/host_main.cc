@@ -1,12 +1,17 @@
 // sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP]
-//                 [--module PATH] [--preload LIBRARY]... [--record] [--info] MESSAGE...
+//                 [--module PATH] [--preload LIBRARY]... [--record] [--verbose]
+//                 [--no-windows] [--info] MESSAGE...
 //
 // Starts the plug-in, sends each message file through it and prints a verdict
 // line per message and every message box. --then-conf replaces the staged
 // configuration after the first message, as a user saving the file between
 // two sends would. --codepage (932 or CP932, the default) is the code page
 // the decoded headers are handed over in. --record adds each box's exact
-// bytes (and, on Windows, intercepts the boxes instead of showing them).
+// bytes (and, on Windows, intercepts the boxes instead of showing them);
+// it implies --verbose, which adds what a test of the host itself reads
+// (what start answered, each box's style and owner, the host texts not yet
+// freed). --no-windows prints the boxes on Windows too instead of showing
+// them, as on Linux.
 // --preload loads a library into the process before the plug-in, in the
 // order given, as another plug-in or tool of the mail client would have.
 // Exit status: 0 every message would be sent, 1 one or more were refused, 2
@@ -32,17 +37,20 @@ namespace {
 namespace fs = std::filesystem;
 
 bool g_record = false;
+bool g_verbose = false;
 std::map<void*, int> g_outstanding;
 long g_unknown_frees = 0;
 
 const char kUsage[] =
     "usage: sendwarden-host [--conf FILE] [--then-conf FILE] [--codepage CP] [--module PATH]\n"
-    "                       [--preload LIBRARY]... [--record] [--info] MESSAGE...\n";
+    "                       [--preload LIBRARY]... [--record] [--verbose] [--no-windows]\n"
+    "                       [--info] MESSAGE...\n";
 
 struct Options {
   std::string conf, thenConf, module;
   std::string codepage = "CP932";
   bool info = false;
+  bool noWindows = false;
   std::vector<std::string> preloads, messages;
 };
 
@@ -85,7 +93,11 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->preloads.emplace_back();
       ok = value(&options->preloads.back());
     } else if (arg == "--record") {
-      g_record = true;
+      g_record = g_verbose = true;
+    } else if (arg == "--verbose") {
+      g_verbose = true;
+    } else if (arg == "--no-windows") {
+      options->noWindows = true;
     } else if (arg == "--info") {
       options->info = true;
     } else if (arg.rfind("--", 0) == 0) {
@@ -157,7 +169,8 @@ void PrintInfo(LoadedPlugin* plugin) {
 int SendAll(LoadedPlugin* plugin, const Options& options, const std::vector<std::string>& texts,
             const std::string& module) {
   int status = 0;
-  std::printf("start %d\n", plugin->onStart());
+  int started = plugin->onStart();
+  if (g_verbose || started != 0) std::printf("start %d\n", started);
   for (size_t i = 0; i < texts.size(); ++i) {
     const char* name = options.messages[i].c_str();
     std::printf("== %s\n", name);
@@ -191,7 +204,7 @@ int Run(const Options& options) {
                  "CP932\n", options.codepage.c_str());
     return 2;
   }
-  if (!PreparePlatform(codepage, g_record, &error)) {
+  if (!PreparePlatform(codepage, g_record || options.noWindows, &error)) {
     std::fprintf(stderr, "sendwarden-host: %s\n", error.c_str());
     return 2;
   }
@@ -228,9 +241,15 @@ int Run(const Options& options) {
     if (!texts.empty()) status = SendAll(plugin, options, texts, module);
     UnloadPluginModule(plugin);
   }
-  if (g_record) {
+  // A text not freed, or one freed that the host never gave, is a fault of
+  // the plug-in: said always, on stderr when the details were not asked for.
+  if (g_verbose) {
     std::printf("host texts outstanding %ld, unknown frees %ld\n", OutstandingTexts(),
                 UnknownFrees());
+  } else if (OutstandingTexts() != 0 || UnknownFrees() != 0) {
+    std::fprintf(stderr, "sendwarden-host: host texts outstanding %ld, unknown frees %ld\n",
+                 OutstandingTexts(), UnknownFrees());
+    if (status == 0) status = 1;
   }
   if (!staged_folder.empty()) {
     std::error_code ignored;
@@ -304,8 +323,13 @@ long OutstandingTexts() {
 long UnknownFrees() { return g_unknown_frees; }
 
 void PrintBox(void* owner, const char* text, const char* caption, unsigned style) {
-  std::printf("---- message box \"%s\" (style 0x%x, owner %p) ----\n%s\n----\n",
-              HostTextToUtf8(caption).c_str(), style, owner, HostTextToUtf8(text).c_str());
+  if (g_verbose) {
+    std::printf("---- message box \"%s\" (style 0x%x, owner %p) ----\n%s\n----\n",
+                HostTextToUtf8(caption).c_str(), style, owner, HostTextToUtf8(text).c_str());
+  } else {
+    std::printf("---- message box \"%s\" ----\n%s\n----\n", HostTextToUtf8(caption).c_str(),
+                HostTextToUtf8(text).c_str());
+  }
   if (g_record) {
     std::printf("box owner=%p style=0x%x caption=%s text=%s\n", owner, style,
                 Hex(caption).c_str(), Hex(text).c_str());
