@@ -33,12 +33,15 @@ def check(ok, what):
         failures.append(what)
 
 
-def render(source_dir, markdown_text):
+def render(source_dir, markdown_text, md=None):
+    """The page of `markdown_text`, or of the file `md` where it stands (its
+    pictures beside it)."""
     with tempfile.TemporaryDirectory() as tmp:
-        md = os.path.join(tmp, "in.md")
         out = os.path.join(tmp, "out.html")
-        with open(md, "w", encoding="utf-8") as f:
-            f.write(markdown_text)
+        if md is None:
+            md = os.path.join(tmp, "in.md")
+            with open(md, "w", encoding="utf-8") as f:
+                f.write(markdown_text)
         subprocess.run([os.path.join(source_dir, "scripts", "guide-html"), md, out], check=True)
         with open(out, encoding="utf-8", newline="") as f:
             return f.read().replace("\r\n", "\n")
@@ -127,9 +130,20 @@ def generated(source_dir):
 
 
 def real_guide(source_dir):
+    for name in ("guide-ja.md", "staff-ja.md"):
+        page = render(source_dir, None, os.path.join(source_dir, "docs", name))
+        # The page stands alone: every link of the contents reaches its
+        # heading, and every picture is inside it.
+        ids = set(re.findall(r' id="([^"]*)"', page))
+        broken = [href for href in re.findall(r' href="#([^"]*)"', page) if href not in ids]
+        check(not broken, "%s: links to no heading: %s" % (name, broken[:5]))
+        outside = re.findall(r'<img [^>]*src="(?!data:)([^"]*)"', page)
+        check(not outside and "<img " in page, "%s: pictures not inside the page: %s"
+              % (name, outside))
     with open(os.path.join(source_dir, "docs", "guide-ja.md"), encoding="utf-8") as f:
         text = f.read()
-    page = render(source_dir, text)
+    page = render(source_dir, text, os.path.join(source_dir, "docs", "guide-ja.md"))
+    check(page.count(' href="#') > 20, "guide: no table of contents")
     # Inline tags join the text on their two sides; any other tag ends a line.
     prose = re.sub(r"</?(?:strong|em|a)\b[^>]*>", "", outside_verbatim(page))
     prose = re.sub(r"<[^>]*>", "\x00", prose)

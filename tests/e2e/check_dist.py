@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Reads the zip users install and fails when something they need is missing
 or not as they need it: the i686 DLL, the tester and its double-click check
-(code page 932, CR LF), the sample configuration, the guide.
+(code page 932, CR LF), the sample configuration, the guide and the page
+for staff.
 
   check_dist.py ZIP SOURCE"""
 import os
@@ -19,11 +20,12 @@ def main():
     archive = zipfile.ZipFile(path)
     files = {os.path.basename(n): archive.read(n) for n in archive.namelist() if not n.endswith("/")}
     for name in ("Sendwarden.dll", "sendwarden-check.exe", "Sendwarden.conf", "check-config.bat",
-                 "Sendwarden-guide-ja.md", "Sendwarden-guide-ja.html"):
+                 "Sendwarden-guide-ja.md", "Sendwarden-guide-ja.html", "Sendwarden-staff-ja.md",
+                 "Sendwarden-staff-ja.html", "notice.png"):
         check("the zip holds " + name, name in files)
     page = files.get("Sendwarden-guide-ja.html", b"").decode("utf-8", "replace")
     check("the HTML guide is the guide, with its tables", '<meta charset="utf-8">' in page
-          and "<h2>" in page and "<table>" in page and "設定ファイルの書き方" in page)
+          and "<h2 " in page and "<table>" in page and "設定ファイルの書き方" in page)
     check("the HTML guide needs no other file",
           all(tag not in page for tag in ("<script", "<link", "src=\"http", "url(")))
     dll = files.get("Sendwarden.dll", b"")
