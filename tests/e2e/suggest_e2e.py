@@ -45,7 +45,7 @@ def name_and_suffix(domain):
     cut = 2 if two else 1
     if len(labels) <= cut:
         return "", domain
-    return labels[-cut - 1], ".".join(labels[-cut:])
+    return ".".join(labels[:-cut]), ".".join(labels[-cut:])
 
 
 def looks_alike(a, b):

@@ -66,11 +66,12 @@ std::pair<std::string, std::string> NameAndSuffix(const std::string& domain) {
     suffix_labels = 2;
   }
   if (n <= suffix_labels) return {std::string(), domain};
-  std::string suffix;
-  for (size_t i = n - suffix_labels; i < n; ++i) {
-    suffix += (suffix.empty() ? "" : ".") + std::string(labels[i]);
+  std::string name, suffix;
+  for (size_t i = 0; i < n; ++i) {
+    std::string& part = i < n - suffix_labels ? name : suffix;
+    part += (part.empty() ? "" : ".") + std::string(labels[i]);
   }
-  return {std::string(labels[n - suffix_labels - 1]), suffix};
+  return {name, suffix};
 }
 
 bool LooksAlike(const std::string& a, const std::string& b) {

@@ -31,9 +31,11 @@ std::map<std::string, std::string> MoreUsedLookAlikes(const std::map<std::string
 // or `limit` + 1 when it is over `limit`.
 size_t EditDistance(const std::string& a, const std::string& b, size_t limit);
 
-// The name a domain is registered under and its public suffix:
-// "mail.partner.co.jp" is ("partner", "co.jp"). The suffixes of two labels
-// are those of the common country domains ("co.jp", "ne.jp", "co.uk", ...).
+// A domain cut before its public suffix: "mail.partner.co.jp" is
+// ("mail.partner", "co.jp"). The suffixes of two labels are those of the
+// common country domains ("co.jp", "ne.jp", "co.uk", ...). Only the whole
+// name counts as the same under another suffix: partner.com is like
+// partner.co.jp, but mail.partner.com is not like other.partner.co.jp.
 std::pair<std::string, std::string> NameAndSuffix(const std::string& domain);
 
 }  // namespace sendwarden_checker
