@@ -24,7 +24,7 @@ Outcome GaveUp(const std::exception& error, const std::string& sender) {
 
 Outcome Decide(const sendwarden::AllowConfig& config,
                const std::function<sendwarden::Extraction()>& extract,
-               sendwarden::CheckTrace* trace) {
+               sendwarden::CheckTrace* trace, bool list_refused) {
   sendwarden::Extraction extraction;
   try {
     extraction = extract();
@@ -36,7 +36,7 @@ Outcome Decide(const sendwarden::AllowConfig& config,
   outcome.sender = extraction.recipients.sender;
   try {
     outcome.verdict = sendwarden::CheckRecipients(config, extraction.recipients, trace);
-    if (!outcome.verdict.allowed) {
+    if (!outcome.verdict.allowed && list_refused) {
       outcome.refused =
           UnallowedRecipients(sendwarden::DecideEachEntry(config, extraction.recipients));
     }

@@ -14,10 +14,12 @@ namespace sendwarden_checker {
 
 // Calls `extract` (which may throw) and checks what it found under `config`.
 // Never throws. `trace`, when given, holds the check's trace when the
-// outcome's code is kNone, and no rules otherwise.
+// outcome's code is kNone, and no rules otherwise. `list_refused` false
+// leaves Outcome::refused empty: listing walks every rule again for each
+// entry, which a caller that only compares verdicts need not pay.
 Outcome Decide(const sendwarden::AllowConfig& config,
                const std::function<sendwarden::Extraction()>& extract,
-               sendwarden::CheckTrace* trace);
+               sendwarden::CheckTrace* trace, bool list_refused = true);
 
 }  // namespace sendwarden_checker
 

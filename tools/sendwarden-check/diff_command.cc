@@ -45,11 +45,13 @@ class Comparer : public MailListener {
     }
     ++summary_.compared;
     auto extract = [&] { return record.Extract(); };
-    Outcome before = Decide(before_, extract, nullptr);
-    Outcome after = Decide(after_, extract, nullptr);
+    // Verdicts first; the refused list only for a message that changes.
+    Outcome before = Decide(before_, extract, nullptr, false);
+    Outcome after = Decide(after_, extract, nullptr, false);
     bool allowed_before = before.code == Code::kNone && before.verdict.allowed;
     bool allowed_after = after.code == Code::kNone && after.verdict.allowed;
     if (allowed_before == allowed_after) return;
+    (allowed_after ? before : after) = Decide(allowed_after ? before_ : after_, extract, nullptr);
 
     DiffItem item;
     item.where = where;

@@ -24,7 +24,7 @@ namespace {
 
 class Counter : public MailListener {
  public:
-  explicit Counter(const Console& console) : console_(console) {}
+  Counter(const Console& console, bool by_address) : console_(console), counter_(by_address) {}
 
   void Message(const MailLocation& where, const std::string& header) override {
     MessageRecord record = ReadMessage(header);
@@ -74,7 +74,7 @@ int RunSuggest(const Arguments& args, const Console& console) {
   const std::vector<std::string>& paths = args.operands();
   if (paths.empty()) return console.Usage();
 
-  Counter counter(console);
+  Counter counter(console, options.byAddress);
   MailReadResult result = ReadMail(paths, counter);
   if (result.missingPath || counter.read() == 0) {
     if (!result.missingPath) console.Complain(Say(console.language, Msg::kNothingRead) + "\n");

@@ -80,13 +80,16 @@ void SuggestionCounter::Count(const sendwarden::Recipients& recipients) {
   for (const Recipient& recipient : EntriesOf(recipients)) {
     std::string address = AddressOf(recipient.entry);
     std::string domain = DomainOf(address);
-    // Only what the domain's pattern will be seen to allow is counted.
-    if (address.find('@') == std::string::npos || !DomainPattern(domain) ||
+    // Only what the domain's pattern will be seen to allow is counted; a
+    // domain counted before has a pattern.
+    if (address.find('@') == std::string::npos ||
+        (!domains_.count(domain) && !DomainPattern(domain)) ||
         !FoundIgnoringCase(PatternShape::Start::kAnywhere, "@" + domain, recipient.entry)) {
       ++entriesNotCovered_;
       continue;
     }
     domains.emplace(domain, address);
+    if (!byAddress_) continue;
     std::string folded = address;
     sendwarden::ToLowerAscii(folded);
     // An address no address pattern stands for counts by its domain alone.

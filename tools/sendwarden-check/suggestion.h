@@ -70,6 +70,10 @@ struct Suggestion {
 // recipients the plug-in could read; count the others with NotCounted.
 class SuggestionCounter {
  public:
+  // `by_address`: also count each address, for SuggestOptions::byAddress
+  // (a map as large as the folder's address book, so only when asked).
+  explicit SuggestionCounter(bool by_address = false) : byAddress_(by_address) {}
+
   void Count(const sendwarden::Recipients& recipients);
   void NotCounted() { ++notCounted_; }
 
@@ -96,6 +100,7 @@ class SuggestionCounter {
   std::map<std::string, Target> domains_;    // by domain, A-Z folded
   std::map<std::string, Target> addresses_;  // by address, A-Z folded
   std::map<std::string, Sender> senders_;    // by address, A-Z folded
+  bool byAddress_;
   uint64_t counted_ = 0;
   uint64_t notCounted_ = 0;
   uint64_t entriesNotCovered_ = 0;
