@@ -396,10 +396,24 @@ class LintObserver : public sendwarden::LoadObserver {
     }
     if (had_rules && stored && header_line > 0) {
       WarnAboutPattern(header_line, header, name, true);
+      // A section that also applies to senders no one named ([^], say) is
+      // the default rule for them: there too it is an error.
+      std::optional<std::string> stranger;
+      if (std::any_of(pending_.begin(), pending_.end(),
+                      [](const Source& source) { return !source.unnamed.empty(); })) {
+        stranger = AllowedUnnamedRecipient(name);
+      }
       for (const Source& source : pending_) {
         if (source.unnamed.empty()) continue;
-        Add(source.line, source.text, Severity::kWarning,
-            Said(Msg::kSectionAllowsUnnamedDomain, {Word(header), header_number, Word(source.unnamed)}));
+        if (stranger) {
+          Add(source.line, source.text, Severity::kError,
+              Said(Msg::kSectionForAnyoneAllowsUnnamed,
+                   {Word(header), header_number, Word(*stranger), Word(source.unnamed)}));
+        } else {
+          Add(source.line, source.text, Severity::kWarning,
+              Said(Msg::kSectionAllowsUnnamedDomain,
+                   {Word(header), header_number, Word(source.unnamed)}));
+        }
       }
       auto first = first_header_.find(name);
       if (first != first_header_.end()) {

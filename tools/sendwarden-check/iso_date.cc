@@ -104,7 +104,7 @@ std::string IsoDate(const std::string& date) {
   const std::string& zone = w[at];
   int hhmm;
   if ((zone[0] == '+' || zone[0] == '-') && Digits(zone.substr(1), 4, 4, &hhmm) &&
-      hhmm % 100 < 60) {
+      hhmm / 100 < 24 && hhmm % 100 < 60) {
     offset = (hhmm / 100 * 60 + hhmm % 100) * (zone[0] == '-' ? -1 : 1);
   } else {
     bool known = false;

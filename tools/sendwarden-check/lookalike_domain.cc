@@ -20,6 +20,13 @@ constexpr size_t kLongName = 8;
 // How much more a domain must be used for a rarer one like it to be its typo.
 constexpr uint64_t kMoreUsedFactor = 3;
 
+// The longest domain name there can be.
+constexpr size_t kLongestDomain = 253;
+
+// More names than this sharing one spelling are a series (branch001,
+// branch002, ...), and pairing them all would take quadratic time.
+constexpr size_t kLargestBucket = 64;
+
 std::string WithoutDigits(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -110,9 +117,16 @@ std::map<std::string, std::string> MoreUsedLookAlikes(const std::map<std::string
     auto found = uses.find(name);
     return found == uses.end() ? uint64_t{0} : found->second;
   };
-  // Which names share a spelling, and which share a registered name.
+  // Which names share a spelling, and which share a name before the
+  // suffix. A name longer than a domain can be has no typo to find, and its
+  // spellings would grow with the cube of its length.
+  // Only a name some other is rare enough beside can be looked like.
+  uint64_t rarest = UINT64_MAX;
+  for (const auto& [name, count] : uses) rarest = std::min(rarest, count);
   std::unordered_map<std::string, std::vector<size_t>> by_spelling, by_name;
   for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i].size() > kLongestDomain) continue;
+    if (!own.count(names[i]) && count_of(names[i]) < kMoreUsedFactor * rarest) continue;
     std::set<std::string> spellings;
     AddDeletions(names[i], &spellings);
     for (const std::string& spelling : spellings) by_spelling[spelling].push_back(i);
@@ -129,12 +143,18 @@ std::map<std::string, std::string> MoreUsedLookAlikes(const std::map<std::string
   std::map<std::string, std::string> out;
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string& domain = names[i];
-    if (own.count(domain) || !uses.count(domain)) continue;
+    if (own.count(domain) || !uses.count(domain) || domain.size() > kLongestDomain) continue;
     std::set<size_t> candidates;
     std::set<std::string> spellings;
     AddDeletions(domain, &spellings);
+    const uint64_t enough = kMoreUsedFactor * count_of(domain);
     for (const std::string& spelling : spellings) {
-      for (size_t j : by_spelling[spelling]) candidates.insert(j);
+      auto bucket = by_spelling.find(spelling);
+      // A spelling shared by many names is a numbered series, no typo.
+      if (bucket == by_spelling.end() || bucket->second.size() > kLargestBucket) continue;
+      for (size_t j : bucket->second) {
+        if (own.count(names[j]) || count_of(names[j]) >= enough) candidates.insert(j);
+      }
     }
     std::string name = NameAndSuffix(domain).first;
     if (!name.empty()) {

@@ -119,6 +119,10 @@ constexpr Text kEnglish[] = {
     {Msg::kSectionAllowsUnnamedDomain,
      "this pattern allows addresses at domains no one named to every sender the section %s "
      "(line %s) applies to: it allows the made-up recipient %s"},
+    {Msg::kSectionForAnyoneAllowsUnnamed,
+     "this pattern allows addresses at domains no one named, and the section %s (line %s) "
+     "applies to senders no one named too (the made-up sender %s): it allows the made-up "
+     "recipient %s"},
     {Msg::kSectionWithoutRules, "section has no usable rule line; its header has no effect"},
     {Msg::kSectionBadName, "section name does not compile: %s; these lines have no effect with it: %s"},
     {Msg::kTakenDownBySection, "its section's name is not used, see line %s"},
@@ -413,6 +417,9 @@ constexpr Text kJapanese[] = {
     {Msg::kSectionAllowsUnnamedDomain,
      "このパターンは、見出し %s（%s 行目）が当てはまる差出人に、誰も指定していないドメインのアドレスを"
      "許可します（架空の宛先 %s も許可されます）"},
+    {Msg::kSectionForAnyoneAllowsUnnamed,
+     "このパターンは誰も指定していないドメインのアドレスを許可し、見出し %s（%s 行目）は誰も指定して"
+     "いない差出人にも当てはまります（架空の差出人 %s）。架空の宛先 %s も許可されます"},
     {Msg::kSectionWithoutRules, "この見出しの規則に使える行がないため、見出しは無効です"},
     {Msg::kSectionBadName, "見出しが正規表現として正しくありません: %s。次の行も無効になります: %s"},
     {Msg::kTakenDownBySection, "この行の見出しのパターンが使われません。見出しの行: %s"},

@@ -76,6 +76,7 @@ enum class Msg {
   kNoticeNeverNames,
   kAllowsUnnamedDomain,         // a made-up recipient it allows
   kSectionAllowsUnnamedDomain,  // the section, its line, a made-up recipient
+  kSectionForAnyoneAllowsUnnamed,  // the section, its line, a made-up sender, a made-up recipient
   kSectionWithoutRules,
   kSectionBadName,        // engine message, the lines it takes down
   kTakenDownBySection,    // header line

@@ -53,10 +53,17 @@ std::vector<RuleLineChange> CompareRuleLines(const sendwarden::AllowConfig& befo
   std::vector<RuleLine> added = Unmatched(new_lines, old_lines);
   std::vector<RuleLineChange> out;
   std::vector<bool> paired(added.size(), false);
+  // The added lines of each section and key, in order, and how many of them
+  // are paired: a removed line takes the next one of its own (linear time).
+  std::map<std::pair<std::string, sendwarden::RuleKey>, std::pair<std::vector<size_t>, size_t>> by_place;
+  for (size_t i = 0; i < added.size(); ++i) {
+    by_place[std::make_pair(added[i].section, added[i].key)].first.push_back(i);
+  }
   for (const RuleLine& gone : removed) {
     size_t partner = added.size();
-    for (size_t i = 0; i < added.size() && partner == added.size(); ++i) {
-      if (!paired[i] && added[i].section == gone.section && added[i].key == gone.key) partner = i;
+    auto place = by_place.find(std::make_pair(gone.section, gone.key));
+    if (place != by_place.end() && place->second.second < place->second.first.size()) {
+      partner = place->second.first[place->second.second++];
     }
     if (partner < added.size()) {
       paired[partner] = true;

@@ -171,6 +171,10 @@ void ScanPrinter::Json(const ScanItem& item) {
 
 void ScanPrinter::Finish(const ScanSummary& summary) {
   ClearProgress();
+  if (summary.read == 0 && format_ != ScanFormat::kText) {
+    std::string text = Cp932ToTerminal(Say(l_, Msg::kNothingRead) + "\n");
+    std::fwrite(text.data(), 1, text.size(), err_);
+  }
   if (format_ == ScanFormat::kCsv) return;
   if (format_ == ScanFormat::kJson) {
     Write("{\"type\":\"summary\",\"summary\":{\"read\":" + Number(summary.read) + ",\"sent\":" + Number(summary.sent) +

@@ -21,12 +21,12 @@ namespace {
 // takes.
 const char* const kLabels[] = {"nowhere", "q",   "a1",           "2026",
                                "x-y",     "zzz", "mail.nowhere", "xn--eckwd4c7c",
-                               "abcdefghijklmnopqrstuvwxyz0123456789"};
+                               "abcdefghijklmnopqrstuvwxyz0123456789", "abcd", "pqrstuvwxyz"};
 const char* const kSuffixes[] = {"",       ".com",   ".net",  ".org",  ".info", ".biz",
                                  ".io",    ".jp",    ".co.jp", ".ne.jp", ".or.jp", ".ac.jp",
                                  ".go.jp", ".ad.jp", ".gr.jp", ".ed.jp", ".lg.jp", ".co.uk",
                                  ".de",    ".cn",    ".kr",    ".tw"};
-const char* const kLocalParts[] = {"x", "info", "sales", "taro.yamada"};
+const char* const kLocalParts[] = {"x", "info", "sales", "support", "taro.yamada"};
 
 std::string Lower(std::string text) {
   for (char& c : text) {
