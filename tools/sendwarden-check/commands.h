@@ -41,7 +41,7 @@ std::string GlobalUsage(Language language);
 
 struct Command {
   const CommandSpec& spec;  // its name, options and help (options.h)
-  // `args` as the spec read them.
+  // `args` as the option table read them.
   int (*run)(const Arguments& args, const Console& console);
 };
 
