@@ -50,8 +50,7 @@ struct Lexed {
   bool commentAtEnd = false;
   AddressSyntax error = AddressSyntax::kNone;
   size_t errorOffset = 0;
-  bool quoteInComment = false;
-  bool commaInComment = false;
+  std::vector<Span> comments;
 };
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
@@ -109,14 +108,11 @@ Lexed Lex(std::string_view value) {
           ++depth;
         } else if (d == ')') {
           if (--depth == 0) break;
-        } else if (d == '"') {
-          out.quoteInComment = true;
-        } else if (d == ',') {
-          out.commaInComment = true;
         }
       }
       if (i >= value.size()) return fail(AddressSyntax::kUnclosedComment, start);
       ++i;
+      out.comments.push_back({start, i});
       comment = true;
     } else if (c == '"' || c == '[') {
       bool line_break = false;
@@ -173,18 +169,22 @@ class Parser {
   Parser(const Lexed& lexed, AddressReading* out) : tokens_(lexed.tokens), lexed_(lexed), out_(out) {}
 
   void ReadList() {
+    size_t start = 0;  // after the last comma between members
     while (!AtEnd()) {
       if (IsSpecial(',')) {  // an empty member
-        ++i_;
+        start = tokens_[i_++].offset + 1;
         continue;
       }
+      size_t first = out_->members.size();
       if (!ReadAddress(/*in_group=*/false)) return;
+      Span span = Trimmed(start, AtEnd() ? lexed_.value.size() : tokens_[i_].offset);
+      for (size_t k = first; k < out_->members.size(); ++k) out_->members[k].span = span;
       if (AtEnd()) return;
       if (!IsSpecial(',')) {
         Fail(AddressSyntax::kTextAfterAddress);
         return;
       }
-      ++i_;
+      start = tokens_[i_++].offset + 1;
     }
   }
 
@@ -202,6 +202,11 @@ class Parser {
       out_->errorOffset = AtEnd() ? EndOffset() : tokens_[i_].offset;
     }
     return false;
+  }
+  Span Trimmed(size_t begin, size_t end) const {
+    while (begin < end && IsFws(lexed_.value[begin])) ++begin;
+    while (end > begin && IsFws(lexed_.value[end - 1])) --end;
+    return {begin, end};
   }
   size_t EndOffset() const {
     return tokens_.empty() ? 0 : tokens_.back().offset + tokens_.back().length;
@@ -390,8 +395,7 @@ AddressReading ReadAddressList(std::string_view value) {
     return out;
   }
   Lexed lexed = Lex(value);
-  out.quoteInComment = lexed.quoteInComment;
-  out.commaInComment = lexed.commaInComment;
+  out.comments = std::move(lexed.comments);
   if (lexed.error != AddressSyntax::kNone) {
     out.error = lexed.error;
     out.errorOffset = lexed.errorOffset;

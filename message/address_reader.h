@@ -39,6 +39,12 @@ enum class AddressSyntax {
   kLeadingDot,           // a display name that starts with a dot
 };
 
+// Bytes [begin, end) of the field value.
+struct Span {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
 // One member of the list: a mailbox, or a group that names nobody.
 struct AddressMember {
   enum class Kind { kMailbox, kEmptyGroup };
@@ -54,14 +60,18 @@ struct AddressMember {
   bool route = false;            // an obsolete route: "<@relay:a@x>"
   bool quotedLocalPart = false;  // '"a b"@x'
   bool commentAfter = false;     // "a@x (comment)", no angle brackets
+  // Where the member stands: from after the comma before it to the comma
+  // after it (or the field's ends), less the folding white space at either
+  // end; a display name and comments are inside. The members of a group
+  // share the group's span.
+  Span span;
 };
 
 struct AddressReading {
   std::vector<AddressMember> members;  // in the order they stand
   AddressSyntax error = AddressSyntax::kNone;
   size_t errorOffset = 0;       // byte of `value` where reading failed
-  bool quoteInComment = false;  // a '"' inside "(...)": the splitter opens a quote there
-  bool commaInComment = false;  // a "," inside "(...)": the splitter cuts there
+  std::vector<Span> comments;   // every comment read, "(" to ")", outermost only
 };
 
 // Reads `value`, the raw field value (unfolded; encoded words are plain

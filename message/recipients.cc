@@ -16,28 +16,22 @@ namespace sendwarden {
 
 namespace {
 
-// What in a text could make or hide an address, counted in one pass.
-struct Marks {
+// What a text shows the patterns, read one way for a piece as split, as
+// decoded, for an empty group and for the sender alike.
+struct Shown {
+  // What could make or hide an address: "<", ">" and "@", counted.
   size_t open = 0, close = 0, at = 0;
   // A line feed anywhere, or a carriage return before the very end, would
   // let "^" and "$" or a mail program see more than one line.
   bool lineBreak = false;
+  // With an angle address, the text between the last "<" and the last ">",
+  // blanks just inside the brackets trimmed; without one, the whole text,
+  // trimmed. A final carriage return (a line that ended in two) is not part
+  // of it. Not `shows` when a "<" has no ">" ending the text after it.
+  bool shows = false;
+  std::string_view address;
+  bool textAfterAngle = false;  // more than blanks after the last ">"
 };
-
-Marks MarksOf(std::string_view text) {
-  Marks marks;
-  for (size_t i = 0; i < text.size(); ++i) {
-    switch (text[i]) {
-      case '<': ++marks.open; break;
-      case '>': ++marks.close; break;
-      case '@': ++marks.at; break;
-      case '\n': marks.lineBreak = true; break;
-      case '\r': marks.lineBreak |= i + 1 != text.size(); break;
-      default: break;
-    }
-  }
-  return marks;
-}
 
 std::string_view TrimmedBlanks(std::string_view text) {
   size_t first = text.find_first_not_of(" \t");
@@ -45,28 +39,32 @@ std::string_view TrimmedBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// True when a piece (or its decoded text) shows the patterns `address`: with
-// an angle address, the text between its last "<" and its last ">", with the
-// blanks just inside the brackets trimmed, and only blanks after the ">";
-// without one, the whole piece, trimmed. A carriage return that ends the
-// text (a line that ended in two) is not part of it.
-bool ShowsAddress(std::string_view text, const std::string& address) {
+Shown Read(std::string_view text) {
+  Shown shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    switch (text[i]) {
+      case '<': ++shown.open; break;
+      case '>': ++shown.close; break;
+      case '@': ++shown.at; break;
+      case '\n': shown.lineBreak = true; break;
+      case '\r': shown.lineBreak |= i + 1 != text.size(); break;
+      default: break;
+    }
+  }
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   text = TrimmedBlanks(text);
   size_t open = text.rfind('<');
-  if (open == std::string_view::npos) return text == address;
   size_t close = text.rfind('>');
-  if (close == std::string_view::npos || close < open || close + 1 != text.size()) return false;
-  return TrimmedBlanks(text.substr(open + 1, close - open - 1)) == address;
-}
-
-// True when something other than blanks stands after the last ">" of a
-// piece that has one.
-bool TextAfterAngle(std::string_view text) {
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  text = TrimmedBlanks(text);
-  size_t close = text.rfind('>');
-  return close != std::string_view::npos && close + 1 < text.size();
+  shown.textAfterAngle = open != std::string_view::npos && close != std::string_view::npos &&
+                         close + 1 < text.size();
+  if (open == std::string_view::npos) {
+    shown.shows = true;
+    shown.address = text;
+  } else if (close != std::string_view::npos && close > open && close + 1 == text.size()) {
+    shown.shows = true;
+    shown.address = TrimmedBlanks(text.substr(open + 1, close - open - 1));
+  }
+  return shown;
 }
 
 // The forms the reader reads but the extraction refuses on purpose: mail
@@ -82,53 +80,93 @@ constexpr RefusedForm kRefusedForms[] = {
     {&AddressMember::commentAfter, ExtractionFault::kCommentAfterAddress},  // "a@x (c)"
 };
 
-// Why the reader's `member` is not what `piece` shows, or kNone.
-ExtractionFault MemberFault(const AddressMember& member, const std::string& piece,
-                            const Marks& marks) {
-  for (const RefusedForm& refused : kRefusedForms) {
-    if (member.*refused.form) return refused.fault;
+// The one comparison of the two readings of a field, member by member: the
+// splitter's `piece` and the reader's `member`, which stands at
+// `member.span` of `value`. They agree when the piece is a mailbox in no
+// refused form, on one line, that shows the patterns the member's address,
+// and when it is what the splitter makes of the member's own text, so that
+// both cut the field at the same commas. A group that names nobody agrees
+// when neither reading could find an address in it. `scratch` is reused.
+ExtractionFault Disagreement(const std::string& piece, const Shown& shown,
+                             const AddressMember& member, std::string_view value,
+                             AddressPieces& scratch) {
+  if (member.kind == AddressMember::Kind::kEmptyGroup) {
+    if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
+    if (shown.at > 0 || shown.open > 0 || shown.close > 0) return ExtractionFault::kPiecesDiffer;
+  } else {
+    for (const RefusedForm& refused : kRefusedForms) {
+      if (member.*refused.form) return refused.fault;
+    }
+    if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
+    if (!shown.shows || shown.address != member.address) {
+      // Said as what it is when it is text after the brackets: the address
+      // shown is right, but the patterns would see the text too.
+      return shown.textAfterAngle ? ExtractionFault::kTextAfterAngleAddress
+                                  : ExtractionFault::kAddressDiffers;
+    }
   }
-  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (!ShowsAddress(piece, member.address)) {
-    // Said as what it is when it is text after the brackets: the address
-    // shown is right, but the patterns would see the text too.
-    return TextAfterAngle(piece) ? ExtractionFault::kTextAfterAngleAddress
-                                 : ExtractionFault::kAddressDiffers;
+  try {
+    SplitAddressList(std::string(value.substr(member.span.begin, member.span.end - member.span.begin)),
+                     scratch);
+  } catch (const boost::escaped_list_error&) {
+    return ExtractionFault::kPiecesDiffer;
   }
+  if (scratch.size() != 1 || scratch[0] != piece) return ExtractionFault::kPiecesDiffer;
   return ExtractionFault::kNone;
 }
 
-// True when decoding gave a text more of what makes an address than it had
-// as written: an angle bracket, or, where no angle address stands (a bare
-// address, an empty group's name, the sender), an "@". The one rule for
-// pieces, empty groups and the sender alike.
-bool DecodingMakesAddress(const Marks& raw, const Marks& decoded, bool angle) {
-  return decoded.open > raw.open || decoded.close > raw.close || (!angle && decoded.at > raw.at);
-}
+// What the decoder may do to a text, by what the text is. Decoding changes
+// display names only: it neither makes an address (an angle bracket, or,
+// where no angle address stands, an "@") nor hides a line nor, for a
+// mailbox, empties it or shows another address.
+struct DecodingRule {
+  bool mayEmpty;
+  ExtractionFault lineBreak;     // kNone: a line break is no fault
+  ExtractionFault makesAddress;
+  bool showsSameAddress;
+};
+constexpr DecodingRule kMailboxDecoding = {false, ExtractionFault::kHiddenLineBreak,
+                                           ExtractionFault::kAddressFromDecoding, true};
+constexpr DecodingRule kEmptyGroupDecoding = {true, ExtractionFault::kAddressFromDecoding,
+                                              ExtractionFault::kAddressFromDecoding, false};
+constexpr DecodingRule kSenderDecoding = {true, ExtractionFault::kNone,
+                                          ExtractionFault::kSenderFromDecoding, false};
 
-// Why `decoded` might be read as another recipient than the piece, or
-// kNone. Decoding changes display names only: it neither empties a piece
-// nor loses or makes an address.
-ExtractionFault DecodedFault(const AddressMember& member, const Marks& piece,
-                             const std::string& decoded) {
-  if (decoded.empty()) return ExtractionFault::kEmptiedByDecoding;
-  Marks marks = MarksOf(decoded);
-  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (DecodingMakesAddress(piece, marks, member.angle)) return ExtractionFault::kAddressFromDecoding;
-  if (!ShowsAddress(decoded, member.address)) return ExtractionFault::kAddressLost;
-  return ExtractionFault::kNone;
-}
-
-// A piece the reader takes for a group that names nobody: an "@", "<" or
-// ">" in it would be an address to a reader that cuts the field otherwise.
-ExtractionFault EmptyGroupFault(const Marks& marks) {
-  if (marks.lineBreak) return ExtractionFault::kHiddenLineBreak;
-  if (marks.at > 0 || marks.open > 0 || marks.close > 0) return ExtractionFault::kPiecesDiffer;
+// Why `decoded`, read again the same way as its `raw` text was, might be
+// taken for another recipient than the raw text, or kNone. `angle`: the
+// raw text is an angle address, whose display name may hold an "@".
+ExtractionFault DecodedFault(const DecodingRule& rule, const Shown& raw, const std::string& decoded,
+                             bool angle) {
+  if (decoded.empty() && !rule.mayEmpty) return ExtractionFault::kEmptiedByDecoding;
+  Shown shown = Read(decoded);
+  if (shown.lineBreak && rule.lineBreak != ExtractionFault::kNone) return rule.lineBreak;
+  if (shown.open > raw.open || shown.close > raw.close || (!angle && shown.at > raw.at)) {
+    return rule.makesAddress;
+  }
+  if (rule.showsSameAddress && !(shown.shows && shown.address == raw.address)) {
+    return ExtractionFault::kAddressLost;
+  }
   return ExtractionFault::kNone;
 }
 
 bool IsBlankPiece(const std::string& piece) {
   return piece.find_first_not_of(" \t") == std::string::npos;
+}
+
+// What in a field's comments the splitter reads otherwise: a '"' opens a
+// quote for it, a "," cuts. (An escaped byte is neither, to both.)
+void MarkComments(std::string_view value, const AddressReading& reading, Extraction* out) {
+  for (const Span& comment : reading.comments) {
+    for (size_t i = comment.begin; i < comment.end; ++i) {
+      if (value[i] == '\\') {
+        ++i;
+      } else if (value[i] == '"') {
+        out->quoteInComment = true;
+      } else if (value[i] == ',') {
+        out->commaInComment = true;
+      }
+    }
+  }
 }
 
 // Every line of a field and of its Resent- counterpart (a message sent on
@@ -271,7 +309,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
     }
   }
 
-  AddressPieces pieces;
+  AddressPieces pieces, scratch;
   std::string decoded;
   for (Field field : kAddressFields) {
     const char* key = FieldKey(field);
@@ -291,20 +329,18 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
       size_t non_empty = static_cast<size_t>(std::count_if(
           pieces.begin(), pieces.end(), [](const std::string& p) { return !IsBlankPiece(p); }));
       if (non_empty != reading.members.size()) {
-        out.quoteInComment = reading.quoteInComment;
-        out.commaInComment = reading.commaInComment;
+        MarkComments(field_value, reading, &out);
         return fail(ExtractionFault::kPiecesDiffer, key, field_value);
       }
       size_t next_member = 0;
       for (const std::string& piece : pieces) {
         const AddressMember* member = nullptr;
-        Marks marks;
+        Shown shown;
         if (!IsBlankPiece(piece)) {
           member = &reading.members[next_member++];
-          marks = MarksOf(piece);
-          ExtractionFault fault = member->kind == AddressMember::Kind::kMailbox
-                                      ? MemberFault(*member, piece, marks)
-                                      : EmptyGroupFault(marks);
+          shown = Read(piece);
+          ExtractionFault fault = Disagreement(piece, shown, *member, field_value, scratch);
+          if (fault == ExtractionFault::kPiecesDiffer) MarkComments(field_value, reading, &out);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }
         if (FindUnclearEncodedWord(piece) != std::string::npos) {
@@ -314,20 +350,17 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
           return fail(ExtractionFault::kNoDecodedText, key, piece);
         }
         if (HoldsUndecodedWord(decoded)) return fail(ExtractionFault::kUnclearEncodedWord, key, piece);
-        if (member != nullptr && member->kind == AddressMember::Kind::kEmptyGroup) {
-          // Names nobody, so it is not checked; but neither as written nor
-          // as decoded may it show an address another reading could take.
-          Marks decoded_marks = MarksOf(decoded);
-          if (decoded_marks.lineBreak || DecodingMakesAddress(marks, decoded_marks, false)) {
-            return fail(ExtractionFault::kAddressFromDecoding, key, piece);
-          }
+        if (member == nullptr) {
+          lines.push_back(decoded);
           continue;
         }
-        if (member != nullptr) {
-          ExtractionFault fault = DecodedFault(*member, marks, decoded);
-          if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
-        }
-        lines.push_back(decoded);
+        // A group that names nobody is not checked; but neither as written
+        // nor as decoded may it show an address another reading could take.
+        bool named = member->kind == AddressMember::Kind::kMailbox;
+        ExtractionFault fault = DecodedFault(named ? kMailboxDecoding : kEmptyGroupDecoding, shown,
+                                             decoded, named && member->angle);
+        if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
+        if (named) lines.push_back(decoded);
       }
     }
   }
@@ -360,9 +393,8 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
   if (HoldsUndecodedWord(out.recipients.sender)) {
     return fail(ExtractionFault::kUnclearEncodedWord, "FROM", from);
   }
-  if (DecodingMakesAddress(MarksOf(from), MarksOf(out.recipients.sender), false)) {
-    return fail(ExtractionFault::kSenderFromDecoding, "FROM", from);
-  }
+  ExtractionFault fault = DecodedFault(kSenderDecoding, Read(from), out.recipients.sender, false);
+  if (fault != ExtractionFault::kNone) return fail(fault, "FROM", from);
   return out;
 }
 

@@ -122,7 +122,7 @@ struct Extraction {
 // The address reader is the judge: every non-empty piece must be one
 // mailbox the reader finds in the field, in the same order, one to one, and
 // show the patterns that mailbox's address byte for byte, as written and
-// as decoded (see ShownAddress in the .cc). A piece the reader sees as a
+// as decoded (see Shown in the .cc). A piece the reader sees as a
 // group that names nobody is decoded but not checked. The sender may not
 // name more than one mailbox, nor gain an address by decoding. May throw
 // std::bad_alloc, and the pattern engine's errors on lines too complex for it.
