@@ -57,6 +57,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sendwarden::AddressReading reading = sendwarden::ReadAddressList(line);
     if (reading.errorOffset > line.size()) __builtin_trap();
     unreadable = unreadable || reading.error != sendwarden::AddressSyntax::kNone;
+    // A member's span is its own text: read alone, it gives the members that
+    // share it (a group's), and spans follow one another in the line.
+    size_t last_end = 0;
+    size_t spanned = reading.error == sendwarden::AddressSyntax::kNone ? reading.members.size() : 0;
+    for (size_t k = 0; k < spanned;) {
+      sendwarden::Span span = reading.members[k].span;
+      if (span.begin < last_end || span.begin >= span.end || span.end > line.size()) __builtin_trap();
+      last_end = span.end;
+      sendwarden::AddressReading alone =
+          sendwarden::ReadAddressList(line.substr(span.begin, span.end - span.begin));
+      if (alone.error != sendwarden::AddressSyntax::kNone) __builtin_trap();
+      for (const sendwarden::AddressMember& again : alone.members) {
+        if (k == reading.members.size() || reading.members[k].span.begin != span.begin ||
+            reading.members[k].address != again.address || reading.members[k].kind != again.kind) {
+          __builtin_trap();
+        }
+        ++k;
+      }
+      if (k < reading.members.size() && reading.members[k].span.begin == span.begin) __builtin_trap();
+    }
     for (const sendwarden::AddressMember& member : reading.members) {
       if (member.kind == sendwarden::AddressMember::Kind::kEmptyGroup) {
         if (!member.address.empty()) __builtin_trap();

@@ -179,5 +179,27 @@ TEST(ExtractRecipients, ADoubleByteCharacterEndingInAMarkRefuses) {
   }
 }
 
+// A comma in a comment adds a cut for the splitter, and a quote in a comment
+// takes one away: with one of each, both readings count the same members,
+// and every piece can show its member's address while the last piece holds
+// two, the tail of which is a recipient no line names. Both readings must
+// cut the field at the same commas.
+TEST(ExtractRecipients, BothReadingsCutAtTheSameCommas) {
+  struct Case {
+    const char* to;
+    ExtractionFault fault;
+  };
+  const Case cases[] = {
+      {"X (Y <q@r.test>, Z) <q@r.test>, W (\") <q@r.test>, V (\") <evil@bad.test>",
+       ExtractionFault::kPiecesDiffer},
+      {"\"Doe, John\" <q@r.test>, (c) Name <b@r.test>, c@r.test", ExtractionFault::kNone},
+  };
+  for (const Case& c : cases) {
+    WordDecoder decoder;
+    std::string message = std::string("From: me\r\nTo: ") + c.to + "\r\n\r\n";
+    EXPECT_EQ(ExtractRecipients(message.c_str(), decoder).fault, c.fault) << c.to;
+  }
+}
+
 }  // namespace
 }  // namespace sendwarden
