@@ -17,4 +17,20 @@ void SplitAddressList(const std::string& value, AddressPieces& pieces) {
   }
 }
 
+bool SplitsIntoOnePiece(std::string_view text, std::string_view piece) {
+  using Separator = boost::escaped_list_separator<char>;
+  const char* begin = text.data();
+  boost::tokenizer<Separator, const char*> tokens(begin, begin + text.size(),
+                                                  Separator('\\', ',', '"'));
+  try {
+    auto it = tokens.begin();
+    if (it == tokens.end()) return piece.empty();
+    std::string first = *it;
+    TrimBlanks(first);
+    return first == piece && ++it == tokens.end();
+  } catch (const boost::escaped_list_error&) {
+    return false;
+  }
+}
+
 }  // namespace sendwarden

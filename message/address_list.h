@@ -3,6 +3,7 @@
 #define SENDWARDEN_MESSAGE_ADDRESS_LIST_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sendwarden {
@@ -20,6 +21,10 @@ using AddressPieces = std::vector<std::string>;
 // with escape") on a malformed escape; the pieces before the faulty token
 // stay in `pieces`.
 void SplitAddressList(const std::string& value, AddressPieces& pieces);
+
+// True when SplitAddressList would cut `text` into the one piece `piece`
+// (false on a malformed escape). Copies nothing but that piece.
+bool SplitsIntoOnePiece(std::string_view text, std::string_view piece);
 
 }  // namespace sendwarden
 

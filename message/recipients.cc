@@ -26,17 +26,24 @@ struct Shown {
   bool lineBreak = false;
   // With an angle address, the text between the last "<" and the last ">",
   // blanks just inside the brackets trimmed; without one, the whole text,
-  // trimmed. A final carriage return (a line that ended in two) is not part
-  // of it. Not `shows` when a "<" has no ">" ending the text after it.
+  // trimmed; of the text's Bare form. Not `shows` when a "<" has no ">"
+  // ending the text after it.
   bool shows = false;
   std::string_view address;
-  bool textAfterAngle = false;  // more than blanks after the last ">"
+  bool textAfterAngle = false;  // more than blanks after the last ">" (of any)
 };
 
 std::string_view TrimmedBlanks(std::string_view text) {
   size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A piece as the patterns see it: without a final carriage return (a line
+// that ended in two) and the blanks around.
+std::string_view Bare(std::string_view text) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  return TrimmedBlanks(text);
 }
 
 Shown Read(std::string_view text) {
@@ -51,12 +58,10 @@ Shown Read(std::string_view text) {
       default: break;
     }
   }
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  text = TrimmedBlanks(text);
+  text = Bare(text);
   size_t open = text.rfind('<');
   size_t close = text.rfind('>');
-  shown.textAfterAngle = open != std::string_view::npos && close != std::string_view::npos &&
-                         close + 1 < text.size();
+  shown.textAfterAngle = close != std::string_view::npos && close + 1 < text.size();
   if (open == std::string_view::npos) {
     shown.shows = true;
     shown.address = text;
@@ -86,10 +91,13 @@ constexpr RefusedForm kRefusedForms[] = {
 // refused form, on one line, that shows the patterns the member's address,
 // and when it is what the splitter makes of the member's own text, so that
 // both cut the field at the same commas. A group that names nobody agrees
-// when neither reading could find an address in it. `scratch` is reused.
+// when neither reading could find an address in it. Outside comments and
+// domain literals the two cut at the same commas by construction (quoted
+// strings and escapes read alike, and a backslash elsewhere is no address);
+// only with `cutsMayDiffer` is the member's text split again.
 ExtractionFault Disagreement(const std::string& piece, const Shown& shown,
                              const AddressMember& member, std::string_view value,
-                             AddressPieces& scratch) {
+                             bool cutsMayDiffer) {
   if (member.kind == AddressMember::Kind::kEmptyGroup) {
     if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
     if (shown.at > 0 || shown.open > 0 || shown.close > 0) return ExtractionFault::kPiecesDiffer;
@@ -105,13 +113,13 @@ ExtractionFault Disagreement(const std::string& piece, const Shown& shown,
                                   : ExtractionFault::kAddressDiffers;
     }
   }
-  try {
-    SplitAddressList(std::string(value.substr(member.span.begin, member.span.end - member.span.begin)),
-                     scratch);
-  } catch (const boost::escaped_list_error&) {
+  // The span leaves out the blanks and the final carriage return of a field
+  // that ends in two, as what the patterns see of the piece does.
+  if (cutsMayDiffer &&
+      !SplitsIntoOnePiece(value.substr(member.span.begin, member.span.end - member.span.begin),
+                          Bare(piece))) {
     return ExtractionFault::kPiecesDiffer;
   }
-  if (scratch.size() != 1 || scratch[0] != piece) return ExtractionFault::kPiecesDiffer;
   return ExtractionFault::kNone;
 }
 
@@ -309,7 +317,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
     }
   }
 
-  AddressPieces pieces, scratch;
+  AddressPieces pieces;
   std::string decoded;
   for (Field field : kAddressFields) {
     const char* key = FieldKey(field);
@@ -332,6 +340,8 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
         MarkComments(field_value, reading, &out);
         return fail(ExtractionFault::kPiecesDiffer, key, field_value);
       }
+      bool cuts_may_differ =
+          !reading.comments.empty() || field_value.find('[') != std::string::npos;
       size_t next_member = 0;
       for (const std::string& piece : pieces) {
         const AddressMember* member = nullptr;
@@ -339,7 +349,7 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
         if (!IsBlankPiece(piece)) {
           member = &reading.members[next_member++];
           shown = Read(piece);
-          ExtractionFault fault = Disagreement(piece, shown, *member, field_value, scratch);
+          ExtractionFault fault = Disagreement(piece, shown, *member, field_value, cuts_may_differ);
           if (fault == ExtractionFault::kPiecesDiffer) MarkComments(field_value, reading, &out);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
         }

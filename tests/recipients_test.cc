@@ -193,11 +193,12 @@ TEST(ExtractRecipients, BothReadingsCutAtTheSameCommas) {
       {"X (Y <q@r.test>, Z) <q@r.test>, W (\") <q@r.test>, V (\") <evil@bad.test>",
        ExtractionFault::kPiecesDiffer},
       {"\"Doe, John\" <q@r.test>, (c) Name <b@r.test>, c@r.test", ExtractionFault::kNone},
+      {"(c) Name <b@r.test>\r", ExtractionFault::kNone},  // a value that ends in a CR
   };
   for (const Case& c : cases) {
     WordDecoder decoder;
-    std::string message = std::string("From: me\r\nTo: ") + c.to + "\r\n\r\n";
-    EXPECT_EQ(ExtractRecipients(message.c_str(), decoder).fault, c.fault) << c.to;
+    HeaderMap headers = {{"FROM", "me"}, {"TO", c.to}};
+    EXPECT_EQ(ExtractRecipients(headers, {}, decoder).fault, c.fault) << c.to;
   }
 }
 
