@@ -35,7 +35,7 @@ struct Shown {
 
 std::string_view TrimmedBlanks(std::string_view text) {
   size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
+  if (first == std::string_view::npos) return text.substr(text.size());
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
@@ -47,27 +47,38 @@ std::string_view Bare(std::string_view text) {
 }
 
 Shown Read(std::string_view text) {
-  Shown shown;
+  // One pass counts the marks and finds the last brackets (a 10 MB address
+  // is read twice a send: as split and as decoded).
+  constexpr size_t kNone = std::string_view::npos;
+  size_t open_marks = 0, close_marks = 0, at_marks = 0, last_open = kNone, last_close = kNone;
+  bool line_break = false;
   for (size_t i = 0; i < text.size(); ++i) {
     switch (text[i]) {
-      case '<': ++shown.open; break;
-      case '>': ++shown.close; break;
-      case '@': ++shown.at; break;
-      case '\n': shown.lineBreak = true; break;
-      case '\r': shown.lineBreak |= i + 1 != text.size(); break;
+      case '<': ++open_marks; last_open = i; break;
+      case '>': ++close_marks; last_close = i; break;
+      case '@': ++at_marks; break;
+      case '\n': line_break = true; break;
+      case '\r': line_break |= i + 1 != text.size(); break;
       default: break;
     }
   }
-  text = Bare(text);
-  size_t open = text.rfind('<');
-  size_t close = text.rfind('>');
-  shown.textAfterAngle = close != std::string_view::npos && close + 1 < text.size();
-  if (open == std::string_view::npos) {
+  Shown shown;
+  shown.open = open_marks;
+  shown.close = close_marks;
+  shown.at = at_marks;
+  shown.lineBreak = line_break;
+  std::string_view bare = Bare(text);
+  // Brackets are neither blanks nor a carriage return: they stand in `bare`.
+  size_t offset = static_cast<size_t>(bare.data() - text.data());
+  size_t open = last_open == kNone ? kNone : last_open - offset;
+  size_t close = last_close == kNone ? kNone : last_close - offset;
+  shown.textAfterAngle = close != kNone && close + 1 < bare.size();
+  if (open == kNone) {
     shown.shows = true;
-    shown.address = text;
-  } else if (close != std::string_view::npos && close > open && close + 1 == text.size()) {
+    shown.address = bare;
+  } else if (close != kNone && close > open && close + 1 == bare.size()) {
     shown.shows = true;
-    shown.address = TrimmedBlanks(text.substr(open + 1, close - open - 1));
+    shown.address = TrimmedBlanks(bare.substr(open + 1, close - open - 1));
   }
   return shown;
 }
@@ -86,41 +97,37 @@ constexpr RefusedForm kRefusedForms[] = {
 };
 
 // The one comparison of the two readings of a field, member by member: the
-// splitter's `piece` and the reader's `member`, which stands at
-// `member.span` of `value`. They agree when the piece is a mailbox in no
-// refused form, on one line, that shows the patterns the member's address,
-// and when it is what the splitter makes of the member's own text, so that
-// both cut the field at the same commas. A group that names nobody agrees
-// when neither reading could find an address in it. Outside comments and
-// domain literals the two cut at the same commas by construction (quoted
-// strings and escapes read alike, and a backslash elsewhere is no address);
-// only with `cutsMayDiffer` is the member's text split again.
-ExtractionFault Disagreement(const std::string& piece, const Shown& shown,
-                             const AddressMember& member, std::string_view value,
-                             bool cutsMayDiffer) {
+// splitter's `piece` and the reader's `member`. They agree when the piece is
+// a mailbox in no refused form, on one line, that shows the patterns the
+// member's address; a group that names nobody agrees when neither reading
+// could find an address in it. CutElsewhere then asks that both cut the
+// field at the same commas.
+ExtractionFault Disagreement(const Shown& shown, const AddressMember& member) {
   if (member.kind == AddressMember::Kind::kEmptyGroup) {
     if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
     if (shown.at > 0 || shown.open > 0 || shown.close > 0) return ExtractionFault::kPiecesDiffer;
-  } else {
-    for (const RefusedForm& refused : kRefusedForms) {
-      if (member.*refused.form) return refused.fault;
-    }
-    if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
-    if (!shown.shows || shown.address != member.address) {
-      // Said as what it is when it is text after the brackets: the address
-      // shown is right, but the patterns would see the text too.
-      return shown.textAfterAngle ? ExtractionFault::kTextAfterAngleAddress
-                                  : ExtractionFault::kAddressDiffers;
-    }
+    return ExtractionFault::kNone;
   }
-  // The span leaves out the blanks and the final carriage return of a field
-  // that ends in two, as what the patterns see of the piece does.
-  if (cutsMayDiffer &&
-      !SplitsIntoOnePiece(value.substr(member.span.begin, member.span.end - member.span.begin),
-                          Bare(piece))) {
-    return ExtractionFault::kPiecesDiffer;
+  for (const RefusedForm& refused : kRefusedForms) {
+    if (member.*refused.form) return refused.fault;
+  }
+  if (shown.lineBreak) return ExtractionFault::kHiddenLineBreak;
+  if (!shown.shows || shown.address != member.address) {
+    // Said as what it is when it is text after the brackets: the address
+    // shown is right, but the patterns would see the text too.
+    return shown.textAfterAngle ? ExtractionFault::kTextAfterAngleAddress
+                                : ExtractionFault::kAddressDiffers;
   }
   return ExtractionFault::kNone;
+}
+
+// True when `piece` is not what the splitter makes of its member's own text
+// (its span of `value`): the two readings cut the field at other commas, so
+// a piece may hold a recipient the reader put in another member. (The span
+// leaves out the blanks and a final carriage return, as Bare does.)
+bool CutElsewhere(const std::string& piece, const AddressMember& member, std::string_view value) {
+  return !SplitsIntoOnePiece(value.substr(member.span.begin, member.span.end - member.span.begin),
+                             Bare(piece));
 }
 
 // What the decoder may do to a text, by what the text is. Decoding changes
@@ -163,18 +170,25 @@ bool IsBlankPiece(const std::string& piece) {
 
 // What in a field's comments the splitter reads otherwise: a '"' opens a
 // quote for it, a "," cuts. (An escaped byte is neither, to both.)
-void MarkComments(std::string_view value, const AddressReading& reading, Extraction* out) {
+struct CommentMarks {
+  bool quote = false;
+  bool comma = false;
+};
+
+CommentMarks MarksInComments(std::string_view value, const AddressReading& reading) {
+  CommentMarks marks;
   for (const Span& comment : reading.comments) {
     for (size_t i = comment.begin; i < comment.end; ++i) {
       if (value[i] == '\\') {
         ++i;
       } else if (value[i] == '"') {
-        out->quoteInComment = true;
+        marks.quote = true;
       } else if (value[i] == ',') {
-        out->commaInComment = true;
+        marks.comma = true;
       }
     }
   }
+  return marks;
 }
 
 // Every line of a field and of its Resent- counterpart (a message sent on
@@ -336,12 +350,18 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
       }
       size_t non_empty = static_cast<size_t>(std::count_if(
           pieces.begin(), pieces.end(), [](const std::string& p) { return !IsBlankPiece(p); }));
-      if (non_empty != reading.members.size()) {
-        MarkComments(field_value, reading, &out);
-        return fail(ExtractionFault::kPiecesDiffer, key, field_value);
-      }
-      bool cuts_may_differ =
-          !reading.comments.empty() || field_value.find('[') != std::string::npos;
+      CommentMarks comment_marks = MarksInComments(field_value, reading);
+      auto pieces_differ = [&](const std::string& detail) {
+        out.quoteInComment = comment_marks.quote;
+        out.commaInComment = comment_marks.comma;
+        return fail(ExtractionFault::kPiecesDiffer, key, detail);
+      };
+      if (non_empty != reading.members.size()) return pieces_differ(field_value);
+      // The two cut at the same commas by construction (quoted strings and
+      // escapes read alike, and a backslash elsewhere is no address) but
+      // where a '"' or a "," stands in a comment or a domain literal.
+      bool cuts_may_differ = comment_marks.quote || comment_marks.comma ||
+                             field_value.find('[') != std::string::npos;
       size_t next_member = 0;
       for (const std::string& piece : pieces) {
         const AddressMember* member = nullptr;
@@ -349,9 +369,11 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
         if (!IsBlankPiece(piece)) {
           member = &reading.members[next_member++];
           shown = Read(piece);
-          ExtractionFault fault = Disagreement(piece, shown, *member, field_value, cuts_may_differ);
-          if (fault == ExtractionFault::kPiecesDiffer) MarkComments(field_value, reading, &out);
+          ExtractionFault fault = Disagreement(shown, *member);
           if (fault != ExtractionFault::kNone) return fail(fault, key, piece);
+          if (cuts_may_differ && CutElsewhere(piece, *member, field_value)) {
+            return pieces_differ(piece);
+          }
         }
         if (FindUnclearEncodedWord(piece) != std::string::npos) {
           return fail(ExtractionFault::kUnclearEncodedWord, key, piece);
