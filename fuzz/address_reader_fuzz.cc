@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       last_end = span.end;
       sendwarden::AddressReading alone =
           sendwarden::ReadAddressList(line.substr(span.begin, span.end - span.begin));
-      if (alone.error != sendwarden::AddressSyntax::kNone) __builtin_trap();
+      if (alone.error != sendwarden::AddressSyntax::kNone || alone.members.empty()) __builtin_trap();
       for (const sendwarden::AddressMember& again : alone.members) {
         if (k == reading.members.size() || reading.members[k].span.begin != span.begin ||
             reading.members[k].address != again.address || reading.members[k].kind != again.kind) {

@@ -63,7 +63,7 @@ struct AddressMember {
   // Where the member stands: from after the comma before it to the comma
   // after it (or the field's ends), less the folding white space at either
   // end; a display name and comments are inside. The members of a group
-  // share the group's span. Set only in a reading without error.
+  // share the group's span. Meaningful only in a reading without error.
   Span span;
 };
 

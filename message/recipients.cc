@@ -124,16 +124,18 @@ ExtractionFault Disagreement(const Shown& shown, const AddressMember& member) {
 // True when `piece` is not what the splitter makes of its member's own text
 // (its span of `value`): the two readings cut the field at other commas, so
 // a piece may hold a recipient the reader put in another member. (The span
-// leaves out the blanks and a final carriage return, as Bare does.)
+// leaves out the white space at its ends, the piece as Bare reads it its
+// blanks and a final carriage return; a CR or LF anywhere else has already
+// refused the piece as a line break.)
 bool CutElsewhere(const std::string& piece, const AddressMember& member, std::string_view value) {
   return !SplitsIntoOnePiece(value.substr(member.span.begin, member.span.end - member.span.begin),
                              Bare(piece));
 }
 
 // What the decoder may do to a text, by what the text is. Decoding changes
-// display names only: it neither makes an address (an angle bracket, or,
-// where no angle address stands, an "@") nor hides a line nor, for a
-// mailbox, empties it or shows another address.
+// display names only: it never makes an address (an angle bracket, or,
+// where no angle address stands, an "@"); in a recipient it hides no line;
+// and it neither empties a mailbox nor shows another address for it.
 struct DecodingRule {
   bool mayEmpty;
   ExtractionFault lineBreak;     // kNone: a line break is no fault
@@ -358,7 +360,8 @@ Extraction ExtractRecipients(const HeaderMap& headers, const FoldedFields& folde
       };
       if (non_empty != reading.members.size()) return pieces_differ(field_value);
       // The two cut at the same commas by construction (quoted strings and
-      // escapes read alike, and a backslash elsewhere is no address) but
+      // escapes read alike, and a backslash elsewhere makes the field
+      // unreadable) but
       // where a '"' or a "," stands in a comment or a domain literal.
       bool cuts_may_differ = comment_marks.quote || comment_marks.comma ||
                              field_value.find('[') != std::string::npos;

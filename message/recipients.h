@@ -122,12 +122,14 @@ struct Extraction {
 // The address reader is the judge: every non-empty piece must be one
 // mailbox the reader finds in the field, in the same order, one to one, and
 // show the patterns that mailbox's address byte for byte, as written and
-// as decoded (see Shown in the .cc), and be what the splitter makes of that
-// mailbox's own text (its span), so that both cut the field at the same
-// commas. A piece the reader sees as a group that names nobody is decoded
-// but not checked. The sender may not name more than one mailbox, nor gain
-// an address by decoding. May throw std::bad_alloc, and the pattern
-// engine's errors on lines too complex for it.
+// as decoded (see Shown in the .cc). Every non-empty piece, an empty
+// group's too, must be what the splitter makes of its member's own text
+// (its span), so that both cut the field at the same commas; that is asked
+// only where they could differ, where a comment holds a '"' or a "," or a
+// domain literal stands. A piece the reader sees as a group that names
+// nobody is decoded but not checked. The sender may not name more than one
+// mailbox, nor gain an address by decoding. May throw std::bad_alloc, and
+// the pattern engine's errors on lines too complex for it.
 Extraction ExtractRecipients(const char* message, HeaderDecoder& decoder);
 
 // The same from fields already read: "TO", "CC", "BCC" and "FROM" of
